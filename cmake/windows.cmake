@@ -1,0 +1,46 @@
+# Windows build (MinGW-w64, i686): setup.exe, its test programs and the sample distribution.
+enable_language(RC)
+
+# Lean and self-contained: no exceptions or RTTI, the compiler's runtime linked statically,
+# unused sections dropped, symbols stripped.
+set(lean_compile -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -ffunction-sections -fdata-sections)
+set(lean_link -static -s -Wl,--gc-sections)
+target_compile_options(setup_core PUBLIC ${lean_compile})
+target_compile_definitions(setup_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+
+# Platform operations and the frame layer, shared by the programs of the project.
+file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/integration/win32/*.cpp ${CMAKE_SOURCE_DIR}/frame/*.cpp)
+if(PLATFORM_SOURCES)
+  add_library(setup_win32 STATIC ${PLATFORM_SOURCES})
+  target_link_libraries(setup_win32 PUBLIC setup_core)
+  target_link_libraries(setup_win32 PUBLIC comctl32 shell32 ole32 uuid advapi32 user32 gdi32)
+endif()
+
+# setup.exe: the application, its dialog and its resources.
+file(GLOB UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/win32/*.cpp)
+if(UI_SOURCES)
+  add_executable(setup WIN32 ${UI_SOURCES} ${CMAKE_SOURCE_DIR}/res/setup.rc)
+  target_link_libraries(setup PRIVATE setup_win32)
+  target_link_options(setup PRIVATE ${lean_link})
+endif()
+
+enable_testing()
+
+# Win32 tests: each tests/win32/*_test.cpp is one program, run under Wine by CTest.
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
+foreach(src ${WIN32_TEST_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE setup_win32)
+  target_link_options(${name} PRIVATE -static)
+  add_test(NAME win32.${name} COMMAND ${name})
+endforeach()
+
+# Test tools and the sample distribution's programs, each in its own folder.
+foreach(dir tests/driver sample)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endforeach()

@@ -1,0 +1,128 @@
+#include "description/setup_reader.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "common/bounded_text.h"
+#include "description/setup_lines.h"
+#include "integration/platform.h"
+
+namespace {
+
+// Line positions, counted from 0 as the reader counts them.
+enum : int {
+  kLineProgramFile = 0,
+  kLineInstallDir = 1,
+  kLineLinkTitle = 2,
+  kLineProductName = 3,
+  kLineEntryCount = 4,
+  kFirstEntryLine = 5,
+};
+
+// Allocates a copy of `text` of exactly its length plus one, if it fits a 256-byte field.
+char* DuplicateEntryText(const char* text) {
+  std::size_t len = std::strlen(text);
+  if (len >= static_cast<std::size_t>(kTextCapacity))
+    return nullptr;
+  char* copy = static_cast<char*>(std::malloc(len + 1));
+  if (copy)
+    std::memcpy(copy, text, len + 1);
+  return copy;
+}
+
+SetupInfoStatus ReadEntry(char* value, int k, SetupSettingsRecord& settings) {
+  EntrySplit split = SplitEntry(value);
+  if (!split.file)
+    return SetupInfoStatus::kCorrupted;
+  settings.EntryFile[k] = DuplicateEntryText(split.file);
+  if (!settings.EntryFile[k])
+    return SetupInfoStatus::kCorrupted;
+  if (!split.title)
+    return SetupInfoStatus::kCorrupted;
+  settings.EntryName[k] = DuplicateEntryText(split.title);
+  if (!settings.EntryName[k])
+    return SetupInfoStatus::kCorrupted;
+  return SetupInfoStatus::kOk;
+}
+
+// FolderName is the part of InstallDir after its last backslash, or all of it when it has none.
+bool DeriveFolderName(SetupSettingsRecord& settings) {
+  const char* slash = std::strrchr(settings.InstallDir, '\\');
+  return CopyText(settings.FolderName, slash ? slash + 1 : settings.InstallDir);
+}
+
+SetupInfoStatus ReadLine(int counter, char* value, SetupSettingsRecord& settings) {
+  switch (counter) {
+    case kLineProgramFile:
+      return CopyText(settings.ProgramFile, value) ? SetupInfoStatus::kOk
+                                                   : SetupInfoStatus::kCorrupted;
+    case kLineInstallDir:
+      if (!CopyText(settings.InstallDir, value) || !DeriveFolderName(settings))
+        return SetupInfoStatus::kCorrupted;
+      return SetupInfoStatus::kOk;
+    case kLineLinkTitle:
+      return CopyText(settings.LinkTitle, value) ? SetupInfoStatus::kOk
+                                                 : SetupInfoStatus::kCorrupted;
+    case kLineProductName:
+      return CopyText(settings.ProductName, value) ? SetupInfoStatus::kOk
+                                                   : SetupInfoStatus::kCorrupted;
+    case kLineEntryCount:
+      settings.EntryCount = ConvertCount(value);
+      // The tables hold kMaxEntries; a larger count is refused before anything is allocated.
+      return settings.EntryCount > kMaxEntries ? SetupInfoStatus::kCorrupted : SetupInfoStatus::kOk;
+    default:
+      // Signed comparison: a count of 0 or less reads no entry.
+      if (counter <= settings.EntryCount + kLineEntryCount)
+        return ReadEntry(value, counter - kFirstEntryLine, settings);
+      return SetupInfoStatus::kOk;  // beyond the entries: read, counted, ignored
+  }
+}
+
+}  // namespace
+
+const char* SetupInfoMessage(SetupInfoStatus status) {
+  switch (status) {
+    case SetupInfoStatus::kCannotOpen:
+      return "Cannot open 'setup.inf'!";
+    case SetupInfoStatus::kNotEnoughData:
+      return "Cannot read enough data from 'setup.inf'!";
+    case SetupInfoStatus::kCorrupted:
+      return "'setup.inf' is corrupted!";
+    case SetupInfoStatus::kOk:
+      break;
+  }
+  return nullptr;
+}
+
+SetupInfoStatus ParseSetupInfo(const char* data, std::size_t size, SetupSettingsRecord& settings) {
+  SetupLineSplitter lines(data, size);
+  char piece[kLineBufferSize];
+  std::size_t length = 0;
+  int counter = 0;
+  while (lines.Next(piece, &length)) {
+    // The text ends at its first zero byte; its last character is taken to be the newline.
+    DropLastChar(piece);
+    char* value = CutAtSemicolons(piece);
+    SetupInfoStatus status = ReadLine(counter, value, settings);
+    if (status != SetupInfoStatus::kOk)
+      return status;
+    ++counter;
+    // Past the entries nothing can change any more.
+    if (counter > kLineEntryCount && counter > settings.EntryCount + kLineEntryCount)
+      break;
+  }
+  return counter < kFirstEntryLine ? SetupInfoStatus::kNotEnoughData : SetupInfoStatus::kOk;
+}
+
+int ReadSetupInfo(Platform& platform, SetupSettingsRecord& settings) {
+  static char data[kSetupInfoReadLimit];
+  std::size_t size = 0;
+  SetupInfoStatus status = SetupInfoStatus::kCannotOpen;
+  if (platform.ReadFileHead(kSetupInfoName, data, sizeof data, &size))
+    status = ParseSetupInfo(data, size, settings);
+  if (status == SetupInfoStatus::kOk)
+    return 1;
+  platform.ShowMessage(SetupInfoMessage(status), kSetupInfoTitle);
+  platform.RequestQuit(0);
+  return 0;
+}

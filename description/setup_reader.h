@@ -1,0 +1,33 @@
+// Reading the setup description setup.inf into the settings record.
+#pragma once
+
+#include <cstddef>
+
+#include "description/setup_settings.h"
+
+class Platform;
+
+enum class SetupInfoStatus {
+  kOk,
+  kCannotOpen,
+  kNotEnoughData,  // fewer than five lines
+  kCorrupted,      // a bad entry line, a count above the tables, a value longer than its field
+};
+
+constexpr const char kSetupInfoName[] = "setup.inf";
+constexpr const char kSetupInfoTitle[] = "setup";
+
+// The message shown for a status; null for kOk.
+const char* SetupInfoMessage(SetupInfoStatus status);
+
+// The reader never needs more than the first 25 lines, each at most 260 bytes from the file,
+// so reading this much of the file gives the same result as reading all of it.
+constexpr std::size_t kSetupInfoReadLimit = 16384;
+
+// Fills `settings` from the bytes of a description. Fields filled before an error keep their
+// values; entry strings already allocated stay owned by `settings`.
+SetupInfoStatus ParseSetupInfo(const char* data, std::size_t size, SetupSettingsRecord& settings);
+
+// Reads setup.inf from the current folder. On an error shows its message titled "setup",
+// requests the quit with exit code 0 and returns 0; returns 1 when the description was read.
+int ReadSetupInfo(Platform& platform, SetupSettingsRecord& settings);

@@ -1,0 +1,126 @@
+// Platform: the one narrow interface through which the portable core reaches Windows.
+// The Win32 implementation lives in integration/win32; native tests use a recording fake.
+// Every operation reports the outcome its callers rely on and nothing more.
+#pragma once
+
+#include <cstddef>
+
+#include "integration/link_info.h"
+
+// Shell special folders (CSIDL values).
+constexpr int kCsidlPrograms = 2;                   // Start-menu programs, 95/98 family
+constexpr int kCsidlDesktopDirectory = 0x10;        // desktop, 95/98 family
+constexpr int kCsidlCommonPrograms = 0x17;          // all users' Start-menu programs, NT family
+constexpr int kCsidlCommonDesktopDirectory = 0x19;  // all users' desktop, NT family
+
+// Platform identifiers of the Windows families.
+constexpr int kFamilyWindows9x = 1;
+constexpr int kFamilyWindowsNt = 2;
+
+// Dialog results and control ids shared with the resource script.
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+
+enum class FolderCreation {
+  kCreated,
+  kAlreadyExists,  // the name exists (a folder, or a file of that name)
+  kFailed,         // missing parent, invalid name, no permission, ...
+};
+
+enum class RegistryRoot { kLocalMachine };
+
+// One entry of a folder listing, as a bare name.
+struct FolderEntry {
+  const char* name;
+  bool isFolder;
+  bool isReparsePoint;  // a link or junction
+};
+
+class FolderVisitor {
+ public:
+  virtual void Visit(const FolderEntry& entry) = 0;
+
+ protected:
+  ~FolderVisitor() = default;
+};
+
+class Platform {
+ public:
+  // --- Messages and the modal loop -----------------------------------------------------
+  // A message box owned by the dialog, with an OK button and no icon; returns when closed.
+  virtual void ShowMessage(const char* text, const char* title) = 0;
+  // Asks the modal loop to end; the process then exits with `exitCode`.
+  virtual void RequestQuit(int exitCode) = 0;
+
+  // --- Dialog controls -------------------------------------------------------------------
+  virtual void SetCaption(const char* text) = 0;
+  // Reads a control's text into `buf`. False, with `buf` empty, when it does not fit.
+  virtual bool GetControlText(int id, char* buf, std::size_t cap) = 0;
+  virtual void SetControlText(int id, const char* text) = 0;
+  // Check box state: 0 cleared, 1 checked, 2 indeterminate.
+  virtual int GetCheckState(int id) = 0;
+  virtual void SetCheckState(int id, int state) = 0;
+  // Ends the modal dialog with `result`; the window lives on until the handler returns.
+  virtual void EndModal(int result) = 0;
+
+  // --- Progress bar (range 0 to 100) ---------------------------------------------------
+  virtual void SetProgressStep(int step) = 0;
+  virtual void StepProgress() = 0;
+  virtual void SetProgressPos(int pos) = 0;
+
+  // --- Files and folders -----------------------------------------------------------------
+  // Reads up to `cap` bytes from the start of a file. False when it cannot be opened.
+  virtual bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) = 0;
+  // Creates the last component of `path` only.
+  virtual FolderCreation MakeFolder(const char* path) = 0;
+  // Every entry matching `pattern`, in the platform's order.
+  virtual void ListFolder(const char* pattern, FolderVisitor& visitor) = 0;
+  // Copies a file, replacing an existing one; fails on folders, read-only and hidden targets.
+  virtual bool CopyOneFile(const char* from, const char* to) = 0;
+  // The Windows directory, without a trailing backslash unless it is a drive root.
+  // False when it cannot be read or does not fit.
+  virtual bool GetWindowsFolder(char* buf, std::size_t cap) = 0;
+
+  // --- Shell -----------------------------------------------------------------------------
+  // The platform identifier: 1 for the 95/98 family, 2 for NT, 0 when the query fails.
+  virtual int WindowsFamily() = 0;
+  // The full path of a special folder. False when it cannot be resolved or does not fit.
+  virtual bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) = 0;
+  // Runs the shell's folder browser. False when the user cancelled; otherwise `path`
+  // holds what the shell made of the chosen item (empty when it had no file-system path).
+  virtual bool BrowseForFolder(const char* title, char* path, std::size_t cap) = 0;
+  // COM for the calling thread, around each shortcut.
+  virtual void InitializeCom() = 0;
+  virtual void UninitializeCom() = 0;
+  // Writes a .lnk file through the shell's link object. True when it was saved.
+  virtual bool WriteShellLink(const char* linkPath, const LinkInfo& info) = 0;
+
+  // --- Registry --------------------------------------------------------------------------
+  // True when `key` opens with full access.
+  virtual bool RegistryKeyOpens(RegistryRoot root, const char* key) = 0;
+  // Creates or opens `key` and, when `valueName` is given, writes `data` as REG_SZ.
+  // True when the key was created or opened.
+  virtual bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
+                                 const char* data) = 0;
+
+  // --- Processes -------------------------------------------------------------------------
+  virtual bool SetCurrentFolder(const char* path) = 0;
+  // Starts a command line, shown normally. Not waited for.
+  virtual void StartProgram(const char* commandLine) = 0;
+  virtual void Pause(unsigned milliseconds) = 0;
+
+ protected:
+  ~Platform() = default;
+};
+
+// Scope of COM initialisation for one shortcut.
+class ComScope {
+ public:
+  explicit ComScope(Platform& platform) : platform_(platform) { platform_.InitializeCom(); }
+  ~ComScope() { platform_.UninitializeCom(); }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  Platform& platform_;
+};

@@ -1,0 +1,193 @@
+#include "tests/unit/fake_platform.h"
+
+#include <cstring>
+
+namespace {
+
+std::string Text(const char* text) {
+  return text ? text : "(null)";
+}
+
+// Copies `text` into `buf` the way the real operations do: all or nothing.
+bool Give(const std::string& text, char* buf, std::size_t cap) {
+  if (text.size() >= cap) {
+    if (cap)
+      buf[0] = '\0';
+    return false;
+  }
+  std::memcpy(buf, text.c_str(), text.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> FakePlatform::CallsStartingWith(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const auto& call : calls)
+    if (call.compare(0, prefix.size(), prefix) == 0)
+      out.push_back(call);
+  return out;
+}
+
+void FakePlatform::ShowMessage(const char* text, const char* title) {
+  calls.push_back("ShowMessage(" + Text(text) + "|" + Text(title) + ")");
+}
+
+void FakePlatform::RequestQuit(int exitCode) {
+  calls.push_back("RequestQuit(" + std::to_string(exitCode) + ")");
+}
+
+void FakePlatform::SetCaption(const char* text) {
+  caption = text;
+  calls.push_back("SetCaption(" + caption + ")");
+}
+
+bool FakePlatform::GetControlText(int id, char* buf, std::size_t cap) {
+  calls.push_back("GetControlText(" + std::to_string(id) + ")");
+  return Give(controlText[id], buf, cap);
+}
+
+void FakePlatform::SetControlText(int id, const char* text) {
+  controlText[id] = text;
+  calls.push_back("SetControlText(" + std::to_string(id) + "|" + Text(text) + ")");
+}
+
+int FakePlatform::GetCheckState(int id) {
+  calls.push_back("GetCheckState(" + std::to_string(id) + ")");
+  return checkState[id];
+}
+
+void FakePlatform::SetCheckState(int id, int state) {
+  checkState[id] = state;
+  calls.push_back("SetCheckState(" + std::to_string(id) + "|" + std::to_string(state) + ")");
+}
+
+void FakePlatform::EndModal(int result) {
+  calls.push_back("EndModal(" + std::to_string(result) + ")");
+}
+
+void FakePlatform::SetProgressStep(int step) {
+  progressStep = step;
+  calls.push_back("SetProgressStep(" + std::to_string(step) + ")");
+}
+
+void FakePlatform::StepProgress() {
+  // The control wraps to its minimum when a step passes the maximum.
+  progressPos += progressStep;
+  if (progressPos > 100)
+    progressPos = 0;
+  calls.push_back("StepProgress()");
+}
+
+void FakePlatform::SetProgressPos(int pos) {
+  progressPos = pos;
+  calls.push_back("SetProgressPos(" + std::to_string(pos) + ")");
+}
+
+bool FakePlatform::ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) {
+  calls.push_back("ReadFileHead(" + Text(name) + ")");
+  auto it = files.find(name);
+  if (it == files.end())
+    return false;
+  *got = it->second.size() < cap ? it->second.size() : cap;
+  std::memcpy(buf, it->second.data(), *got);
+  return true;
+}
+
+FolderCreation FakePlatform::MakeFolder(const char* path) {
+  calls.push_back("MakeFolder(" + Text(path) + ")");
+  auto it = makeFolder.find(path);
+  return it == makeFolder.end() ? FolderCreation::kCreated : it->second;
+}
+
+void FakePlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
+  calls.push_back("ListFolder(" + Text(pattern) + ")");
+  for (const auto& e : listing) {
+    FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint};
+    visitor.Visit(entry);
+  }
+}
+
+bool FakePlatform::CopyOneFile(const char* from, const char* to) {
+  calls.push_back("CopyOneFile(" + Text(from) + "|" + Text(to) + ")");
+  if (copyFails.count(from))
+    return false;
+  copied[to] = from;
+  return true;
+}
+
+bool FakePlatform::GetWindowsFolder(char* buf, std::size_t cap) {
+  calls.push_back("GetWindowsFolder()");
+  if (windowsFolder.empty())
+    return false;
+  return Give(windowsFolder, buf, cap);
+}
+
+int FakePlatform::WindowsFamily() {
+  calls.push_back("WindowsFamily()");
+  return family;
+}
+
+bool FakePlatform::GetSpecialFolder(int csidl, char* buf, std::size_t cap) {
+  calls.push_back("GetSpecialFolder(" + std::to_string(csidl) + ")");
+  auto it = specialFolders.find(csidl);
+  if (it == specialFolders.end()) {
+    if (cap)
+      buf[0] = '\0';
+    return false;
+  }
+  return Give(it->second, buf, cap);
+}
+
+bool FakePlatform::BrowseForFolder(const char* title, char* path, std::size_t cap) {
+  calls.push_back("BrowseForFolder(" + Text(title) + ")");
+  if (!browseChooses)
+    return false;
+  Give(browsePath, path, cap);
+  return true;
+}
+
+void FakePlatform::InitializeCom() {
+  calls.push_back("InitializeCom()");
+}
+
+void FakePlatform::UninitializeCom() {
+  calls.push_back("UninitializeCom()");
+}
+
+bool FakePlatform::WriteShellLink(const char* linkPath, const LinkInfo& info) {
+  calls.push_back("WriteShellLink(" + Text(linkPath) + "|" + Text(info.Target) + "|" +
+                  Text(info.WorkingDir) + "|" + Text(info.Description) + "|" + Text(info.IconFile) +
+                  ")");
+  return true;
+}
+
+bool FakePlatform::RegistryKeyOpens(RegistryRoot, const char* key) {
+  calls.push_back("RegistryKeyOpens(" + Text(key) + ")");
+  return openableKeys.count(key) > 0;
+}
+
+bool FakePlatform::RegistrySetString(RegistryRoot, const char* key, const char* valueName,
+                                     const char* data) {
+  calls.push_back("RegistrySetString(" + Text(key) + "|" + Text(valueName) + "|" + Text(data) +
+                  ")");
+  if (!registryWritable)
+    return false;
+  auto& values = registry[key];
+  if (valueName)
+    values[valueName] = data;
+  return true;
+}
+
+bool FakePlatform::SetCurrentFolder(const char* path) {
+  calls.push_back("SetCurrentFolder(" + Text(path) + ")");
+  return true;
+}
+
+void FakePlatform::StartProgram(const char* commandLine) {
+  calls.push_back("StartProgram(" + Text(commandLine) + ")");
+}
+
+void FakePlatform::Pause(unsigned milliseconds) {
+  calls.push_back("Pause(" + std::to_string(milliseconds) + ")");
+}

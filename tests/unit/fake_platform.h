@@ -1,0 +1,75 @@
+// FakePlatform: a recording stand-in for the platform, for native tests.
+// Every call is appended to `calls` as one readable line, in order; answers come from the
+// public fields, which a test sets up beforehand.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "integration/platform.h"
+
+class FakePlatform final : public Platform {
+ public:
+  struct Entry {
+    std::string name;
+    bool isFolder = false;
+    bool isReparsePoint = false;
+  };
+
+  // --- What the fake answers -----------------------------------------------------------
+  std::map<std::string, std::string> files;          // name -> bytes, for ReadFileHead
+  std::map<std::string, FolderCreation> makeFolder;  // path -> result; default kCreated
+  std::vector<Entry> listing;                        // returned by ListFolder for any pattern
+  std::set<std::string> copyFails;                   // sources whose copy fails
+  std::string windowsFolder = "C:\\WINDOWS";         // empty: the query fails
+  int family = kFamilyWindowsNt;
+  std::map<int, std::string> specialFolders;  // csidl -> path; missing: unresolved
+  bool browseChooses = false;                 // false: the user cancels
+  std::string browsePath;                     // what the browser returns
+  std::map<int, std::string> controlText;     // also updated by SetControlText
+  std::map<int, int> checkState;              // also updated by SetCheckState
+  std::set<std::string> openableKeys;         // registry keys that open with full access
+  bool registryWritable = true;
+
+  // --- What the fake saw ------------------------------------------------------------------
+  std::vector<std::string> calls;
+  std::string caption;
+  int progressPos = 0;
+  int progressStep = 10;                                               // the control's default step
+  std::map<std::string, std::map<std::string, std::string>> registry;  // key -> value -> data
+  std::map<std::string, std::string> copied;                           // destination -> source
+
+  // Calls whose line starts with `prefix`, in order.
+  std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+
+  void ShowMessage(const char* text, const char* title) override;
+  void RequestQuit(int exitCode) override;
+  void SetCaption(const char* text) override;
+  bool GetControlText(int id, char* buf, std::size_t cap) override;
+  void SetControlText(int id, const char* text) override;
+  int GetCheckState(int id) override;
+  void SetCheckState(int id, int state) override;
+  void EndModal(int result) override;
+  void SetProgressStep(int step) override;
+  void StepProgress() override;
+  void SetProgressPos(int pos) override;
+  bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) override;
+  FolderCreation MakeFolder(const char* path) override;
+  void ListFolder(const char* pattern, FolderVisitor& visitor) override;
+  bool CopyOneFile(const char* from, const char* to) override;
+  bool GetWindowsFolder(char* buf, std::size_t cap) override;
+  int WindowsFamily() override;
+  bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) override;
+  bool BrowseForFolder(const char* title, char* path, std::size_t cap) override;
+  void InitializeCom() override;
+  void UninitializeCom() override;
+  bool WriteShellLink(const char* linkPath, const LinkInfo& info) override;
+  bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
+  bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
+                         const char* data) override;
+  bool SetCurrentFolder(const char* path) override;
+  void StartProgram(const char* commandLine) override;
+  void Pause(unsigned milliseconds) override;
+};
