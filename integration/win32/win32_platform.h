@@ -24,8 +24,10 @@ class Win32Platform final : public Platform {
   void StepProgress() override;
   void SetProgressPos(int pos) override;
 
-  // Files and processes: file_ops.cpp
+  // Reading setup.inf: read_file_head.cpp
   bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) override;
+
+  // Files and processes: file_ops.cpp
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
@@ -37,10 +39,12 @@ class Win32Platform final : public Platform {
   // Shell and COM: shell_ops.cpp
   int WindowsFamily() override;
   bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) override;
-  bool BrowseForFolder(const char* title, char* path, std::size_t cap) override;
   void InitializeCom() override;
   void UninitializeCom() override;
   bool WriteShellLink(const char* linkPath, const LinkInfo& info) override;
+
+  // Folder browser: browse_ops.cpp
+  bool BrowseForFolder(const char* title, char* path, std::size_t cap) override;
 
   // Registry: registry.cpp
   bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
