@@ -29,3 +29,10 @@ add_executable(unit_tests ${UNIT_SOURCES})
 target_link_libraries(unit_tests PRIVATE setup_core GTest::gtest_main)
 target_compile_options(unit_tests PRIVATE -Wall -Wextra)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+# Native tools of the project, each in its own folder.
+foreach(dir check)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endforeach()
