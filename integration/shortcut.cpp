@@ -1,0 +1,75 @@
+#include "integration/shortcut.h"
+
+#include "common/bounded_text.h"
+#include "description/setup_settings.h"
+#include "integration/link_info.h"
+#include "integration/platform.h"
+
+namespace {
+
+constexpr char kLinkExtension[] = ".lnk";
+
+// The special folder for the running family. False when the family is unknown (a failed version
+// query included) or the folder does not resolve: composing from an empty folder would put the
+// shortcut at the root of the current drive.
+bool ResolveSpecialFolder(Platform& platform, int folder95, int folderNT,
+                          char (&path)[kPathCapacity]) {
+  int csidl;
+  switch (platform.WindowsFamily()) {
+    case kFamilyWindows9x:
+      csidl = folder95;
+      break;
+    case kFamilyWindowsNt:
+      csidl = folderNT;
+      break;
+    default:
+      return false;
+  }
+  return platform.GetSpecialFolder(csidl, path, sizeof path) && path[0] != '\0';
+}
+
+void PlaceShortcut(Platform& platform, int folder95, int folderNT, const char* group,
+                   const char* linkName, const char* workDir, const char* targetFile,
+                   const char* description, const char* iconFile) {
+  char linkPath[kPathCapacity] = {};
+  char scratch[kPathCapacity] = {};
+  if (!ResolveSpecialFolder(platform, folder95, folderNT, linkPath))
+    return;
+
+  if (group) {
+    if (!JoinPath(scratch, linkPath, group))
+      return;
+    // An existing group is reused; a group that cannot be made shows up as a failed save.
+    platform.MakeFolder(scratch);
+    CopyText(linkPath, scratch);
+  }
+
+  // A path that does not fit is never cut: a shortened one would name another file.
+  if (!JoinPath(linkPath, linkPath, linkName) || !AppendText(linkPath, kLinkExtension))
+    return;
+  if (!JoinPath(scratch, workDir, targetFile))
+    return;
+
+  LinkInfo info = {};
+  info.Target = scratch;
+  info.WorkingDir = workDir;
+  info.Description = description;
+  info.Hotkey = 0;
+  if (iconFile) {
+    info.IconFile = iconFile;
+    info.IconIndex = 0;
+  }
+  platform.WriteShellLink(linkPath, info);
+}
+
+}  // namespace
+
+int CreateShortcut(Platform& platform, int folder95, int folderNT, const char* group,
+                   const char* linkName, const char* workDir, const char* targetFile,
+                   const char* description, const char* iconFile) {
+  ComScope com(platform);
+  if (linkName && workDir && targetFile && description)
+    PlaceShortcut(platform, folder95, folderNT, group, linkName, workDir, targetFile, description,
+                  iconFile);
+  return 1;
+}

@@ -1,0 +1,13 @@
+// CreateShortcut: one shell shortcut in a special folder, composed over the platform operations.
+#pragma once
+
+class Platform;
+
+// Writes "<special folder>[\<group>]\<linkName>.lnk" pointing at "<workDir>\<targetFile>", with
+// `workDir` as its working folder and `description` as its tool tip. The special folder is
+// `folder95` on the 95/98 family and `folderNT` on the NT family. A non-null `group` (even an
+// empty one) is created inside the special folder first. Nothing is reported: a shortcut that
+// cannot be placed is left out. Always returns 1.
+int CreateShortcut(Platform& platform, int folder95, int folderNT, const char* group,
+                   const char* linkName, const char* workDir, const char* targetFile,
+                   const char* description, const char* iconFile);

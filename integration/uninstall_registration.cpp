@@ -1,0 +1,58 @@
+#include "integration/uninstall_registration.h"
+
+#include "common/bounded_text.h"
+#include "description/setup_settings.h"
+
+namespace {
+
+constexpr int kProbeNameCapacity = 80;
+// Room for the uninstaller path and the quotes around it.
+constexpr int kCommandCapacity = kPathCapacity + 2;
+
+bool ComposeUninstallerPath(Platform& platform, const char* folderName,
+                            char (&path)[kPathCapacity]) {
+  char windows[kPathCapacity] = {};
+  if (!platform.GetWindowsFolder(windows, sizeof windows))
+    return false;
+  return JoinPath(path, windows, folderName) && AppendText(path, kUninstallerSuffix);
+}
+
+// Quoted, so that the system does not split the path at its space and start, say,
+// C:\WINDOWS\notepad.exe for a folder named notepad.
+bool QuoteCommand(const char* path, char (&command)[kCommandCapacity]) {
+  command[0] = '\0';
+  return AppendText(command, "\"") && AppendText(command, path) && AppendText(command, "\"");
+}
+
+}  // namespace
+
+int RegKeyExists(Platform& platform, RegistryRoot root, const char* subKey, const char* child) {
+  char name[kProbeNameCapacity] = {};
+  bool fits = child ? JoinPath(name, subKey, child) : CopyText(name, subKey);
+  if (!fits)
+    return 0;
+  return platform.RegistryKeyOpens(root, name) ? 1 : 0;
+}
+
+void RegisterUninstall(Platform& platform, const SetupSettingsRecord& settings) {
+  char uninstaller[kPathCapacity] = {};
+  bool havePath = ComposeUninstallerPath(platform, settings.FolderName, uninstaller);
+
+  if (RegKeyExists(platform, RegistryRoot::kLocalMachine, kUninstallRoot, nullptr)) {
+    char key[kPathCapacity] = {};
+    char command[kCommandCapacity] = {};
+    // An entry is written whole or not at all: one whose UninstallString names no file, or
+    // that sits under a shortened key name, would belong to nothing.
+    if (havePath && QuoteCommand(uninstaller, command) && CopyText(key, kUninstallKeyPrefix) &&
+        AppendText(key, settings.FolderName)) {
+      platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "DisplayName",
+                                 settings.FolderName);
+      platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "UninstallString", command);
+      platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "InstallTo",
+                                 settings.InstallDir);
+    }
+  }
+
+  if (havePath)
+    platform.CopyOneFile(kUninstallerSource, uninstaller);
+}

@@ -1,0 +1,22 @@
+// Uninstall registration: the uninstall key under HKEY_LOCAL_MACHINE and the uninstaller's copy
+// in the Windows directory.
+#pragma once
+
+#include "integration/platform.h"
+
+struct SetupSettingsRecord;
+
+constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr char kUninstallKeyPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char kUninstallerSource[] = "UNINSTAL.EXE";
+constexpr char kUninstallerSuffix[] = " Uninstall.exe";
+
+// 1 when `subKey` (followed by a backslash and `child`, when given) opens under `root` with full
+// access, else 0. A name longer than a key name may be is never probed in a shortened form.
+int RegKeyExists(Platform& platform, RegistryRoot root, const char* subKey, const char* child);
+
+// Writes DisplayName, UninstallString and InstallTo below the uninstall key named after
+// FolderName, when the uninstall root opens with full access, then copies UNINSTAL.EXE to
+// "<Windows directory>\<FolderName> Uninstall.exe" whether or not the key was written.
+// Nothing is reported.
+void RegisterUninstall(Platform& platform, const SetupSettingsRecord& settings);

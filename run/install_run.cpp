@@ -1,0 +1,127 @@
+#include "run/install_run.h"
+
+#include <cstring>
+
+#include "common/bounded_text.h"
+#include "description/setup_settings.h"
+#include "integration/platform.h"
+#include "integration/shortcut.h"
+#include "integration/uninstall_registration.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr char kAllEntries[] = "*.*";
+constexpr unsigned kPauseAfterEntryMs = 10;
+constexpr unsigned kPauseAtEndMs = 100;
+constexpr int kProgressEnd = 100;
+constexpr int kChecked = 1;
+
+// The distribution's own programs stay behind. Exact comparison: "SETUP.EXE" and "UNINSTAL.EXE"
+// are copied like any other file.
+bool IsExcluded(const char* name) {
+  return std::strcmp(name, "setup.exe") == 0 || std::strcmp(name, "uninstal.exe") == 0;
+}
+
+class EntryCounter final : public FolderVisitor {
+ public:
+  void Visit(const FolderEntry&) override {
+    if (count_ < kProgressEnd)
+      ++count_;
+  }
+  int count() const { return count_; }
+
+ private:
+  int count_ = 0;  // past 99 the step is 0 anyway
+};
+
+class CopyPass final : public FolderVisitor {
+ public:
+  CopyPass(Platform& platform, const char* target) : platform_(platform), target_(target) {}
+
+  void Visit(const FolderEntry& entry) override {
+    char name[kTextCapacity] = {};
+    char destination[kPathCapacity] = {};
+    // A name or destination that does not fit is not copied rather than copied to a cut path.
+    // Folders (".", ".." and sub-folders) are not descended into and cannot be copied.
+    if (!entry.isFolder && CopyText(name, entry.name) && !IsExcluded(name) &&
+        JoinPath(destination, target_, name))
+      platform_.CopyOneFile(name, destination);
+    platform_.StepProgress();
+    platform_.Pause(kPauseAfterEntryMs);
+  }
+
+ private:
+  Platform& platform_;
+  const char* target_;
+};
+
+void CreateMenuShortcuts(Platform& platform, const SetupSettingsRecord& settings,
+                         const char* target) {
+  // The reader refuses counts above the tables; the bound holds whatever filled the record.
+  int count = settings.EntryCount < kMaxEntries ? settings.EntryCount : kMaxEntries;
+  for (int k = 0; k < count; ++k) {
+    const char* name = settings.EntryName[k];
+    const char* file = settings.EntryFile[k];
+    if (!name || !file)
+      continue;  // declared by the count but never read
+    CreateShortcut(platform, kCsidlPrograms, kCsidlCommonPrograms, settings.ProductName, name,
+                   target, file, name, kLinkIcon);
+  }
+}
+
+// The command is quoted: unquoted, a folder such as C:\Program Files\Viewer makes the system
+// try C:\Program.exe first.
+void StartInstalledProgram(Platform& platform, const SetupSettingsRecord& settings,
+                           const char* target) {
+  char path[kPathCapacity] = {};
+  char command[kPathCapacity + 2] = {};
+  if (!JoinPath(path, target, settings.ProgramFile))
+    return;
+  if (!AppendText(command, "\"") || !AppendText(command, path) || !AppendText(command, "\""))
+    return;
+  platform.SetCurrentFolder(target);
+  platform.StartProgram(command);
+}
+
+}  // namespace
+
+int ProgressStepFor(int entries) {
+  if (entries < 0)
+    entries = 0;
+  if (entries >= kProgressEnd)
+    return 0;
+  return kProgressEnd / (entries + 1);
+}
+
+InstallOutcome RunInstall(Platform& platform, SetupSettingsRecord& settings) {
+  char target[kPathCapacity] = {};
+  // A folder text too long for a path is refused like any other folder that cannot be made.
+  if (!platform.GetControlText(IDC_FOLDER, target, sizeof target) ||
+      platform.MakeFolder(target) == FolderCreation::kFailed) {
+    platform.ShowMessage(kCannotCreateFolder, "");
+    return InstallOutcome::kFolderRefused;
+  }
+  CopyText(settings.InstallDir, target);
+
+  EntryCounter counter;
+  platform.ListFolder(kAllEntries, counter);
+  platform.SetProgressStep(ProgressStepFor(counter.count()));
+  CopyPass copy(platform, target);
+  platform.ListFolder(kAllEntries, copy);
+
+  RegisterUninstall(platform, settings);
+
+  CreateShortcut(platform, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, nullptr,
+                 settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle, kLinkIcon);
+  CreateMenuShortcuts(platform, settings, target);
+
+  platform.SetProgressPos(kProgressEnd);
+  platform.Pause(kPauseAtEndMs);
+  platform.EndModal(kIdOk);
+
+  // The window lives until the handler returns, so the box can still be read.
+  if (platform.GetCheckState(IDC_RUN_AFTER) == kChecked)
+    StartInstalledProgram(platform, settings, target);
+  return InstallOutcome::kInstalled;
+}

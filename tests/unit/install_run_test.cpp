@@ -1,0 +1,298 @@
+// The install run: the order of its steps, the progress bar, the copy pass, the shortcuts, the
+// launch, and the runs that stop or leave something out.
+#include "run/install_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "description/setup_settings.h"
+#include "res/resource.h"
+#include "tests/unit/fake_platform.h"
+
+namespace {
+
+const std::string kRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+char* Dup(const char* text) {
+  char* copy = static_cast<char*>(std::malloc(std::strlen(text) + 1));
+  std::strcpy(copy, text);
+  return copy;
+}
+
+struct InstallFixture : ::testing::Test {
+  InstallFixture() : s() {
+    std::strcpy(s.ProgramFile, "Viewer.exe");
+    std::strcpy(s.InstallDir, "C:\\Program Files\\Viewer");
+    std::strcpy(s.LinkTitle, "Viewer");
+    std::strcpy(s.ProductName, "Viewer 1.0");
+    std::strcpy(s.FolderName, "Viewer");
+    s.EntryCount = 2;
+    s.EntryName[0] = Dup("Viewer");
+    s.EntryFile[0] = Dup("Viewer.exe");
+    s.EntryName[1] = Dup("Read me");
+    s.EntryFile[1] = Dup("readme.txt");
+
+    fake.controlText[IDC_FOLDER] = "C:\\Apps\\Viewer";
+    fake.checkState[IDC_RUN_AFTER] = 1;
+    fake.specialFolders[kCsidlCommonDesktopDirectory] = "C:\\Desktop";
+    fake.specialFolders[kCsidlCommonPrograms] = "C:\\Programs";
+    fake.openableKeys.insert(kRoot);
+  }
+  ~InstallFixture() override {
+    for (int k = 0; k < kMaxEntries; ++k) {
+      std::free(s.EntryName[k]);
+      std::free(s.EntryFile[k]);
+    }
+  }
+  void List(std::vector<std::string> names) {
+    fake.listing.clear();
+    for (const auto& n : names) {
+      FakePlatform::Entry e;
+      e.name = n;
+      e.isFolder = n == "." || n == ".." || n == "sub";
+      fake.listing.push_back(e);
+    }
+  }
+  std::vector<std::string> Links() const { return fake.CallsStartingWith("WriteShellLink"); }
+
+  FakePlatform fake;
+  SetupSettingsRecord s;
+};
+
+TEST_F(InstallFixture, WholeRunInOrder) {
+  List({".", "..", "Viewer.exe", "setup.exe", "sub", "UNINSTAL.EXE"});
+  EXPECT_EQ(RunInstall(fake, s), InstallOutcome::kInstalled);
+  std::vector<std::string> expected = {
+      "GetControlText(102)",
+      "MakeFolder(C:\\Apps\\Viewer)",
+      "ListFolder(*.*)",
+      "SetProgressStep(14)",
+      "ListFolder(*.*)",
+      "StepProgress()",
+      "Pause(10)",  // .
+      "StepProgress()",
+      "Pause(10)",  // ..
+      "CopyOneFile(Viewer.exe|C:\\Apps\\Viewer\\Viewer.exe)",
+      "StepProgress()",
+      "Pause(10)",
+      "StepProgress()",
+      "Pause(10)",  // setup.exe stays behind
+      "StepProgress()",
+      "Pause(10)",  // sub
+      "CopyOneFile(UNINSTAL.EXE|C:\\Apps\\Viewer\\UNINSTAL.EXE)",
+      "StepProgress()",
+      "Pause(10)",
+      "GetWindowsFolder()",
+      "RegistryKeyOpens(" + kRoot + ")",
+      "RegistrySetString(" + kRoot + "\\Viewer|DisplayName|Viewer)",
+      "RegistrySetString(" + kRoot +
+          "\\Viewer|UninstallString|\"C:\\WINDOWS\\Viewer Uninstall.exe\")",
+      "RegistrySetString(" + kRoot + "\\Viewer|InstallTo|C:\\Apps\\Viewer)",
+      "CopyOneFile(UNINSTAL.EXE|C:\\WINDOWS\\Viewer Uninstall.exe)",
+      "InitializeCom()",
+      "WindowsFamily()",
+      "GetSpecialFolder(25)",
+      "WriteShellLink(C:\\Desktop\\Viewer.lnk|C:\\Apps\\Viewer\\Viewer.exe|C:\\Apps\\Viewer|Viewer|"
+      "Desktop.ico)",
+      "UninitializeCom()",
+      "InitializeCom()",
+      "WindowsFamily()",
+      "GetSpecialFolder(23)",
+      "MakeFolder(C:\\Programs\\Viewer 1.0)",
+      "WriteShellLink(C:\\Programs\\Viewer 1.0\\Viewer.lnk|C:\\Apps\\Viewer\\Viewer.exe|"
+      "C:\\Apps\\Viewer|Viewer|Desktop.ico)",
+      "UninitializeCom()",
+      "InitializeCom()",
+      "WindowsFamily()",
+      "GetSpecialFolder(23)",
+      "MakeFolder(C:\\Programs\\Viewer 1.0)",
+      "WriteShellLink(C:\\Programs\\Viewer 1.0\\Read me.lnk|C:\\Apps\\Viewer\\readme.txt|"
+      "C:\\Apps\\Viewer|Read me|Desktop.ico)",
+      "UninitializeCom()",
+      "SetProgressPos(100)",
+      "Pause(100)",
+      "EndModal(1)",
+      "GetCheckState(104)",
+      "SetCurrentFolder(C:\\Apps\\Viewer)",
+      "StartProgram(\"C:\\Apps\\Viewer\\Viewer.exe\")",
+  };
+  EXPECT_EQ(fake.calls, expected);
+  EXPECT_STREQ(s.InstallDir, "C:\\Apps\\Viewer");
+}
+
+TEST_F(InstallFixture, ProgressStepsAndPositions) {
+  struct Case {
+    int entries;
+    int step;
+  } cases[] = {{0, 100}, {1, 50}, {7, 12}, {49, 2}, {50, 1}, {99, 1}, {100, 0}, {250, 0}};
+  for (const Case& c : cases) {
+    std::vector<std::string> names;
+    for (int i = 0; i < c.entries; ++i)
+      names.push_back("f" + std::to_string(i));
+    fake.calls.clear();
+    List(names);
+    RunInstall(fake, s);
+    EXPECT_EQ(fake.CallsStartingWith("SetProgressStep"),
+              std::vector<std::string>{"SetProgressStep(" + std::to_string(c.step) + ")"})
+        << c.entries;
+    EXPECT_EQ(fake.CallsStartingWith("StepProgress").size(), static_cast<std::size_t>(c.entries));
+    EXPECT_LT(c.entries * c.step, 100) << "the bar must not fill during the pass";
+    EXPECT_EQ(fake.progressPos, 100);
+  }
+  EXPECT_EQ(ProgressStepFor(-1), 100);
+}
+
+TEST_F(InstallFixture, ExclusionIsExactAndCaseSensitive) {
+  struct Case {
+    const char* name;
+    bool copied;
+  } cases[] = {
+      {"setup.exe", false},    {"uninstal.exe", false}, {"SETUP.EXE", true},
+      {"UNINSTAL.EXE", true},  {"Setup.exe", true},     {"setup.inf", true},
+      {"setup.exe.bak", true}, {"uninstall.exe", true}, {"xsetup.exe", true},
+  };
+  for (const Case& c : cases) {
+    fake.calls.clear();
+    fake.copied.clear();
+    List({c.name});
+    RunInstall(fake, s);
+    EXPECT_EQ(fake.copied.count(std::string("C:\\Apps\\Viewer\\") + c.name), c.copied ? 1u : 0u)
+        << c.name;
+  }
+}
+
+TEST_F(InstallFixture, FolderThatCannotBeMadeStopsTheRun) {
+  struct Case {
+    std::string text;
+    FolderCreation result;
+    bool refused;
+  } cases[] = {
+      {"C:\\Apps\\Viewer", FolderCreation::kFailed, true},
+      {"C:\\Apps\\Viewer", FolderCreation::kAlreadyExists, false},
+      {"C:\\Apps\\Viewer", FolderCreation::kCreated, false},
+      {std::string(259, 'd'), FolderCreation::kCreated, false},
+      {std::string(260, 'd'), FolderCreation::kCreated, true},  // too long for a path
+  };
+  for (const Case& c : cases) {
+    FakePlatform fresh;
+    fresh.controlText[IDC_FOLDER] = c.text;
+    fresh.makeFolder[c.text] = c.result;
+    std::strcpy(s.InstallDir, "C:\\Program Files\\Viewer");
+    InstallOutcome outcome = RunInstall(fresh, s);
+    EXPECT_EQ(outcome == InstallOutcome::kFolderRefused, c.refused) << c.text.size();
+    if (c.refused) {
+      EXPECT_EQ(fresh.calls.back(), "ShowMessage(Cannot create directory!|)");
+      EXPECT_TRUE(fresh.CallsStartingWith("ListFolder").empty());
+      EXPECT_TRUE(fresh.CallsStartingWith("EndModal").empty());
+      EXPECT_STREQ(s.InstallDir, "C:\\Program Files\\Viewer");
+    } else {
+      EXPECT_TRUE(fresh.CallsStartingWith("ShowMessage").empty());
+      EXPECT_EQ(s.InstallDir, c.text);
+    }
+  }
+}
+
+TEST_F(InstallFixture, TrailingBackslashDoublesEverySeparator) {
+  fake.controlText[IDC_FOLDER] = "C:\\Apps\\";
+  List({"Viewer.exe"});
+  RunInstall(fake, s);
+  EXPECT_EQ(fake.copied.count("C:\\Apps\\\\Viewer.exe"), 1u);
+  EXPECT_EQ(Links()[0],
+            "WriteShellLink(C:\\Desktop\\Viewer.lnk|C:\\Apps\\\\Viewer.exe|C:\\Apps\\|Viewer|"
+            "Desktop.ico)");
+  EXPECT_EQ(fake.registry[kRoot + "\\Viewer"]["InstallTo"], "C:\\Apps\\");
+  EXPECT_EQ(fake.calls.back(), "StartProgram(\"C:\\Apps\\\\Viewer.exe\")");
+}
+
+TEST_F(InstallFixture, EmptyProductNamePutsEntriesStraightIntoPrograms) {
+  s.ProductName[0] = '\0';
+  RunInstall(fake, s);
+  ASSERT_EQ(Links().size(), 3u);
+  EXPECT_EQ(Links()[1].find("WriteShellLink(C:\\Programs\\\\Viewer.lnk|"), 0u) << Links()[1];
+}
+
+TEST_F(InstallFixture, EntriesThatAreMissingOrBeyondTheTables) {
+  struct Case {
+    int count;
+    int filled;             // slots 0..filled-1 hold entries
+    std::size_t shortcuts;  // desktop included
+  } cases[] = {
+      {0, 2, 1}, {-1, 2, 1}, {2, 2, 3}, {3, 2, 3}, {20, 20, 21}, {25, 20, 21}, {2147483647, 20, 21},
+  };
+  for (const Case& c : cases) {
+    for (int k = 0; k < kMaxEntries; ++k) {
+      std::free(s.EntryName[k]);
+      std::free(s.EntryFile[k]);
+      s.EntryName[k] = k < c.filled ? Dup(("E" + std::to_string(k)).c_str()) : nullptr;
+      s.EntryFile[k] = k < c.filled ? Dup("e.exe") : nullptr;
+    }
+    s.EntryCount = c.count;
+    fake.calls.clear();
+    RunInstall(fake, s);
+    EXPECT_EQ(Links().size(), c.shortcuts) << c.count;
+    EXPECT_EQ(fake.CallsStartingWith("InitializeCom").size(), c.shortcuts) << c.count;
+  }
+
+  // A slot with only one of its two strings is left out as well.
+  std::free(s.EntryFile[1]);
+  s.EntryFile[1] = nullptr;
+  s.EntryCount = 3;
+  fake.calls.clear();
+  RunInstall(fake, s);
+  EXPECT_EQ(Links().size(), 3u);
+  for (const auto& link : Links())
+    EXPECT_EQ(link.find("E1.lnk"), std::string::npos);
+}
+
+TEST_F(InstallFixture, LaunchOnlyWhenCheckedAndQuoted) {
+  struct Case {
+    int state;
+    bool started;
+  } cases[] = {{0, false}, {1, true}, {2, false}};
+  for (const Case& c : cases) {
+    fake.calls.clear();
+    fake.checkState[IDC_RUN_AFTER] = c.state;
+    fake.controlText[IDC_FOLDER] = "C:\\Program Files\\Viewer";
+    RunInstall(fake, s);
+    std::vector<std::string> start = fake.CallsStartingWith("StartProgram");
+    if (c.started) {
+      EXPECT_EQ(start, std::vector<std::string>{
+                           "StartProgram(\"C:\\Program Files\\Viewer\\Viewer.exe\")"});
+      EXPECT_EQ(fake.calls[fake.calls.size() - 2], "SetCurrentFolder(C:\\Program Files\\Viewer)");
+    } else {
+      EXPECT_TRUE(start.empty()) << c.state;
+      EXPECT_TRUE(fake.CallsStartingWith("SetCurrentFolder").empty()) << c.state;
+      EXPECT_EQ(fake.calls.back(), "GetCheckState(104)");
+    }
+  }
+}
+
+TEST_F(InstallFixture, PathsThatDoNotFitAreSkippedOneByOne) {
+  // A 250-character folder: "Viewer.exe" (10) makes 261 and does not fit, "a.txt" does.
+  const std::string folder = "C:\\" + std::string(247, 'f');
+  fake.controlText[IDC_FOLDER] = folder;
+  List({"Viewer.exe", "a.txt", std::string(256, 'n')});
+  RunInstall(fake, s);
+  EXPECT_EQ(fake.CallsStartingWith("CopyOneFile(a.txt|"),
+            std::vector<std::string>{"CopyOneFile(a.txt|" + folder + "\\a.txt)"});
+  EXPECT_EQ(fake.CallsStartingWith("CopyOneFile(Viewer.exe").size(), 0u);
+  EXPECT_EQ(fake.CallsStartingWith("CopyOneFile(n").size(), 0u);  // longer than a file name
+  EXPECT_EQ(fake.CallsStartingWith("StepProgress").size(), 3u);
+  EXPECT_TRUE(Links().empty());  // every target is "<folder>\Viewer.exe" or longer
+  EXPECT_TRUE(fake.CallsStartingWith("StartProgram").empty());
+  EXPECT_EQ(fake.CallsStartingWith("EndModal"), std::vector<std::string>{"EndModal(1)"});
+}
+
+TEST_F(InstallFixture, QuotingDoesNotCostThePathItsRoom) {
+  // "<folder>\Viewer.exe" of exactly 259 characters still starts, inside its quotes.
+  const std::string folder = "C:\\" + std::string(259 - 3 - 11, 'f');
+  fake.controlText[IDC_FOLDER] = folder;
+  RunInstall(fake, s);
+  EXPECT_EQ(fake.calls.back(), "StartProgram(\"" + folder + "\\Viewer.exe\")");
+}
+
+}  // namespace
