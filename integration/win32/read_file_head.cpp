@@ -1,0 +1,20 @@
+// Reading the start of a file (setup.inf) in one bounded pass.
+#include "integration/win32/unique_handle.h"
+#include "integration/win32/win32_platform.h"
+
+bool Win32Platform::ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) {
+  *got = 0;
+  UniqueHandle file(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid())
+    return false;
+  // A read error after a successful open ends the text there, as the end of the file would.
+  while (*got < cap) {
+    DWORD want = static_cast<DWORD>(cap - *got);
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), buf + *got, want, &read, nullptr) || read == 0)
+      break;
+    *got += read;
+  }
+  return true;
+}
