@@ -1,0 +1,72 @@
+#include "ui/win32/setup_dlg.h"
+
+#include "description/setup_reader.h"
+#include "description/setup_settings.h"
+#include "frame/frame_app.h"
+#include "frame/paint_context.h"
+#include "res/resource.h"
+#include "ui/folder_browse.h"
+#include "ui/setup_dialog.h"
+
+CSetupDlg::CSetupDlg() : FrameDialog(IDD_SETUP), m_hIcon(nullptr) {
+  if (FrameApp* app = FrameApp::Current())
+    m_hIcon = app->LoadIconResource(IDI_SETUP);
+}
+
+BOOL CSetupDlg::DestroyWindow() {
+  // The entry strings live as long as the window; the frame destroys it once, after its loop.
+  FreeEntryStrings(SetupSettings);
+  return FrameDialog::DestroyWindow();
+}
+
+int CSetupDlg::ReadSetupInfo() {
+  return ::ReadSetupInfo(platform_, SetupSettings);
+}
+
+bool CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+  // The dialog's own command; OK, Cancel and everything else go to the frame unchanged.
+  if (LOWORD(wParam) == IDC_BROWSE && HIWORD(wParam) == BN_CLICKED) {
+    OnBrowse();
+    return true;
+  }
+  return FrameDialog::OnCommand(wParam, lParam);
+}
+
+// No member mirrors a control: the folder box and the check box are read where they are used.
+void CSetupDlg::DoDataExchange(bool fromControls) {
+  FrameDialog::DoDataExchange(fromControls);
+}
+
+bool CSetupDlg::OnInitDialog() {
+  FrameDialog::OnInitDialog();
+  platform_.SetDialog(Handle());
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  InitializeSetupDialog(platform_, SetupSettings, [this] { ReadSetupInfo(); });
+  return true;  // the focus goes to the first tab stop, the OK button
+}
+
+void CSetupDlg::OnOK() {
+  platform_.EndModal(IDOK);
+}
+
+bool CSetupDlg::OnPaint() {
+  if (!IsIconic(Handle()))
+    return FrameDialog::OnPaint();
+  PaintContext dc(Handle());
+  SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
+  RECT client;
+  GetClientRect(Handle(), &client);
+  int x = IconOffset(client.right - client.left, GetSystemMetrics(SM_CXICON));
+  int y = IconOffset(client.bottom - client.top, GetSystemMetrics(SM_CYICON));
+  DrawIcon(dc.Get(), x, y, m_hIcon);
+  return true;
+}
+
+HICON CSetupDlg::OnQueryDragIcon() {
+  return m_hIcon;
+}
+
+void CSetupDlg::OnBrowse() {
+  BrowseForInstallFolder(platform_, SetupSettings);
+}
