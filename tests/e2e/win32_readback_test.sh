@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# What CreateLink and RegSetString wrote inside Wine, read back from outside it with independent
+# tools: lnkinfo (liblnk-utils) parses the shortcuts, `reg query` prints the registry values.
+# The writing is done by the Win32 test programs' --write-readback modes, through the same
+# CreateShortcut and RegisterUninstall that setup.exe runs.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+desktop_link='C:\users\Public\Desktop\Readback Viewer.lnk'
+menu_group='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Readback Viewer 1.0'
+menu_link="$menu_group"'\Read me.lnk'
+program_folder='C:\readback\Program Files\Viewer'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\readback notepad'
+plain_key='HKLM\Software\LeanSetupReadback'
+
+# write_readback PROGRAM: runs a Win32 test program's writer; prints its output without CRs.
+write_readback() {
+  timeout -k 5 120 wine "$BUILD_DIR/$1.exe" --write-readback </dev/null 2>>"$E2E_LOG" |
+    tr -d '\r'
+}
+
+# lnk_field WINDOWS_PATH LABEL: the value lnkinfo reports for LABEL ("Local path", ...).
+lnk_field() {
+  local file
+  file=$(linux_path "$1") || return 1
+  lnkinfo "$file" 2>>"$E2E_LOG" | tr -d '\r' |
+    awk -v label="$2" -F '\t+: ' '$1 == "\t" label { print $2; exit }'
+}
+
+# reg_value KEY NAME: the data of one REG_SZ value as `reg query` prints it, "(missing)" when
+# there is no such value.
+reg_value() {
+  reg_query "$1" /v "$2" |
+    awk -v prefix="    $2    REG_SZ    " '
+      index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
+      END { if (!found) print "(missing)" }'
+}
+
+remove_written() {
+  rm -rf "$(linux_path "$desktop_link")" "$(linux_path "$menu_group")" \
+    "$WINEPREFIX/drive_c/readback"
+  local key
+  for key in "$uninstall_key" "$plain_key"; do
+    timeout -k 5 60 wine reg delete "$key" /f </dev/null >>"$E2E_LOG" 2>&1
+  done
+}
+
+remove_written
+
+section "shortcuts written by CreateLink, read by lnkinfo"
+written=$(write_readback shell_ops_test)
+expect_eq "the writer names the desktop and Start-menu links" \
+  "$desktop_link"$'\n'"$menu_link" "$written"
+expect_eq "desktop link: local path" "$program_folder"'\Viewer.exe' \
+  "$(lnk_field "$desktop_link" 'Local path')"
+expect_eq "desktop link: working directory" "$program_folder" \
+  "$(lnk_field "$desktop_link" 'Working directory')"
+expect_eq "desktop link: description" "Readback Viewer" \
+  "$(lnk_field "$desktop_link" 'Description')"
+expect_eq "menu link: local path" "$program_folder"'\readme.txt' \
+  "$(lnk_field "$menu_link" 'Local path')"
+expect_eq "menu link: working directory" "$program_folder" \
+  "$(lnk_field "$menu_link" 'Working directory')"
+expect_eq "menu link: description" "Read me" "$(lnk_field "$menu_link" 'Description')"
+
+section "values written by RegSetString, read by reg query"
+check "the registry writer runs" write_readback registry_test
+expect_eq "DisplayName" "readback notepad" "$(reg_value "$uninstall_key" DisplayName)"
+expect_eq "UninstallString, quoted" '"C:\windows\readback notepad Uninstall.exe"' \
+  "$(reg_value "$uninstall_key" UninstallString)"
+expect_eq "InstallTo" 'C:\Program Files\Read Back' "$(reg_value "$uninstall_key" InstallTo)"
+expect_eq "a plain value" "Viewer" "$(reg_value "$plain_key" Plain)"
+expect_eq "an empty value" "" "$(reg_value "$plain_key" Empty)"
+expect_eq "a value ending in a backslash" 'C:\Apps\' "$(reg_value "$plain_key" Trailing)"
+
+remove_written
+finish
