@@ -23,11 +23,14 @@ const char kUsage[] =
     "  wait DIALOG             waits for it; prints its handle\n"
     "  gone DIALOG             waits until no such window exists\n"
     "  caption DIALOG          its caption\n"
+    "  rect DIALOG             its place on the screen as WIDTHxHEIGHT+X+Y\n"
     "  text DIALOG ID          a control's text\n"
     "  settext DIALOG ID TEXT  sets a control's text\n"
     "  checked DIALOG ID       a check box's state: 0, 1 or 2\n"
-    "  enabled DIALOG ID       1 when the control is enabled, else 0\n"
+    "  enabled DIALOG [ID]     1 when the dialog (or its control) takes input, else 0\n"
     "  click DIALOG ID         clicks an enabled button (posted, so the driver never blocks)\n"
+    "  close DIALOG            presses its close box\n"
+    "  key DIALOG VK           types a key (virtual-key code, e.g. 27 for Escape) into it\n"
     "  statics DIALOG          the text of each static control, one a line\n"
     "  msgbox TITLE            waits for a message box's text and prints it\n"
     "  tree DIALOG             the items of its tree view, indented by level, expanded ones only\n"
@@ -260,6 +263,25 @@ int ChoosePath(RemoteTree& tree, const char* path, const Deadline& deadline) {
   return SelectItem(tree, item, path, deadline);
 }
 
+// Keys go to the window that has the focus in the dialog's thread, as typed keys would; the
+// dialog's message loop sees them before that window does.
+int PressKey(HWND dialog, int key) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  HWND target = dialog;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
+      info.hwndFocus != nullptr) {
+    target = info.hwndFocus;
+  }
+  UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+  LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+  LPARAM up = down | (1u << 30) | (1u << 31);
+  if (!PostMessageA(target, WM_KEYDOWN, key, down) || !PostMessageA(target, WM_KEYUP, key, up)) {
+    return Fail("cannot post key %d", key);
+  }
+  return 0;
+}
+
 int Run(const char* command, Args args, const Deadline& deadline) {
   if (strcmp(command, "list") == 0 && args.count == 0) {
     EnumWindows(ListOne, 0);
@@ -308,6 +330,12 @@ int Run(const char* command, Args args, const Deadline& deadline) {
     PrintLine(caption);
     return 0;
   }
+  if (strcmp(command, "rect") == 0 && args.count == 1) {
+    RECT r;
+    GetWindowRect(dialog, &r);
+    printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    return 0;
+  }
   if (strcmp(command, "statics") == 0 && args.count == 1) {
     StaticTexts texts = {&deadline, 0, ""};
     EnumChildWindows(dialog, PrintStatic, reinterpret_cast<LPARAM>(&texts));
@@ -334,6 +362,22 @@ int Run(const char* command, Args args, const Deadline& deadline) {
     if (command[0] == 'c')
       return ChoosePath(tree, rest, deadline);
     return SelectPath(tree, Args{args.count - 1, args.values + 1}, deadline);
+  }
+
+  if (strcmp(command, "enabled") == 0 && args.count == 1) {
+    PrintLine(IsWindowEnabled(dialog) ? "1" : "0");
+    return 0;
+  }
+  if (strcmp(command, "close") == 0 && args.count == 1) {
+    // What the close box sends.
+    if (!PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0))
+      return Fail("cannot post the close");
+    return 0;
+  }
+  if (strcmp(command, "key") == 0 && args.count == 2) {
+    if (!ParseId(rest, &id))
+      return Usage();
+    return PressKey(dialog, id);
   }
 
   if (rest == nullptr || !ParseId(rest, &id))

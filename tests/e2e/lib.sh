@@ -1,0 +1,209 @@
+# Helpers for the end-to-end test scripts; sourced by each tests/e2e/*_test.sh.
+# tests/e2e/run.sh sets up the environment (BUILD_DIR, WINEPREFIX, DISPLAY, E2E_RESULTS, ...);
+# run a single script through it: tests/e2e/run.sh BUILD_DIR NAME.
+#
+# Every wait here has a limit, so that a dialog that never appears fails its case instead of
+# hanging the run. A script runs its cases with `check`, `expect_eq` and friends and ends with
+# `finish`, which gives the script's exit status.
+
+set -u -o pipefail
+
+if [ -z "${BUILD_DIR:-}" ] || [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+  echo "${0##*/}: run it through tests/e2e/run.sh BUILD_DIR ${0##*/}" >&2
+  exit 2
+fi
+
+E2E_ROOT=${E2E_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+E2E_SCRIPT=$(basename "$0" .sh)
+E2E_DRIVER=$BUILD_DIR/tests/driver/driver.exe
+E2E_DIST=$BUILD_DIR/dist
+E2E_SCRATCH=$WINEPREFIX/drive_c/e2e
+E2E_LOG=$BUILD_DIR/e2e-logs/$E2E_SCRIPT.log
+mkdir -p "$(dirname "$E2E_LOG")"
+: >"$E2E_LOG"
+
+E2E_PASSED=0
+E2E_FAILED=0
+E2E_STARTED=()  # Linux pids of the programs this script started under Wine
+
+# ---- Case bookkeeping ----------------------------------------------------------------------
+
+# Results also go to E2E_RESULTS (one line a case), which run.sh totals over all scripts.
+record() {
+  local verdict=$1 name=$2
+  if [ -n "${E2E_RESULTS:-}" ]; then
+    printf '%s\t%s\t%s\n' "$verdict" "$E2E_SCRIPT" "$name" >>"$E2E_RESULTS"
+  fi
+}
+
+pass() {
+  E2E_PASSED=$((E2E_PASSED + 1))
+  record PASS "$1"
+  echo "  PASS  $1"
+}
+
+# fail NAME [DETAIL...]: each detail is printed on its own line under the case.
+fail() {
+  local name=$1
+  shift
+  E2E_FAILED=$((E2E_FAILED + 1))
+  record FAIL "$name"
+  echo "  FAIL  $name"
+  local line
+  for line in "$@"; do
+    echo "        $line"
+  done
+}
+
+# check NAME COMMAND...: the case passes when the command succeeds. Its output is shown on failure.
+check() {
+  local name=$1 out
+  shift
+  if out=$("$@" 2>&1); then
+    pass "$name"
+  else
+    fail "$name" "command: $*" ${out:+"output: $out"}
+  fi
+}
+
+# expect_eq NAME EXPECTED ACTUAL
+expect_eq() {
+  if [ "$2" == "$3" ]; then
+    pass "$1"
+  else
+    fail "$1" "expected: '$2'" "actual:   '$3'"
+  fi
+}
+
+# Prints the script's totals and returns its exit status: non-zero when a case failed.
+finish() {
+  end_leftovers
+  echo "$E2E_SCRIPT: $E2E_PASSED passed, $E2E_FAILED failed"
+  [ "$E2E_FAILED" -eq 0 ]
+}
+
+# A title for a group of cases.
+section() {
+  echo "-- $*"
+}
+
+# ---- Running programs under Wine ------------------------------------------------------------
+
+# The driver: driver [-t MILLISECONDS] COMMAND ARGS... (see tests/driver/driver.cpp). Its own
+# waits end at its -t limit; the outer limit only catches a Wine that does not start at all.
+# What it waited for in vain goes to stderr.
+driver() {
+  timeout -k 5 90 wine "$E2E_DRIVER" "$@" </dev/null
+}
+
+# start_setup DIR: starts DIR/setup.exe with DIR as its current directory, in the background.
+# Sets SETUP_PID (the Linux pid of the Wine process, which is setup.exe itself).
+start_setup() {
+  local dir=$1
+  (cd "$dir" && exec wine setup.exe </dev/null >>"$E2E_LOG" 2>&1) &
+  SETUP_PID=$!
+  SETUP_RC=
+  E2E_STARTED+=("$SETUP_PID")
+}
+
+# wait_setup [SECONDS]: waits for the last started setup.exe to end (default 20 s). Returns 0
+# and sets SETUP_RC to its exit status when it ended, 1 when it was still running.
+wait_setup() {
+  local limit=${1:-20} waited=0
+  while kill -0 "$SETUP_PID" 2>/dev/null; do
+    if [ "$waited" -ge $((limit * 10)) ]; then
+      return 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  wait "$SETUP_PID" 2>/dev/null
+  SETUP_RC=$?
+  return 0
+}
+
+# Ends one started program by its pid: politely, then for sure.
+end_pid() {
+  local pid=$1 i
+  kill -0 "$pid" 2>/dev/null || {
+    wait "$pid" 2>/dev/null
+    return 0
+  }
+  kill -TERM "$pid" 2>/dev/null
+  for i in 1 2 3 4 5 6 7 8 9 10; do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return 0
+}
+
+# Ends whatever this script started and is still running (after a failed case, and at the end).
+end_leftovers() {
+  local pid
+  for pid in "${E2E_STARTED[@]}"; do
+    end_pid "$pid"
+  done
+  E2E_STARTED=()
+}
+trap end_leftovers EXIT
+
+# ---- Paths and files --------------------------------------------------------------------------
+
+# win_path LINUX_PATH: the Windows path of a file in the prefix (C: is drive_c, Z: is /).
+win_path() {
+  local path=$1 drive_c=$WINEPREFIX/drive_c
+  case $path in
+    "$drive_c") echo 'C:\' ;;
+    "$drive_c"/*) path=${path#"$drive_c"/} && echo "C:\\${path//\//\\}" ;;
+    /*) echo "Z:${path//\//\\}" ;;
+    *) return 1 ;;
+  esac
+}
+
+# linux_path WINDOWS_PATH: the Linux path of a C: or Z: path.
+linux_path() {
+  local path=$1 rest
+  rest=${path:2}
+  rest=${rest//\\//}
+  case ${path:0:2} in
+    [Cc]:) echo "$WINEPREFIX/drive_c$rest" ;;
+    [Zz]:) echo "${rest:-/}" ;;
+    *) return 1 ;;
+  esac
+}
+
+# fresh_dist NAME: a fresh copy of the sample distribution in C:\e2e\NAME; prints its Linux path.
+fresh_dist() {
+  local dir=$E2E_SCRATCH/$1
+  rm -rf "$dir" && mkdir -p "$dir" && cp -a "$E2E_DIST/." "$dir/" && echo "$dir"
+}
+
+# reg_query ARGS...: `reg query` in the prefix, with the CRs of its line ends removed.
+reg_query() {
+  timeout -k 5 60 wine reg query "$@" </dev/null 2>>"$E2E_LOG" | tr -d '\r'
+}
+
+# A listing of drive_c (outside the scratch folder) and of the uninstall entries, to show that
+# a run left them as they were.
+snapshot() {
+  (
+    cd "$WINEPREFIX/drive_c" && find . -path ./e2e -prune -o -print | LC_ALL=C sort
+    reg_query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+  )
+}
+
+# screenshot NAME [DIALOG]: the display as BUILD_DIR/screenshots/NAME.png, cut to the dialog's
+# rectangle when one is named. Prints the file's path.
+screenshot() {
+  local name=$1 dialog=${2:-} file crop=()
+  file=$BUILD_DIR/screenshots/$name.png
+  mkdir -p "$(dirname "$file")"
+  if [ -n "$dialog" ]; then
+    local geometry
+    geometry=$(driver -t 5000 rect "$dialog") && crop=(-crop "$geometry")
+  fi
+  timeout -k 5 30 import -display "$DISPLAY" -window root "${crop[@]}" "$file" 2>>"$E2E_LOG" &&
+    echo "$file"
+}

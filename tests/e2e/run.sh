@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Runs the tests of a Windows build under Wine: the Win32 test programs (CTest), then every
+# tests/e2e/*_test.sh against the build's setup.exe and sample distribution (BUILD_DIR/dist).
+#
+#   tests/e2e/run.sh BUILD_DIR [NAME...]
+#
+# NAME (e.g. dialog) runs only tests/e2e/NAME_test.sh after CTest. Each run starts from a fresh
+# Wine prefix, BUILD_DIR/wineprefix, kept for inspection afterwards; screenshots go to
+# BUILD_DIR/screenshots, the programs' own output to BUILD_DIR/e2e-logs. Without DISPLAY the
+# run starts its own Xvfb. Everything it started is ended when it ends, also on failure or
+# interrupt. The last line is the total of test cases, "N passed, N failed"; the exit status is
+# non-zero when any failed.
+set -uo pipefail
+
+usage() {
+  echo "usage: $0 BUILD_DIR [NAME...]" >&2
+  exit 2
+}
+[ $# -ge 1 ] || usage
+[ -d "$1" ] || {
+  echo "$0: no build folder $1" >&2
+  exit 2
+}
+
+E2E_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD_DIR=$(cd "$1" && pwd)
+shift
+export E2E_ROOT BUILD_DIR
+export WINEPREFIX=$BUILD_DIR/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono or Gecko download prompts, and no menu entries on the Linux host for our shortcuts.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+export E2E_RESULTS=$BUILD_DIR/e2e-results.txt
+log_dir=$BUILD_DIR/e2e-logs
+rm -rf "$log_dir" "$BUILD_DIR/screenshots"
+mkdir -p "$log_dir"
+: >"$E2E_RESULTS"
+run_log=$log_dir/run.log
+
+xvfb_pid=
+cleaned=
+
+# Ends what this run started: everything in its own prefix, then its own Xvfb.
+cleanup() {
+  [ -n "$cleaned" ] && return
+  cleaned=1
+  if [ -d "$WINEPREFIX" ]; then
+    timeout 30 wineserver -k >>"$run_log" 2>&1
+    timeout 30 wineserver -w >>"$run_log" 2>&1
+  fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+}
+trap cleanup EXIT
+trap 'echo "interrupted" >&2; exit 130' INT
+trap 'echo "terminated" >&2; exit 143' TERM
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+start_xvfb() {
+  local number_file=$log_dir/xvfb-display i
+  : >"$number_file"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >>"$run_log" 2>&1 &
+  xvfb_pid=$!
+  for i in $(seq 100); do
+    [ -s "$number_file" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  [ -s "$number_file" ] || return 1
+  export DISPLAY=:$(head -n 1 "$number_file")
+}
+
+# A scratch prefix per run. The server is started first and kept alive for the whole run, so
+# that the many short driver calls do not each wait for a new one.
+make_prefix() {
+  if [ -d "$WINEPREFIX" ]; then
+    timeout 30 wineserver -k >>"$run_log" 2>&1
+    timeout 30 wineserver -w >>"$run_log" 2>&1
+  fi
+  rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" || return 1
+  wineserver -p >>"$run_log" 2>&1 || return 1
+  (cd "$WINEPREFIX" && timeout 180 wineboot -i </dev/null >>"$run_log" 2>&1) || return 1
+  # Without a window manager Wine draws the captions itself only when told to; the
+  # screenshots then show the dialogs as a user would see them.
+  timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
+    </dev/null >>"$run_log" 2>&1
+}
+
+passed=0
+failed=0
+
+# ctest_counts OUTPUT_FILE STATUS: adds CTest's totals; a CTest that did not finish is a failure.
+ctest_counts() {
+  local summary total bad
+  summary=$(grep -Eo '[0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+  if [ -n "$summary" ]; then
+    bad=${summary%% *}
+    total=${summary##* }
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  elif grep -q 'No tests were found' "$1" && [ "$2" -eq 0 ]; then
+    :
+  else
+    echo "CTest did not finish (status $2)"
+    failed=$((failed + 1))
+  fi
+}
+
+setup_failed() {
+  echo "$1" >&2
+  [ -s "$run_log" ] && tail -n 20 "$run_log" >&2
+  cleanup
+  echo "0 passed, 1 failed"
+  exit 1
+}
+
+started=$SECONDS
+if [ -z "${DISPLAY:-}" ]; then
+  start_xvfb || setup_failed "cannot start Xvfb"
+fi
+echo "== Wine $(wine --version 2>/dev/null), display $DISPLAY, prefix $WINEPREFIX"
+make_prefix || setup_failed "cannot create the Wine prefix $WINEPREFIX"
+echo "== prefix ready after $((SECONDS - started)) s"
+
+echo "== Win32 test programs (CTest)"
+ctest_out=$log_dir/ctest.log
+timeout -k 10 900 ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 120 \
+  --no-tests=ignore </dev/null 2>&1 | tee "$ctest_out"
+ctest_counts "$ctest_out" "${PIPESTATUS[0]}"
+
+scripts=()
+if [ $# -eq 0 ]; then
+  scripts=("$E2E_ROOT"/tests/e2e/*_test.sh)
+else
+  for name in "$@"; do
+    scripts+=("$E2E_ROOT/tests/e2e/${name%_test.sh}_test.sh")
+  done
+fi
+
+for script in "${scripts[@]}"; do
+  [ -f "$script" ] || {
+    echo "== no test script $script"
+    failed=$((failed + 1))
+    continue
+  }
+  name=$(basename "$script" .sh)
+  echo "== $name"
+  timeout -k 10 900 bash "$script" </dev/null
+  status=$?
+  script_failures=$(grep -c "^FAIL	$name	" "$E2E_RESULTS")
+  # A script that stopped early without reporting a failure still counts as one.
+  if [ "$status" -ne 0 ] && [ "$script_failures" -eq 0 ]; then
+    echo "  FAIL  $name ended with status $status before it finished"
+    printf 'FAIL\t%s\t%s\n' "$name" "ended early" >>"$E2E_RESULTS"
+  fi
+done
+
+passed=$((passed + $(grep -c '^PASS' "$E2E_RESULTS")))
+failed=$((failed + $(grep -c '^FAIL' "$E2E_RESULTS")))
+cleanup
+echo "== done after $((SECONDS - started)) s; logs in $log_dir"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
