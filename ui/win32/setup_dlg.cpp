@@ -5,6 +5,7 @@
 #include "frame/frame_app.h"
 #include "frame/paint_context.h"
 #include "res/resource.h"
+#include "run/install_run.h"
 #include "ui/folder_browse.h"
 #include "ui/setup_dialog.h"
 
@@ -47,7 +48,7 @@ bool CSetupDlg::OnInitDialog() {
 }
 
 void CSetupDlg::OnOK() {
-  platform_.EndModal(IDOK);
+  RunInstall(platform_, SetupSettings);
 }
 
 bool CSetupDlg::OnPaint() {
