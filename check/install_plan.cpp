@@ -1,0 +1,373 @@
+#include "check/install_plan.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "check/file_names.h"
+#include "check/planning_platform.h"
+#include "description/setup_settings.h"
+#include "integration/uninstall_registration.h"
+#include "run/install_run.h"
+
+namespace {
+
+// The installer's lines of setup.inf, counted from 0.
+enum : int {
+  kProgramFileLine = 0,
+  kInstallDirLine = 1,
+  kLinkTitleLine = 2,
+  kFirstEntryLine = 5,
+};
+
+// The names the installer leaves behind, spelled exactly so.
+constexpr char kInstallerName[] = "setup.exe";
+constexpr char kUninstallerName[] = "uninstal.exe";
+constexpr char kTooLong[] = "longer than 259 characters";
+
+PlanningSystem SymbolicSystem(int family) {
+  PlanningSystem system = {family, kWindowsSymbol, {}};
+  if (family == kFamilyWindows9x) {
+    system.specialFolders[kCsidlDesktopDirectory] = kDesktopSymbol;
+    system.specialFolders[kCsidlPrograms] = kProgramsSymbol;
+  } else {
+    system.specialFolders[kCsidlCommonDesktopDirectory] = kCommonDesktopSymbol;
+    system.specialFolders[kCsidlCommonPrograms] = kCommonProgramsSymbol;
+  }
+  return system;
+}
+
+// The longest of the usual places of each family's folders: a path that fits these fits on
+// an ordinary machine.
+PlanningSystem UsualSystem(int family) {
+  PlanningSystem system = {family, "C:\\WINDOWS", {}};
+  if (family == kFamilyWindows9x) {
+    system.specialFolders[kCsidlDesktopDirectory] = "C:\\WINDOWS\\Desktop";
+    system.specialFolders[kCsidlPrograms] = "C:\\WINDOWS\\Start Menu\\Programs";
+  } else {
+    system.specialFolders[kCsidlCommonDesktopDirectory] =
+        "C:\\Documents and Settings\\All Users\\Desktop";
+    system.specialFolders[kCsidlCommonPrograms] =
+        "C:\\Documents and Settings\\All Users\\Start Menu\\Programs";
+  }
+  return system;
+}
+
+const char* FamilyName(int family) {
+  return family == kFamilyWindows9x ? "Windows 95, 98 and Me" : "Windows NT, 2000, XP and later";
+}
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+bool StartsWith(const std::string& text, const std::string& head) {
+  return text.compare(0, head.size(), head) == 0;
+}
+
+std::unique_ptr<PlanningPlatform> RunOnce(const std::string& folder,
+                                          const std::vector<ListedEntry>& listing,
+                                          const PlanningSystem& system,
+                                          const SetupSettingsRecord& settings) {
+  std::unique_ptr<PlanningPlatform> platform(
+      new PlanningPlatform(folder, listing, system, settings.InstallDir));
+  // The run overwrites InstallDir; the entry strings stay owned by `settings`.
+  SetupSettingsRecord copy = settings;
+  RunInstall(*platform, copy);
+  return platform;
+}
+
+// What each CreateShortcut call of a run is for: the desktop first, then each entry that the
+// reader filled, in order.
+struct ShortcutSource {
+  bool desktop;
+  int line;  // the installer's line, from 0
+  std::string name;
+};
+
+std::vector<ShortcutSource> ShortcutSources(const SetupSettingsRecord& settings) {
+  std::vector<ShortcutSource> sources = {{true, kLinkTitleLine, settings.LinkTitle}};
+  int count = std::min<int>(settings.EntryCount, kMaxEntries);
+  for (int k = 0; k < count; ++k) {
+    if (settings.EntryName[k] && settings.EntryFile[k])
+      sources.push_back({false, kFirstEntryLine + k, settings.EntryName[k]});
+  }
+  return sources;
+}
+
+std::string ShortcutLabel(const ShortcutSource& source) {
+  return std::string(source.desktop ? "the desktop shortcut " : "the Start-menu shortcut ") +
+         Quoted(source.name);
+}
+
+class Planner {
+ public:
+  Planner(const std::string& folder, const std::vector<ListedEntry>& listing,
+          const SetupSettingsRecord& settings, const std::vector<ReaderLine>& lines,
+          CheckWarnings* warnings)
+      : folder_(folder),
+        listing_(listing),
+        settings_(settings),
+        lines_(lines),
+        warnings_(warnings) {}
+
+  InstallPlan Plan();
+
+ private:
+  void Warn(int index, const std::string& text) {
+    warnings_->push_back({index < 0 ? 0 : PhysicalLineOf(lines_, index), text});
+  }
+  void CopyPass(const PlanningPlatform& run);
+  void Registration(const PlanningPlatform& run);
+  void Shortcuts();
+  PlannedLink LinkOf(const ShortcutAttempt& attempt, PlannedShortcut* shortcut);
+  void FitWarnings(int family, const PlanningPlatform& symbolic);
+  void FileWarning(int index, const std::string& what, const std::string& name,
+                   const std::string& use);
+
+  const std::string& folder_;
+  const std::vector<ListedEntry>& listing_;
+  const SetupSettingsRecord& settings_;
+  const std::vector<ReaderLine>& lines_;
+  CheckWarnings* warnings_;
+  std::unique_ptr<PlanningPlatform> run9x_;
+  std::unique_ptr<PlanningPlatform> runNt_;
+  InstallPlan plan_;
+};
+
+InstallPlan Planner::Plan() {
+  run9x_ = RunOnce(folder_, listing_, SymbolicSystem(kFamilyWindows9x), settings_);
+  runNt_ = RunOnce(folder_, listing_, SymbolicSystem(kFamilyWindowsNt), settings_);
+  const PlanningPlatform& run = *runNt_;
+
+  plan_.targetFolder = run.madeFolders.empty() ? settings_.InstallDir : run.madeFolders.front();
+  if (!run.messages.empty()) {
+    plan_.folderRefused = true;
+    plan_.message = run.messages.front();
+    return plan_;
+  }
+  CopyPass(run);
+  Registration(run);
+  Shortcuts();
+  plan_.launched = run.started;
+  plan_.launchFolder = run.currentFolder;
+  plan_.launchCommand = run.commandLine;
+  if (!run.started)
+    Warn(kProgramFileLine,
+         "the program is not started after setup: the command composed from "
+         "the target folder and ProgramFile would be " +
+             std::string(kTooLong));
+
+  FitWarnings(kFamilyWindows9x, *run9x_);
+  FitWarnings(kFamilyWindowsNt, *runNt_);
+
+  FileWarning(kProgramFileLine, "ProgramFile", settings_.ProgramFile,
+              "the desktop shortcut and the launch after setup point at");
+  int count = std::min<int>(settings_.EntryCount, kMaxEntries);
+  for (int k = 0; k < count; ++k) {
+    if (settings_.EntryFile[k])
+      FileWarning(kFirstEntryLine + k, "the entry's file", settings_.EntryFile[k],
+                  "its shortcut points at");
+  }
+  return plan_;
+}
+
+void Planner::CopyPass(const PlanningPlatform& run) {
+  plan_.entriesCounted = static_cast<int>(listing_.size());
+  plan_.progressStep = run.progressStep;
+  bool dots = run.FindListed(".", true) == "." && run.FindListed("..", true) == "..";
+  if (dots && ProgressStepFor(plan_.entriesCounted - 2) != plan_.progressStep)
+    plan_.progressStepAtRoot = ProgressStepFor(plan_.entriesCounted - 2);
+
+  const std::string uninstallerFolder = std::string(kWindowsSymbol) + "\\";
+  for (const ListedEntry& entry : listing_) {
+    if (entry.name == "." || entry.name == "..")
+      continue;
+    const RecordedCopy* copy = nullptr;
+    for (const RecordedCopy& c : run.copies) {
+      if (c.from == entry.name && !StartsWith(c.to, uninstallerFolder))
+        copy = &c;
+    }
+    if (copy) {
+      plan_.copies.push_back({entry.name, copy->to});
+      if (SameNameIgnoringCase(entry.name, kInstallerName) ||
+          SameNameIgnoringCase(entry.name, kUninstallerName))
+        Warn(-1, Quoted(entry.name) +
+                     " is copied into the target folder: the installer leaves "
+                     "behind only \"setup.exe\" and \"uninstal.exe\", spelled "
+                     "exactly so");
+      continue;
+    }
+    std::string reason;
+    if (entry.isFolder) {
+      reason = "a folder: the installer copies no sub-folders";
+      Warn(-1, "the folder " + Quoted(entry.name) +
+                   " is not copied: the installer copies no sub-folders");
+    } else if (entry.name == kInstallerName) {
+      reason = "the installer itself, which stays behind";
+    } else if (entry.name == kUninstallerName) {
+      reason = "the uninstaller's name, which stays behind";
+    } else {
+      reason = "its destination path would be " + std::string(kTooLong);
+      Warn(kInstallDirLine, Quoted(entry.name) +
+                                " is not copied: the path composed from the "
+                                "target folder and its name would be " +
+                                kTooLong);
+    }
+    plan_.passedOver.push_back({entry.name, reason});
+  }
+  if (run.FindListed(kUninstallerSource, false).empty())
+    Warn(-1,
+         "the distribution holds no UNINSTAL.EXE: the uninstall entry will name an "
+         "uninstaller that is never copied");
+}
+
+void Planner::Registration(const PlanningPlatform& run) {
+  if (!run.registryWrites.empty()) {
+    plan_.registryWritten = true;
+    plan_.registryKey = run.registryWrites.front().key;
+    for (const RecordedValue& value : run.registryWrites)
+      plan_.registryValues.push_back({value.name, value.data});
+  } else {
+    Warn(kInstallDirLine,
+         "no uninstall entry is written: the key name composed from "
+         "FolderName, or the uninstaller's path, would be " +
+             std::string(kTooLong));
+  }
+  const std::string uninstallerFolder = std::string(kWindowsSymbol) + "\\";
+  for (const RecordedCopy& copy : run.copies) {
+    if (copy.from == kUninstallerSource && StartsWith(copy.to, uninstallerFolder)) {
+      plan_.uninstallerCopied = true;
+      plan_.uninstallerFrom = copy.from;
+      plan_.uninstallerTo = copy.to;
+    }
+  }
+}
+
+PlannedLink Planner::LinkOf(const ShortcutAttempt& attempt, PlannedShortcut* shortcut) {
+  PlannedLink link;
+  link.folder = attempt.specialFolder;
+  if (!attempt.written)
+    return link;
+  link.created = true;
+  link.link = attempt.linkPath;
+  // The link lies in the group folder the attempt made, or straight in the special folder.
+  std::string holder =
+      attempt.madeFolders.empty() ? attempt.specialFolder : attempt.madeFolders.back();
+  shortcut->hasGroup = !attempt.madeFolders.empty();
+  if (shortcut->hasGroup && StartsWith(holder, attempt.specialFolder + "\\"))
+    shortcut->group = holder.substr(attempt.specialFolder.size() + 1);
+  shortcut->fileName = StartsWith(attempt.linkPath, holder + "\\")
+                           ? attempt.linkPath.substr(holder.size() + 1)
+                           : attempt.linkPath;
+  shortcut->target = attempt.target;
+  shortcut->workingFolder = attempt.workingDir;
+  shortcut->description = attempt.description;
+  return link;
+}
+
+void Planner::Shortcuts() {
+  std::vector<ShortcutSource> sources = ShortcutSources(settings_);
+  std::size_t attempts = std::max(run9x_->shortcuts.size(), runNt_->shortcuts.size());
+  for (std::size_t i = 0; i < attempts; ++i) {
+    PlannedShortcut shortcut;
+    if (i < sources.size()) {
+      shortcut.desktop = sources[i].desktop;
+      shortcut.line = PhysicalLineOf(lines_, sources[i].line);
+      shortcut.name = sources[i].name;
+    }
+    if (i < run9x_->shortcuts.size())
+      shortcut.family9x = LinkOf(run9x_->shortcuts[i], &shortcut);
+    if (i < runNt_->shortcuts.size())
+      shortcut.familyNt = LinkOf(runNt_->shortcuts[i], &shortcut);
+    if ((!shortcut.family9x.created || !shortcut.familyNt.created) && i < sources.size())
+      Warn(sources[i].line, ShortcutLabel(sources[i]) +
+                                " is not created: its target, composed "
+                                "from the target folder and its file, or "
+                                "its link path would be " +
+                                std::string(kTooLong));
+    plan_.shortcuts.push_back(shortcut);
+  }
+}
+
+// Runs the install again where the special folders and the Windows directory have their usual,
+// longest places, and names what fits with the symbols but not there.
+void Planner::FitWarnings(int family, const PlanningPlatform& symbolic) {
+  std::unique_ptr<PlanningPlatform> usual =
+      RunOnce(folder_, listing_, UsualSystem(family), settings_);
+  std::string where = std::string(" on ") + FamilyName(family) + ", whose folders usually lie at ";
+  std::vector<ShortcutSource> sources = ShortcutSources(settings_);
+  for (std::size_t i = 0; i < symbolic.shortcuts.size() && i < usual->shortcuts.size(); ++i) {
+    const ShortcutAttempt& fits = symbolic.shortcuts[i];
+    const ShortcutAttempt& there = usual->shortcuts[i];
+    if (!fits.written || there.written || i >= sources.size())
+      continue;
+    Warn(sources[i].line, ShortcutLabel(sources[i]) + " is not created" + where +
+                              Quoted(there.specialFolder) + ": its link path would be " + kTooLong);
+  }
+  if (family != kFamilyWindowsNt)
+    return;  // the Windows directory's usual place is the same for both families
+  std::string windows = Quoted(UsualSystem(family).windowsFolder);
+  bool copied = false;
+  for (const RecordedCopy& copy : usual->copies)
+    copied = copied || (copy.from == kUninstallerSource && StartsWith(copy.to, "C:\\WINDOWS\\"));
+  if (plan_.uninstallerCopied && !copied)
+    Warn(kInstallDirLine, "where the Windows directory is " + windows +
+                              ", the uninstaller's path composed from FolderName would be " +
+                              kTooLong +
+                              ": neither the uninstall entry nor the uninstaller's "
+                              "copy is made");
+  else if (plan_.registryWritten && usual->registryWrites.empty())
+    Warn(kInstallDirLine, "where the Windows directory is " + windows +
+                              ", no uninstall entry is written: its uninstaller path would be " +
+                              kTooLong);
+}
+
+void Planner::FileWarning(int index, const std::string& what, const std::string& name,
+                          const std::string& use) {
+  for (const PlannedCopy& copy : plan_.copies) {
+    if (SameNameIgnoringCase(copy.name, name))
+      return;
+  }
+  std::string text;
+  if (name.empty())
+    text = what + " is empty: " + use + " the target folder itself";
+  else if (name.find_first_of("\\/") != std::string::npos)
+    text = what + " " + Quoted(name) +
+           " lies in a sub-folder, and the installer copies no "
+           "sub-folders: " +
+           use + " a file that is not installed";
+  else if (!runNt_->FindListed(name, true).empty())
+    text = what + " " + Quoted(name) + " is a folder, and the installer copies no folders: " + use +
+           " nothing";
+  else if (!runNt_->FindListed(name, false).empty())
+    text = what + " " + Quoted(name) + " is in the distribution but is not copied: " + use +
+           " a file that is not installed";
+  else
+    text = what + " " + Quoted(name) + " is not in the distribution: " + use +
+           " a file that is not installed";
+  Warn(index, text);
+}
+
+bool ListingOrder(const ListedEntry& a, const ListedEntry& b) {
+  auto rank = [](const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; };
+  if (rank(a.name) != rank(b.name))
+    return rank(a.name) < rank(b.name);
+  std::string x = a.name, y = b.name;
+  for (char& c : x)
+    c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  for (char& c : y)
+    c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  return x != y ? x < y : a.name < b.name;
+}
+
+}  // namespace
+
+InstallPlan PlanInstall(const std::string& folder, const std::vector<ListedEntry>& listing,
+                        const SetupSettingsRecord& settings, const std::vector<ReaderLine>& lines,
+                        CheckWarnings* warnings) {
+  return Planner(folder, listing, settings, lines, warnings).Plan();
+}
+
+void SortListing(std::vector<ListedEntry>* listing) {
+  std::sort(listing->begin(), listing->end(), ListingOrder);
+}

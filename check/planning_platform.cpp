@@ -1,0 +1,145 @@
+#include "check/planning_platform.h"
+
+#include <cstring>
+
+#include "check/file_names.h"
+#include "common/bounded_text.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kChecked = 1;
+
+// Characters that no Windows path holds, whatever the system.
+bool HoldsForbiddenPathChar(const char* path) {
+  for (const char* p = path; *p; ++p) {
+    unsigned char c = *p;
+    if (c < 32 || std::strchr("<>\"|?*", c))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+PlanningPlatform::PlanningPlatform(const std::string& folder,
+                                   const std::vector<ListedEntry>& listing,
+                                   const PlanningSystem& system, const std::string& folderBox)
+    : folder_(folder), listing_(listing), system_(system), folderBox_(folderBox) {}
+
+std::string PlanningPlatform::FindListed(const std::string& name, bool folders) const {
+  std::string found;
+  for (const ListedEntry& entry : listing_) {
+    if (entry.isFolder != folders || !SameNameIgnoringCase(entry.name, name))
+      continue;
+    if (entry.name == name)
+      return entry.name;
+    if (found.empty())
+      found = entry.name;
+  }
+  return found;
+}
+
+void PlanningPlatform::ShowMessage(const char* text, const char* title) {
+  messages.push_back(text);
+  messageTitles.push_back(title);
+}
+
+void PlanningPlatform::RequestQuit(int) {
+  quitRequested = true;
+}
+
+bool PlanningPlatform::GetControlText(int id, char* buf, std::size_t cap) {
+  return CopyText(buf, cap, id == IDC_FOLDER ? folderBox_.c_str() : "");
+}
+
+int PlanningPlatform::GetCheckState(int id) {
+  // The dialog starts with the run-after box checked.
+  return id == IDC_RUN_AFTER ? kChecked : 0;
+}
+
+bool PlanningPlatform::ReadFileHead(const char* name, char* buf, std::size_t cap,
+                                    std::size_t* got) {
+  std::string listed = FindListed(name, false);
+  std::string bytes;
+  if (listed.empty() || !ReadFileStart(PathInFolder(folder_, listed), cap, &bytes))
+    return false;
+  std::memcpy(buf, bytes.data(), bytes.size());
+  *got = bytes.size();
+  return true;
+}
+
+FolderCreation PlanningPlatform::MakeFolder(const char* path) {
+  if (inShortcut_) {
+    if (!shortcuts.empty())
+      shortcuts.back().madeFolders.push_back(path);
+    return FolderCreation::kCreated;
+  }
+  madeFolders.push_back(path);
+  // Whether the folder's parent exists is the user's machine's affair; an empty name or one
+  // that no path can hold fails everywhere.
+  if (path[0] == '\0' || HoldsForbiddenPathChar(path))
+    return FolderCreation::kFailed;
+  return FolderCreation::kCreated;
+}
+
+void PlanningPlatform::ListFolder(const char*, FolderVisitor& visitor) {
+  ++listings;
+  for (const ListedEntry& listed : listing_) {
+    FolderEntry entry = {listed.name.c_str(), listed.isFolder, listed.isReparsePoint};
+    visitor.Visit(entry);
+  }
+}
+
+bool PlanningPlatform::CopyOneFile(const char* from, const char* to) {
+  copies.push_back({from, to});
+  return !FindListed(from, false).empty();
+}
+
+bool PlanningPlatform::GetWindowsFolder(char* buf, std::size_t cap) {
+  return CopyText(buf, cap, system_.windowsFolder.c_str());
+}
+
+bool PlanningPlatform::GetSpecialFolder(int csidl, char* buf, std::size_t cap) {
+  auto it = system_.specialFolders.find(csidl);
+  const char* path = it == system_.specialFolders.end() ? "" : it->second.c_str();
+  if (inShortcut_ && !shortcuts.empty())
+    shortcuts.back().specialFolder = path;
+  return CopyText(buf, cap, path) && path[0] != '\0';
+}
+
+void PlanningPlatform::InitializeCom() {
+  inShortcut_ = true;
+  shortcuts.push_back(ShortcutAttempt());
+}
+
+bool PlanningPlatform::WriteShellLink(const char* linkPath, const LinkInfo& info) {
+  if (shortcuts.empty())
+    shortcuts.push_back(ShortcutAttempt());
+  ShortcutAttempt& attempt = shortcuts.back();
+  attempt.written = true;
+  attempt.linkPath = linkPath;
+  attempt.target = info.Target ? info.Target : "";
+  attempt.workingDir = info.WorkingDir ? info.WorkingDir : "";
+  attempt.description = info.Description ? info.Description : "";
+  attempt.hasIcon = info.IconFile != nullptr;
+  attempt.iconFile = info.IconFile ? info.IconFile : "";
+  return true;
+}
+
+bool PlanningPlatform::RegistrySetString(RegistryRoot, const char* key, const char* valueName,
+                                         const char* data) {
+  if (valueName)
+    registryWrites.push_back({key, valueName, data});
+  return true;
+}
+
+bool PlanningPlatform::SetCurrentFolder(const char* path) {
+  currentFolder = path;
+  return true;
+}
+
+void PlanningPlatform::StartProgram(const char* command) {
+  started = true;
+  commandLine = command;
+}

@@ -1,0 +1,104 @@
+// PlanningPlatform: the installer's platform operations answered from the distribution folder and
+// recorded instead of carried out, so that the installer's own code says what it would do.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "check/folder_listing.h"
+#include "integration/platform.h"
+
+// What one system answers: its family, its Windows directory and its special folders.
+struct PlanningSystem {
+  int family;
+  std::string windowsFolder;
+  std::map<int, std::string> specialFolders;  // by CSIDL value
+};
+
+struct RecordedCopy {
+  std::string from;
+  std::string to;
+};
+
+struct RecordedValue {
+  std::string key;
+  std::string name;
+  std::string data;
+};
+
+// One CreateShortcut call, from COM's initialisation to its end.
+struct ShortcutAttempt {
+  std::string specialFolder;             // the folder's path as answered; empty if never asked
+  std::vector<std::string> madeFolders;  // the group folder, when one is made
+  bool written = false;
+  std::string linkPath;
+  std::string target;
+  std::string workingDir;
+  std::string description;
+  bool hasIcon = false;
+  std::string iconFile;
+};
+
+class PlanningPlatform final : public Platform {
+ public:
+  // `listing` is the distribution folder `folder` in the order the installer will see it;
+  // `folderBox` the text the folder box holds when OK is pressed.
+  PlanningPlatform(const std::string& folder, const std::vector<ListedEntry>& listing,
+                   const PlanningSystem& system, const std::string& folderBox);
+
+  // --- What the installer did ---------------------------------------------------------------
+  std::vector<std::string> messages;  // texts of the message boxes shown
+  std::vector<std::string> messageTitles;
+  bool quitRequested = false;
+  std::vector<std::string> madeFolders;  // outside shortcuts: the target folder
+  int listings = 0;
+  std::vector<RecordedCopy> copies;
+  int progressStep = -1;
+  std::vector<RecordedValue> registryWrites;
+  std::vector<ShortcutAttempt> shortcuts;
+  bool started = false;
+  std::string currentFolder;
+  std::string commandLine;
+  int endedWith = 0;
+
+  // The listed name that `name` opens on a system whose file names ignore case; empty when
+  // there is none. Folders only when `folders` is true.
+  std::string FindListed(const std::string& name, bool folders) const;
+
+  void ShowMessage(const char* text, const char* title) override;
+  void RequestQuit(int exitCode) override;
+  void SetCaption(const char*) override {}
+  bool GetControlText(int id, char* buf, std::size_t cap) override;
+  void SetControlText(int, const char*) override {}
+  int GetCheckState(int id) override;
+  void SetCheckState(int, int) override {}
+  void EndModal(int result) override { endedWith = result; }
+  void SetProgressStep(int step) override { progressStep = step; }
+  void StepProgress() override {}
+  void SetProgressPos(int) override {}
+  bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) override;
+  FolderCreation MakeFolder(const char* path) override;
+  void ListFolder(const char* pattern, FolderVisitor& visitor) override;
+  bool CopyOneFile(const char* from, const char* to) override;
+  bool GetWindowsFolder(char* buf, std::size_t cap) override;
+  int WindowsFamily() override { return system_.family; }
+  bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) override;
+  bool BrowseForFolder(const char*, char*, std::size_t) override { return false; }
+  void InitializeCom() override;
+  void UninitializeCom() override { inShortcut_ = false; }
+  bool WriteShellLink(const char* linkPath, const LinkInfo& info) override;
+  bool RegistryKeyOpens(RegistryRoot, const char*) override { return true; }
+  bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
+                         const char* data) override;
+  bool SetCurrentFolder(const char* path) override;
+  void StartProgram(const char* commandLine) override;
+  void Pause(unsigned) override {}
+
+ private:
+  std::string folder_;
+  const std::vector<ListedEntry>& listing_;
+  PlanningSystem system_;
+  std::string folderBox_;
+  bool inShortcut_ = false;
+};

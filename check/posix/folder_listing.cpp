@@ -1,0 +1,51 @@
+#include "check/folder_listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+bool IsExistingFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entries) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir)
+    return false;
+  entries->clear();
+  while (const dirent* d = readdir(dir)) {
+    ListedEntry entry;
+    entry.name = d->d_name;
+    std::string path = PathInFolder(folder, entry.name);
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+      entry.isReparsePoint = true;
+    // A link counts as what it points at, as a Windows junction to a folder does.
+    entry.isFolder = IsExistingFolder(path);
+    entries->push_back(entry);
+  }
+  closedir(dir);
+  return true;
+}
+
+bool ReadFileStart(const std::string& path, std::size_t limit, std::string* bytes) {
+  // fopen succeeds on a folder here, unlike on Windows; the installer cannot open one.
+  if (IsExistingFolder(path))
+    return false;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f)
+    return false;
+  bytes->assign(limit, '\0');
+  std::size_t got = limit ? std::fread(&(*bytes)[0], 1, limit, f) : 0;
+  bytes->resize(got);
+  std::fclose(f);
+  return true;
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/')
+    return folder + name;
+  return folder + "/" + name;
+}

@@ -1,0 +1,66 @@
+#include "check/folder_listing.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+// A find handle closed on every path.
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (valid())
+      FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+bool IsExistingFolder(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entries) {
+  if (!IsExistingFolder(folder))
+    return false;
+  WIN32_FIND_DATAA data;
+  FindHandle find(FindFirstFileA(PathInFolder(folder, "*.*").c_str(), &data));
+  entries->clear();
+  if (!find.valid())
+    return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    ListedEntry entry;
+    entry.name = data.cFileName;
+    entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.isReparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entries->push_back(entry);
+  } while (FindNextFileA(find.get(), &data));
+  return true;
+}
+
+bool ReadFileStart(const std::string& path, std::size_t limit, std::string* bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f)
+    return false;
+  bytes->assign(limit, '\0');
+  std::size_t got = limit ? std::fread(&(*bytes)[0], 1, limit, f) : 0;
+  bytes->resize(got);
+  std::fclose(f);
+  return true;
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '\\' || folder.back() == '/' || folder.back() == ':')
+    return folder + name;
+  return folder + "\\" + name;
+}
