@@ -120,42 +120,35 @@ TEST_F(ShortcutFixture, UnplaceableShortcutsAreLeftOutWithComBalanced) {
   struct Case {
     const char* what;
     int family;
-    bool resolvable;
+    const char* folder;  // null: does not resolve
+    const char* group;
     std::string link;
     std::string workDir;
   } cases[] = {
-      {"failed version query", 0, true, "Viewer", "C:\\Apps"},
-      {"unknown family", 3, true, "Viewer", "C:\\Apps"},
-      {"unresolved folder", kFamilyWindowsNt, false, "Viewer", "C:\\Apps"},
-      {"link path too long", kFamilyWindowsNt, true, longName, "C:\\Apps"},
-      {"target too long", kFamilyWindowsNt, true, "Viewer", "C:\\" + longName + "\\deeper"},
+      {"failed version query", 0, kDesktopNt, nullptr, "Viewer", "C:\\Apps"},
+      {"unknown family", 3, kDesktopNt, nullptr, "Viewer", "C:\\Apps"},
+      {"unresolved folder", kFamilyWindowsNt, nullptr, nullptr, "Viewer", "C:\\Apps"},
+      {"empty folder, not the drive root", kFamilyWindowsNt, "", nullptr, "Viewer", "C:\\Apps"},
+      {"group too long", kFamilyWindowsNt, kDesktopNt, longName.c_str(), "Viewer", "C:\\Apps"},
+      {"link path too long", kFamilyWindowsNt, kDesktopNt, nullptr, longName, "C:\\Apps"},
+      {"target too long", kFamilyWindowsNt, kDesktopNt, nullptr, "Viewer",
+       "C:\\" + longName + "\\deeper"},
   };
   for (const Case& c : cases) {
     fake.calls.clear();
     fake.family = c.family;
-    if (!c.resolvable)
-      fake.specialFolders.erase(kCsidlCommonDesktopDirectory);
-    EXPECT_EQ(CreateShortcut(fake, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, nullptr,
+    fake.specialFolders.erase(kCsidlCommonDesktopDirectory);
+    if (c.folder)
+      fake.specialFolders[kCsidlCommonDesktopDirectory] = c.folder;
+    EXPECT_EQ(CreateShortcut(fake, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, c.group,
                              c.link.c_str(), c.workDir.c_str(), "Viewer.exe", "Viewer", nullptr),
               1)
         << c.what;
     EXPECT_TRUE(Links().empty()) << c.what;
+    EXPECT_TRUE(fake.CallsStartingWith("MakeFolder").empty()) << c.what;
     EXPECT_EQ(fake.calls.front(), "InitializeCom()") << c.what;
     EXPECT_EQ(fake.calls.back(), "UninitializeCom()") << c.what;
   }
-}
-
-TEST_F(ShortcutFixture, EmptySpecialFolderIsNotTheDriveRoot) {
-  fake.specialFolders[kCsidlCommonDesktopDirectory] = "";
-  Desktop("C:\\Apps");
-  EXPECT_TRUE(Links().empty());
-}
-
-TEST_F(ShortcutFixture, GroupThatDoesNotFitIsNotCreated) {
-  const std::string longGroup(250, 'g');
-  Menu(longGroup.c_str());
-  EXPECT_TRUE(fake.CallsStartingWith("MakeFolder").empty());
-  EXPECT_TRUE(Links().empty());
 }
 
 TEST_F(ShortcutFixture, LongestFittingLinkPathIsWritten) {
