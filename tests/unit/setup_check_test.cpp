@@ -1,0 +1,395 @@
+// setup-check: its exit codes, a warning for each trap of setup.inf, the JSON report, and the
+// install plan it takes from the installer's own run.
+#include "check/setup_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "check/check_report.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kGood[] =
+    "Viewer.exe\n"
+    "C:\\Program Files\\Viewer\n"
+    "Viewer\n"
+    "Viewer 1.0\n"
+    "2\n"
+    "Viewer,Viewer.exe\n"
+    "Read me,readme.txt\n";
+
+// A distribution folder of its own for each test, removed afterwards.
+class Distribution {
+ public:
+  Distribution() {
+    char name[] = "/tmp/setup-check-test-XXXXXX";
+    path_ = mkdtemp(name);
+  }
+  ~Distribution() { fs::remove_all(path_); }
+  const std::string& path() const { return path_; }
+
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
+  }
+  // setup.inf and the files that a complete distribution of kGood holds.
+  void Standard(const std::string& setupInfo = kGood) const {
+    Write("setup.inf", setupInfo);
+    for (const char* name : {"setup.exe", "UNINSTAL.EXE", "Viewer.exe", "readme.txt"})
+      Write(name, "x");
+  }
+
+ private:
+  std::string path_;
+};
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome Check(std::vector<std::string> args) {
+  Outcome run;
+  run.status = RunSetupCheck(args, &run.out, &run.err);
+  return run;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// --- Exit codes ------------------------------------------------------------------------------
+
+struct ExitCase {
+  const char* name;
+  bool present;
+  std::string setupInfo;
+  int status;
+  const char* message;  // printed on its own line when the installer would stop
+};
+
+TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
+  const ExitCase cases[] = {
+      {"accepted", true, kGood, 0, nullptr},
+      {"missing", false, "", 1, "Cannot open 'setup.inf'!"},
+      {"empty", true, "", 1, "Cannot read enough data from 'setup.inf'!"},
+      {"four lines", true, "a\nC:\\b\nc\nd\n", 1, "Cannot read enough data from 'setup.inf'!"},
+      {"entry without comma", true, "a\nC:\\b\nc\nd\n1\nno comma\n", 1,
+       "'setup.inf' is corrupted!"},
+      {"count above the tables", true, "a\nC:\\b\nc\nd\n21\n", 1, "'setup.inf' is corrupted!"},
+      {"value too long", true, std::string(256, 'p') + "\nC:\\b\nc\nd\n0\n", 1,
+       "'setup.inf' is corrupted!"},
+  };
+  for (const ExitCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Distribution dist;
+    if (c.present)
+      dist.Write("setup.inf", c.setupInfo);
+    Outcome run = Check({dist.path()});
+    EXPECT_EQ(run.status, c.status);
+    if (c.message) {
+      EXPECT_TRUE(Contains(run.out, std::string("\n") + c.message + "\n")) << run.out;
+    }
+  }
+}
+
+TEST(SetupCheck, UsageErrors) {
+  Distribution dist;
+  dist.Standard();
+  EXPECT_EQ(Check({"--frobnicate", dist.path()}).status, 2);
+  EXPECT_EQ(Check({dist.path(), dist.path()}).status, 2);
+  EXPECT_EQ(Check({dist.path() + "/no-such-folder"}).status, 2);
+  EXPECT_EQ(Check({dist.path() + "/setup.inf"}).status, 2);  // a file, not a folder
+  Outcome help = Check({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(Contains(help.out, "usage: setup-check"));
+  EXPECT_EQ(Check({"--json", dist.path()}).status, 0);
+}
+
+TEST(SetupCheck, OpensSetupInfoAsWindowsDoesButNeverAFolder) {
+  Distribution upper;
+  upper.Write("SETUP.INF", kGood);
+  EXPECT_EQ(Check({upper.path()}).status, 0);
+
+  Distribution folder;
+  fs::create_directory(folder.path() + "/setup.inf");
+  Outcome run = Check({folder.path()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.out, "Cannot open 'setup.inf'!"));
+}
+
+// --- Warnings ----------------------------------------------------------------------------------
+
+struct WarningCase {
+  const char* trap;
+  std::string setupInfo;
+  int line;
+  const char* says;
+};
+
+std::string Head(const std::string& count) {
+  return "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\nViewer 1.0\n" + count + "\n";
+}
+
+const std::string kLongTitle(220, 't');
+
+const WarningCase kWarningCases[] = {
+    {"last line without newline", Head("1") + "Viewer,Viewer.exe", 6,
+     "takes its last character \"e\" for one and reads \"Viewer,Viewer.ex\""},
+    {"line 5 without newline", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\nV\n2", 5,
+     "EntryCount is read from \"\" and becomes 0"},
+    {"semicolon cut", "Viewer.exe;main program\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "reads ProgramFile as \"Viewer.exe\" out of \"Viewer.exe;main program\""},
+    {"leading semicolon", "Viewer.exe\n;C:\\Old\nViewer\nV\n0\n", 2, "is no comment"},
+    {"trailing space", "Viewer.exe \nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "\"Viewer.exe \" keeps its trailing spaces"},
+    {"tab in an entry", Head("1") + "Viewer,\tViewer.exe\n", 6,
+     "file \"\tViewer.exe\" keeps its leading spaces"},
+    {"count above the lines", Head("3") + "Viewer,Viewer.exe\n", 5,
+     "declares 3 entries but only 1 entry line follows"},
+    {"lines beyond the count", Head("1") + "Viewer,Viewer.exe\nRead me,readme.txt\n", 7,
+     "beyond the 1 Start-menu entry that EntryCount declares: the installer ignores it"},
+    {"middle of an entry lost", Head("1") + "Viewer,old,Viewer.exe\n", 6,
+     "title \"Viewer\" and the file \"Viewer.exe\"; \"old\" between them is lost"},
+    {"leading comma", Head("1") + ",Viewer.exe\n", 6,
+     "title \"Viewer.exe\" and the file \"Viewer.exe\""},
+    {"entry file missing", Head("1") + "Manual,manual.pdf\n", 6,
+     "\"manual.pdf\" is not in the distribution"},
+    {"program file missing", "View.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "ProgramFile \"View.exe\" is not in the distribution"},
+    {"program in a sub-folder", "bin\\View.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "lies in a sub-folder"},
+    {"program left behind", "setup.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "is in the distribution but is not copied"},
+    {"line 2 ends in a backslash", "Viewer.exe\nC:\\Program Files\\\nViewer\nV\n0\n", 2,
+     "FolderName is empty"},
+    {"line 2 without backslash", "Viewer.exe\nViewer\nViewer\nV\n0\n", 2,
+     "holds no backslash: FolderName"},
+    {"relative folder", "Viewer.exe\nViewer\nViewer\nV\n0\n", 2, "is not a full path"},
+    {"parent folder must exist", "Viewer.exe\nC:\\Apps\\Viewer\nViewer\nV\n0\n", 2,
+     "\"C:\\Apps\" must already exist"},
+    {"empty folder", "Viewer.exe\n\nViewer\nV\n0\n", 2, "InstallDir is empty"},
+    {"long physical line", Head("1") + "Viewer," + std::string(300, 'v') + "\n", 6,
+     "the line is 307 characters long: the installer reads at most 259 characters at a time, "
+     "so it takes it as 2 lines"},
+    {"look-alike of the installer", Head("0"), 0,
+     "\"UNINSTAL.EXE\" is copied into the target folder"},
+    {"count not a number", Head("two"), 5,
+     "\"two\" holds no number up front: the installer reads 0"},
+    {"count with words", Head("1 entry") + "Viewer,Viewer.exe\n", 5,
+     "is not a plain number: the installer reads 1"},
+    {"negative count", Head("-1"), 5, "is negative"},
+    {"count above the tables", Head("21"), 5, "more than the 20 Start-menu entries"},
+    {"no comma", Head("1") + "Viewer\n", 6, "has no comma between title and file"},
+    {"only commas", Head("1") + ",,\n", 6, "nothing but commas"},
+    {"value too long", std::string(256, 'p') + "\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "ProgramFile is 256 characters long, more than the 255 its field holds"},
+    {"zero byte", Head("1") + std::string("Viewer,Viewer.exe\0junk\n", 23), 6,
+     "zero byte after 17 characters"},
+    {"lone carriage return", "Viewer.exe\r\rC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "carriage return that no line feed follows"},
+    {"ctrl-z", Head("0") + "\x1A" + "more\n", 6, "Ctrl-Z byte"},
+    {"too few lines", "Viewer.exe\nC:\\Program Files\\Viewer\n", 3,
+     "holds only 2 lines as the installer counts them"},
+    {"slash in a title", Head("1") + "Viewer/Editor,Viewer.exe\n", 6,
+     "holds \"/\", which a file name cannot hold"},
+    {"backslash in the group", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\nAcme\\Viewer\n0\n",
+     4, "the installer creates no folder \"Acme\""},
+    {"empty link title", "Viewer.exe\nC:\\Program Files\\Viewer\n\nV\n0\n", 3,
+     "the desktop shortcut is named \".lnk\""},
+    {"empty product", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\n\n0\n", 4,
+     "ProductName is empty"},
+    {"destination does not fit", "Viewer.exe\nC:\\" + std::string(250, 'd') + "\nViewer\nV\n0\n", 2,
+     "\"readme.txt\" is not copied: the path composed from the target folder and its name"},
+    {"shortcut target does not fit",
+     "Viewer.exe\nC:\\" + std::string(250, 'd') + "\nViewer\nV\n0\n", 3,
+     "the desktop shortcut \"Viewer\" is not created: its target"},
+    {"launch does not fit", "Viewer.exe\nC:\\" + std::string(250, 'd') + "\nViewer\nV\n0\n", 1,
+     "the program is not started after setup"},
+    {"uninstall key does not fit", "Viewer.exe\nC:\\" + std::string(230, 'k') + "\nViewer\nV\n0\n",
+     2, "no uninstall entry is written"},
+    {"link fits only the short folders",
+     "Viewer.exe\nC:\\Program Files\\Viewer\n" + kLongTitle + "\nV\n0\n", 3,
+     "is not created on Windows NT, 2000, XP and later, whose folders usually lie at "
+     "\"C:\\Documents and Settings\\All Users\\Desktop\": its link path would be longer"},
+};
+
+TEST(SetupCheck, WarnsOfEachTrapOnItsLine) {
+  for (const WarningCase& c : kWarningCases) {
+    SCOPED_TRACE(c.trap);
+    Distribution dist;
+    dist.Standard(c.setupInfo);
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    bool found = false;
+    for (const CheckWarning& w : result.warnings)
+      found = found || (w.line == c.line && Contains(w.text, c.says));
+    std::string all;
+    for (const CheckWarning& w : result.warnings)
+      all += std::to_string(w.line) + ": " + w.text + "\n";
+    EXPECT_TRUE(found) << all;
+  }
+}
+
+TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
+  Distribution dist;
+  dist.Standard();
+  CheckResult result;
+  CheckDistribution(dist.path(), &result);
+  ASSERT_EQ(result.warnings.size(), 1u);
+  EXPECT_TRUE(Contains(result.warnings[0].text, "\"UNINSTAL.EXE\" is copied"));
+}
+
+TEST(SetupCheck, DistributionWarnings) {
+  Distribution dist;
+  dist.Write("setup.inf", kGood);
+  dist.Write("Viewer.exe", "x");
+  dist.Write("readme.txt", "x");
+  fs::create_directory(dist.path() + "/docs");
+  CheckResult result;
+  CheckDistribution(dist.path(), &result);
+  std::vector<std::string> texts;
+  for (const CheckWarning& w : result.warnings) {
+    EXPECT_EQ(w.line, 0);
+    texts.push_back(w.text);
+  }
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "the folder \"docs\" is not copied: the installer copies no sub-folders");
+  EXPECT_TRUE(Contains(texts[1], "the distribution holds no UNINSTAL.EXE"));
+}
+
+// --- JSON ----------------------------------------------------------------------------------------
+
+TEST(SetupCheck, JsonStringsCarryEveryByte) {
+  const struct {
+    std::string bytes;
+    const char* json;
+  } cases[] = {
+      {"plain", "\"plain\""},
+      {"C:\\a \"b\"", "\"C:\\\\a \\\"b\\\"\""},
+      {"\x80\xE9\xFF", "\"\\u0080\\u00E9\\u00FF\""},
+      {std::string("\x01\t\n\x1F\x7F", 5), "\"\\u0001\\u0009\\u000A\\u001F\\u007F\""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(JsonString(c.bytes), c.json);
+}
+
+TEST(SetupCheck, JsonKeepsWhatWasReadBeforeAnError) {
+  Distribution dist;
+  dist.Standard("Viewer.exe\nC:\\Program Files\\Viewer\nViewer\nViewer 1.0\n3\nA,a.txt\n,,\n");
+  Outcome run = Check({"--json", dist.path()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.out, "\"error\": \"'setup.inf' is corrupted!\"")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "\"ProgramFile\": \"Viewer.exe\""));
+  EXPECT_TRUE(Contains(run.out, "\"FolderName\": \"Viewer\""));
+  EXPECT_TRUE(Contains(run.out, "\"EntryCount\": 3"));
+  // The file of the line of commas was allocated before the error; the third slot was never read.
+  EXPECT_TRUE(Contains(run.out,
+                       "\"Entries\": [\n"
+                       "    {\"EntryName\": \"A\", \"EntryFile\": \"a.txt\"},\n"
+                       "    {\"EntryName\": null, \"EntryFile\": \"\"},\n"
+                       "    null\n"
+                       "  ]"))
+      << run.out;
+  EXPECT_TRUE(Contains(run.out, "\"plan\": null"));
+}
+
+TEST(SetupCheck, JsonEntriesFollowTheCount) {
+  const struct {
+    const char* count;
+    std::size_t slots;
+  } cases[] = {{"0", 0}, {"-4", 0}, {"25", 20}};
+  for (const auto& c : cases) {
+    Distribution dist;
+    dist.Standard(Head(c.count));
+    Outcome run = Check({"--json", dist.path()});
+    std::size_t nulls = 0;
+    for (std::size_t at = run.out.find("    null"); at != std::string::npos;
+         at = run.out.find("    null", at + 1))
+      ++nulls;
+    EXPECT_EQ(nulls, c.slots) << c.count;
+    if (c.slots == 0) {
+      EXPECT_TRUE(Contains(run.out, "\"Entries\": []"));
+    }
+  }
+}
+
+// --- The plan ------------------------------------------------------------------------------------
+
+TEST(SetupCheck, PlanIsWhatTheInstallRunDoes) {
+  Distribution dist;
+  dist.Standard();
+  fs::create_directory(dist.path() + "/docs");
+  CheckResult result;
+  CheckDistribution(dist.path(), &result);
+  ASSERT_TRUE(result.planned);
+  const InstallPlan& p = result.plan;
+  EXPECT_EQ(p.targetFolder, "C:\\Program Files\\Viewer");
+  std::vector<std::string> copied;
+  for (const PlannedCopy& c : p.copies)
+    copied.push_back(c.name + " -> " + c.to);
+  EXPECT_EQ(copied, (std::vector<std::string>{
+                        "readme.txt -> C:\\Program Files\\Viewer\\readme.txt",
+                        "setup.inf -> C:\\Program Files\\Viewer\\setup.inf",
+                        "UNINSTAL.EXE -> C:\\Program Files\\Viewer\\UNINSTAL.EXE",
+                        "Viewer.exe -> C:\\Program Files\\Viewer\\Viewer.exe",
+                    }));
+  ASSERT_EQ(p.passedOver.size(), 2u);
+  EXPECT_EQ(p.passedOver[0].name, "docs");
+  EXPECT_EQ(p.passedOver[1].name, "setup.exe");
+  // Eight entries with "." and ".."; six at a drive's root.
+  EXPECT_EQ(p.entriesCounted, 8);
+  EXPECT_EQ(p.progressStep, 11);
+  EXPECT_EQ(p.progressStepAtRoot, 14);
+
+  EXPECT_EQ(p.registryKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Viewer");
+  using Value = std::pair<std::string, std::string>;
+  EXPECT_EQ(p.registryValues, (std::vector<Value>{
+                                  {"DisplayName", "Viewer"},
+                                  {"UninstallString", "\"<windows>\\Viewer Uninstall.exe\""},
+                                  {"InstallTo", "C:\\Program Files\\Viewer"},
+                              }));
+  EXPECT_EQ(p.uninstallerTo, "<windows>\\Viewer Uninstall.exe");
+
+  ASSERT_EQ(p.shortcuts.size(), 3u);
+  const PlannedShortcut& desktop = p.shortcuts[0];
+  EXPECT_TRUE(desktop.desktop);
+  EXPECT_FALSE(desktop.hasGroup);
+  EXPECT_EQ(desktop.family9x.link, "<desktop>\\Viewer.lnk");
+  EXPECT_EQ(desktop.familyNt.link, "<common desktop>\\Viewer.lnk");
+  EXPECT_EQ(desktop.target, "C:\\Program Files\\Viewer\\Viewer.exe");
+  const PlannedShortcut& readme = p.shortcuts[2];
+  EXPECT_EQ(readme.line, 7);
+  EXPECT_EQ(readme.group, "Viewer 1.0");
+  EXPECT_EQ(readme.fileName, "Read me.lnk");
+  EXPECT_EQ(readme.family9x.link, "<programs>\\Viewer 1.0\\Read me.lnk");
+  EXPECT_EQ(readme.familyNt.link, "<common programs>\\Viewer 1.0\\Read me.lnk");
+  EXPECT_EQ(readme.target, "C:\\Program Files\\Viewer\\readme.txt");
+  EXPECT_EQ(readme.workingFolder, "C:\\Program Files\\Viewer");
+  EXPECT_EQ(readme.description, "Read me");
+
+  EXPECT_TRUE(p.launched);
+  EXPECT_EQ(p.launchFolder, "C:\\Program Files\\Viewer");
+  EXPECT_EQ(p.launchCommand, "\"C:\\Program Files\\Viewer\\Viewer.exe\"");
+}
+
+TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
+  Distribution dist;
+  dist.Standard("Viewer.exe\n\nViewer\nV\n0\n");
+  CheckResult result;
+  CheckDistribution(dist.path(), &result);
+  ASSERT_TRUE(result.planned);
+  EXPECT_TRUE(result.plan.folderRefused);
+  EXPECT_EQ(result.plan.message, "Cannot create directory!");
+  EXPECT_TRUE(result.plan.copies.empty());
+  EXPECT_TRUE(result.plan.shortcuts.empty());
+}
+
+}  // namespace
