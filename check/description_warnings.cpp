@@ -141,15 +141,16 @@ void Analysis::PieceWarnings(int index) {
   std::size_t zero = line.bytes.find('\0');
   if (zero != std::string::npos)
     Warn(index, "the line holds a zero byte after " + Plural(zero, "character", "characters") +
-                    ": the installer's line ends there and the rest is lost");
+                    ": the installer's line ends there, the character before it is taken for "
+                    "the newline, and the installer reads " +
+                    Quoted(line.value));
   if (line.value.find('\r') != std::string::npos)
     Warn(index,
          "the line holds a carriage return that no line feed follows: it stays part of "
          "the value " +
              Quoted(line.value));
   bool lastLine = index == LineCount() - 1;
-  if (lastLine && !line.endsWithNewline && line.bytes.size() < kLineBufferSize - 1 &&
-      zero == std::string::npos) {
+  if (lastLine && !line.endsWithNewline && zero == std::string::npos) {
     std::string lost(1, line.bytes.back());
     lastNewlineWarned_ = true;
     if (index == kCountLine) {

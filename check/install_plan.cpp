@@ -306,10 +306,12 @@ void Planner::FitWarnings(int family, const PlanningPlatform& symbolic) {
   }
   if (family != kFamilyWindowsNt)
     return;  // the Windows directory's usual place is the same for both families
-  std::string windows = Quoted(UsualSystem(family).windowsFolder);
+  const std::string windowsFolder = UsualSystem(family).windowsFolder;
+  const std::string windows = Quoted(windowsFolder);
   bool copied = false;
   for (const RecordedCopy& copy : usual->copies)
-    copied = copied || (copy.from == kUninstallerSource && StartsWith(copy.to, "C:\\WINDOWS\\"));
+    copied =
+        copied || (copy.from == kUninstallerSource && StartsWith(copy.to, windowsFolder + "\\"));
   if (plan_.uninstallerCopied && !copied)
     Warn(kInstallDirLine, "where the Windows directory is " + windows +
                               ", the uninstaller's path composed from FolderName would be " +
