@@ -39,6 +39,7 @@ mkdir -p "$log_dir"
 run_log=$log_dir/run.log
 
 xvfb_pid=
+child=
 cleaned=
 
 # Ends what this run started: everything in its own prefix, then its own Xvfb.
@@ -54,9 +55,32 @@ cleanup() {
     wait "$xvfb_pid" 2>/dev/null
   fi
 }
+# bounded LIMIT COMMAND...: runs a stage in the background and waits for it, so that an
+# interrupt is handled at once rather than after the stage; timeout gives the stage its own
+# process group and passes our signal on to all of it.
+bounded() {
+  local limit=$1
+  shift
+  timeout -k 10 "$limit" "$@" </dev/null &
+  child=$!
+  wait "$child"
+  local status=$?
+  child=
+  return "$status"
+}
+
+stop() {
+  echo "$1" >&2
+  if [ -n "$child" ]; then
+    kill -TERM "$child" 2>/dev/null
+    wait "$child" 2>/dev/null
+  fi
+  exit "$2"
+}
+
 trap cleanup EXIT
-trap 'echo "interrupted" >&2; exit 130' INT
-trap 'echo "terminated" >&2; exit 143' TERM
+trap 'stop interrupted 130' INT
+trap 'stop terminated 143' TERM
 
 # Xvfb picks a free display itself and writes its number once it accepts connections.
 start_xvfb() {
@@ -127,9 +151,10 @@ echo "== prefix ready after $((SECONDS - started)) s"
 
 echo "== Win32 test programs (CTest)"
 ctest_out=$log_dir/ctest.log
-timeout -k 10 900 ctest --test-dir "$BUILD_DIR" --output-on-failure --timeout 120 \
-  --no-tests=ignore </dev/null 2>&1 | tee "$ctest_out"
-ctest_counts "$ctest_out" "${PIPESTATUS[0]}"
+# shellcheck disable=SC2016
+bounded 900 bash -c 'ctest --test-dir "$1" --output-on-failure --timeout 120 --no-tests=ignore \
+  2>&1 | tee "$2"; exit "${PIPESTATUS[0]}"' ctest "$BUILD_DIR" "$ctest_out"
+ctest_counts "$ctest_out" "$?"
 
 scripts=()
 if [ $# -eq 0 ]; then
@@ -148,7 +173,7 @@ for script in "${scripts[@]}"; do
   }
   name=$(basename "$script" .sh)
   echo "== $name"
-  timeout -k 10 900 bash "$script" </dev/null
+  bounded 900 bash "$script"
   status=$?
   script_failures=$(grep -c "^FAIL	$name	" "$E2E_RESULTS")
   # A script that stopped early without reporting a failure still counts as one.
