@@ -1,6 +1,6 @@
 // The "..." button: the chosen folder, a backslash and FolderName, or the folder box unchanged.
 // (Freeing the browser's item and releasing the shell allocator is the Win32 side's, tested
-// under Wine in tests/win32/shell_memory_test.cpp.)
+// under Wine in tests/win32/platform_resources_test.cpp.)
 #include "ui/folder_browse.h"
 
 #include <gtest/gtest.h>
