@@ -23,6 +23,8 @@ enum : int {
 constexpr char kInstallerName[] = "setup.exe";
 constexpr char kUninstallerName[] = "uninstal.exe";
 constexpr char kTooLong[] = "longer than 259 characters";
+// Warnings about the folder as a whole rather than a line of setup.inf.
+constexpr int kDistribution = -1;
 
 PlanningSystem SymbolicSystem(int family) {
   PlanningSystem system = {family, kWindowsSymbol, {}};
@@ -114,7 +116,7 @@ class Planner {
 
  private:
   void Warn(int index, const std::string& text) {
-    warnings_->push_back({index < 0 ? 0 : PhysicalLineOf(lines_, index), text});
+    warnings_->push_back({index == kDistribution ? 0 : PhysicalLineOf(lines_, index), text});
   }
   void CopyPass(const PlanningPlatform& run);
   void Registration(const PlanningPlatform& run);
@@ -191,17 +193,17 @@ void Planner::CopyPass(const PlanningPlatform& run) {
       plan_.copies.push_back({entry.name, copy->to});
       if (SameNameIgnoringCase(entry.name, kInstallerName) ||
           SameNameIgnoringCase(entry.name, kUninstallerName))
-        Warn(-1, Quoted(entry.name) +
-                     " is copied into the target folder: the installer leaves "
-                     "behind only \"setup.exe\" and \"uninstal.exe\", spelled "
-                     "exactly so");
+        Warn(kDistribution, Quoted(entry.name) +
+                                " is copied into the target folder: the installer leaves "
+                                "behind only \"setup.exe\" and \"uninstal.exe\", spelled "
+                                "exactly so");
       continue;
     }
     std::string reason;
     if (entry.isFolder) {
       reason = "a folder: the installer copies no sub-folders";
-      Warn(-1, "the folder " + Quoted(entry.name) +
-                   " is not copied: the installer copies no sub-folders");
+      Warn(kDistribution, "the folder " + Quoted(entry.name) +
+                              " is not copied: the installer copies no sub-folders");
     } else if (entry.name == kInstallerName) {
       reason = "the installer itself, which stays behind";
     } else if (entry.name == kUninstallerName) {
@@ -216,7 +218,7 @@ void Planner::CopyPass(const PlanningPlatform& run) {
     plan_.passedOver.push_back({entry.name, reason});
   }
   if (run.FindListed(kUninstallerSource, false).empty())
-    Warn(-1,
+    Warn(kDistribution,
          "the distribution holds no UNINSTAL.EXE: the uninstall entry will name an "
          "uninstaller that is never copied");
 }
