@@ -113,30 +113,36 @@ driver click "$DIALOG" $IDCANCEL
 check "ends after Cancel" wait_setup 10
 end_leftovers
 
-# ---- Ending without installing -------------------------------------------------------------------
+# ---- Ending without installing ------------------------------------------------------------------
+# A product of its own, so that what other scripts install in the shared prefix does not matter.
 section "closing without installing"
-snapshot >"$BUILD_DIR/e2e-logs/before-cancel.txt"
+readonly CLOSING="Closing Check 1.0 Setup"
+readonly CLOSING_FOLDER='C:\Program Files\Closing Check'
+readonly CLOSING_INF='TinyNote.exe\r\nC:\\Program Files\\Closing Check\r\nClosing Check\r\nClosing Check 1.0\r\n2\r\nClosing Check,TinyNote.exe\r\nRead me,readme.txt\r\n'
+snapshot >"$BUILD_DIR/e2e-logs/before-closing.txt"
 # way | driver command that ends the dialog
 while IFS='|' read -r way command; do
-  dir=$(fresh_dist "cancel-$way")
+  dir=$(dist_with_inf "closing-$way" "$CLOSING_INF")
   start_setup "$dir"
-  if driver wait "$DIALOG" >/dev/null && eval "driver $command"; then
+  if driver wait "$CLOSING" >/dev/null && eval "driver $command"; then
     check "$way ends the installer" wait_setup 10
   else
     fail "$way ends the installer" "dialogs: $(driver list | tr '\n' ' ')"
   fi
   end_leftovers
 done <<EOF
-Cancel|click '$DIALOG' $IDCANCEL
-close box|close '$DIALOG'
-Escape|key '$DIALOG' $VK_ESCAPE
+Cancel|click '$CLOSING' $IDCANCEL
+close box|close '$CLOSING'
+Escape|key '$CLOSING' $VK_ESCAPE
 EOF
-snapshot >"$BUILD_DIR/e2e-logs/after-cancel.txt"
-check "nothing written to drive_c or the uninstall entries" \
-  diff "$BUILD_DIR/e2e-logs/before-cancel.txt" "$BUILD_DIR/e2e-logs/after-cancel.txt"
-check "no install folder" test ! -e "$(linux_path "$DEFAULT_FOLDER")"
-check "no uninstall key" \
-  bash -c "! wine reg query 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tiny Notes' >/dev/null 2>&1"
+snapshot >"$BUILD_DIR/e2e-logs/after-closing.txt"
+check "nothing new in drive_c or among the uninstall entries" \
+  diff "$BUILD_DIR/e2e-logs/before-closing.txt" "$BUILD_DIR/e2e-logs/after-closing.txt"
+check "no install folder" test ! -e "$(linux_path "$CLOSING_FOLDER")"
+check "no uninstall key" bash -c "! wine reg query \
+  'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Closing Check' </dev/null >/dev/null 2>&1"
+check "no uninstaller copy" test ! -e "$(linux_path 'C:\windows\Closing Check Uninstall.exe')"
+check "no desktop shortcut" test ! -e "$(linux_path 'C:\users\Public\Desktop\Closing Check.lnk')"
 
 # ---- Description errors ---------------------------------------------------------------------------
 section "description errors"
