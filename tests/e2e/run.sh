@@ -41,6 +41,9 @@ run_log=$log_dir/run.log
 xvfb_pid=
 child=
 cleaned=
+passed=0
+failed=0
+started=$SECONDS
 
 # Ends what this run started: everything in its own prefix, then its own Xvfb.
 cleanup() {
@@ -69,12 +72,23 @@ bounded() {
   return "$status"
 }
 
+# The last line of every run, also of one that was cut short: the totals so far.
+summary() {
+  passed=$((passed + $(grep -c '^PASS' "$E2E_RESULTS")))
+  failed=$((failed + $(grep -c '^FAIL' "$E2E_RESULTS")))
+  cleanup
+  echo "== done after $((SECONDS - started)) s; logs in $log_dir"
+  echo "$passed passed, $failed failed"
+}
+
 stop() {
   echo "$1" >&2
   if [ -n "$child" ]; then
     kill -TERM "$child" 2>/dev/null
     wait "$child" 2>/dev/null
   fi
+  failed=$((failed + 1))
+  summary
   exit "$2"
 }
 
@@ -113,8 +127,6 @@ make_prefix() {
     </dev/null >>"$run_log" 2>&1
 }
 
-passed=0
-failed=0
 
 # ctest_counts OUTPUT_FILE STATUS: adds CTest's totals; a CTest that did not finish is a failure.
 ctest_counts() {
@@ -141,7 +153,6 @@ setup_failed() {
   exit 1
 }
 
-started=$SECONDS
 if [ -z "${DISPLAY:-}" ]; then
   start_xvfb || setup_failed "cannot start Xvfb"
 fi
@@ -183,9 +194,5 @@ for script in "${scripts[@]}"; do
   fi
 done
 
-passed=$((passed + $(grep -c '^PASS' "$E2E_RESULTS")))
-failed=$((failed + $(grep -c '^FAIL' "$E2E_RESULTS")))
-cleanup
-echo "== done after $((SECONDS - started)) s; logs in $log_dir"
-echo "$passed passed, $failed failed"
+summary
 [ "$failed" -eq 0 ]
