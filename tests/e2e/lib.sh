@@ -5,6 +5,12 @@
 # Every wait here has a limit, so that a dialog that never appears fails its case instead of
 # hanging the run. A script runs its cases with `check`, `expect_eq` and friends and ends with
 # `finish`, which gives the script's exit status.
+#
+#   cases     pass, fail, check, expect_eq, section, finish
+#   programs  driver (tests/driver), start_setup + wait_setup (SETUP_PID, SETUP_RC), end_pid,
+#             end_leftovers (also run when the script exits)
+#   files     win_path, linux_path, fresh_dist (a copy of BUILD_DIR/dist in C:\e2e\NAME),
+#             reg_query, snapshot (drive_c and the uninstall entries), screenshot
 
 set -u -o pipefail
 
@@ -107,7 +113,8 @@ start_setup() {
 }
 
 # wait_setup [SECONDS]: waits for the last started setup.exe to end (default 20 s). Returns 0
-# and sets SETUP_RC to its exit status when it ended, 1 when it was still running.
+# and sets SETUP_RC to its exit status when it ended, 1 when it was still running. Call both
+# from the script's own shell, not inside $(...): only the starting shell can collect the status.
 wait_setup() {
   local limit=${1:-20} waited=0
   while kill -0 "$SETUP_PID" 2>/dev/null; do
