@@ -61,15 +61,17 @@ fail() {
   done
 }
 
-# check NAME COMMAND...: the case passes when the command succeeds. Its output is shown on failure.
+# check NAME COMMAND...: the case passes when the command succeeds. Its output is shown on
+# failure. The command runs in this shell, so it may be one of the helpers below.
 check() {
-  local name=$1 out
+  local name=$1 out_file=$BUILD_DIR/e2e-logs/$E2E_SCRIPT.check
   shift
-  if out=$("$@" 2>&1); then
+  if "$@" >"$out_file" 2>&1; then
     pass "$name"
   else
-    fail "$name" "command: $*" ${out:+"output: $out"}
+    fail "$name" "command: $*" "$(head -c 2000 "$out_file")"
   fi
+  rm -f "$out_file"
 }
 
 # expect_eq NAME EXPECTED ACTUAL
