@@ -27,11 +27,14 @@ const char kUsage[] =
     "  text DIALOG ID          a control's text\n"
     "  settext DIALOG ID TEXT  sets a control's text\n"
     "  checked DIALOG ID       a check box's state: 0, 1 or 2\n"
+
     "  enabled DIALOG [ID]     1 when the dialog (or its control) takes input, else 0\n"
     "  click DIALOG ID         clicks an enabled button (posted, so the driver never blocks)\n"
     "  close DIALOG            presses its close box\n"
     "  key DIALOG VK           types a key (virtual-key code, e.g. 27 for Escape) into it\n"
     "  statics DIALOG          the text of each static control, one a line\n"
+    "  icon DIALOG             1 when one of its static controls shows an icon, else 0\n"
+    "  children DIALOG         each child window: id, class, visibility, style, text\n"
     "  msgbox TITLE            waits for a message box's text and prints it\n"
     "  tree DIALOG             the items of its tree view, indented by level, expanded ones only\n"
     "  select DIALOG ITEM...   from the top of its tree, expands to ITEM after ITEM (exact item\n"
@@ -111,6 +114,38 @@ BOOL CALLBACK CollectLongestStatic(HWND child, LPARAM param) {
   if (ReadControlText(child, text, sizeof text, *texts.deadline) &&
       strlen(text) > strlen(texts.longest)) {
     memcpy(texts.longest, text, strlen(text) + 1);
+  }
+  return TRUE;
+}
+
+struct ChildList {
+  const Deadline* deadline;
+};
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM param) {
+  const ChildList& list = *reinterpret_cast<ChildList*>(param);
+  char className[64] = "";
+  char text[kTextCap] = "";
+  GetClassNameA(child, className, sizeof className);
+  ReadControlText(child, text, sizeof text, *list.deadline);
+  LONG style = GetWindowLongA(child, GWL_STYLE);
+  printf("%d\t%s\t%s\t%#lx\t%s\n", GetDlgCtrlID(child), className,
+         IsWindowVisible(child) ? "visible" : "hidden", static_cast<unsigned long>(style), text);
+  return TRUE;
+}
+
+struct IconSearch {
+  const Deadline* deadline;
+  bool found;
+};
+
+BOOL CALLBACK FindIcon(HWND child, LPARAM param) {
+  IconSearch& search = *reinterpret_cast<IconSearch*>(param);
+  DWORD_PTR icon = 0;
+  if (HasClass(child, "Static") && SendBounded(child, STM_GETICON, 0, 0, *search.deadline, &icon) &&
+      icon != 0) {
+    search.found = true;
+    return FALSE;
   }
   return TRUE;
 }
@@ -334,6 +369,17 @@ int Run(const char* command, Args args, const Deadline& deadline) {
     RECT r;
     GetWindowRect(dialog, &r);
     printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    return 0;
+  }
+  if (strcmp(command, "icon") == 0 && args.count == 1) {
+    IconSearch search = {&deadline, false};
+    EnumChildWindows(dialog, FindIcon, reinterpret_cast<LPARAM>(&search));
+    PrintLine(search.found ? "1" : "0");
+    return 0;
+  }
+  if (strcmp(command, "children") == 0 && args.count == 1) {
+    ChildList list = {&deadline};
+    EnumChildWindows(dialog, PrintChild, reinterpret_cast<LPARAM>(&list));
     return 0;
   }
   if (strcmp(command, "statics") == 0 && args.count == 1) {

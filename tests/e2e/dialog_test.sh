@@ -152,6 +152,8 @@ while IFS='|' read -r name inf message; do
   start_setup "$dir"
   if text=$(driver -t 15000 msgbox setup); then
     expect_eq "$name: message" "$message" "$text"
+    expect_eq "$name: an OK button, no icon" "OK 0" \
+      "$(driver text setup $IDOK) $(driver icon setup)"
     # Only the box is answered; the dialog is never touched.
     driver click setup $IDOK
     if wait_setup 10; then
