@@ -6,11 +6,14 @@
 # With DISPLAY set the dialog opens on that display for you to use; with --auto, or without a
 # display (then under an Xvfb of its own), the script presses OK itself. Either way it saves a
 # screenshot of the dialog, then reports what the installer left in the prefix: the installed
-# files, the uninstall entry, the uninstaller copy, the shortcuts and whether the program was
-# started. The prefix, build/run-prefix, is made afresh on every run and kept for inspection.
-# RUN_BUILD_DIR and RUN_PREFIX put the build and the prefix elsewhere.
+# files (compared with the distribution), the uninstall entry, the uninstaller copy, the
+# shortcuts with their targets and whether the program was started. When it pressed OK itself
+# it also photographs the new Start-menu group in Wine's explorer. The prefix, build/run-prefix,
+# is made afresh on every run and kept for inspection, the screenshots beside it in
+# build/run-prefix-screenshots. RUN_BUILD_DIR and RUN_PREFIX put the build and the prefix
+# elsewhere. Everything it starts is ended when it ends.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$(pwd)
 
 auto=no
@@ -50,11 +53,13 @@ driver_exe=$build/tests/driver/driver.exe
 
 xvfb_pid=
 setup_pid=
+explorer_pid=
 cleanup() {
-  if [ -n "$setup_pid" ]; then
-    kill "$setup_pid" 2>/dev/null
-    wait "$setup_pid" 2>/dev/null
-  fi
+  local pid
+  for pid in $setup_pid $explorer_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   if [ -d "$WINEPREFIX" ]; then
     timeout 30 wineserver -k >>"$log" 2>&1
     timeout 30 wineserver -w >>"$log" 2>&1
@@ -96,7 +101,8 @@ if [ -z "${DISPLAY:-}" ]; then
     sleep 0.1
   done
   [ -s "$number_file" ] || die "cannot start Xvfb"
-  export DISPLAY=:$(head -n 1 "$number_file")
+  DISPLAY=:$(head -n 1 "$number_file")
+  export DISPLAY
   echo "== no display: running under Xvfb on $DISPLAY"
 fi
 
@@ -132,13 +138,15 @@ caption=$(driver caption "$dialog")
 folder=$(driver text "$dialog" 102)
 echo "   dialog: \"$caption\", install folder $folder"
 
-shot=$WINEPREFIX-dialog.png
-geometry=$(driver rect "$dialog")
-if timeout 30 import -display "$DISPLAY" -window root -crop "$geometry" "$shot" 2>>"$log"; then
-  echo "   screenshot of the dialog: $shot"
-else
-  echo "   (no screenshot: import failed)"
-fi
+shots=$WINEPREFIX-screenshots
+rm -rf "$shots" && mkdir -p "$shots"
+# shot NAME [GEOMETRY]: the screen, or the part of it that GEOMETRY gives, as $shots/NAME.png.
+shot() {
+  local crop=()
+  [ -n "${2:-}" ] && crop=(-crop "$2")
+  timeout 30 import -display "$DISPLAY" -window root "${crop[@]}" "$shots/$1.png" 2>>"$log"
+}
+shot dialog "$(driver rect "$dialog")" || echo "   (no screenshot of the dialog: import failed)"
 
 if [ "$auto" == yes ]; then
   echo "== pressing OK"
@@ -155,53 +163,109 @@ while kill -0 "$setup_pid" 2>/dev/null && [ "$waited" -lt $((limit * 10)) ]; do
 done
 kill -0 "$setup_pid" 2>/dev/null && die "setup.exe did not end within $limit s"
 wait "$setup_pid"
-echo "   setup.exe ended with status $?"
+status=$?
 setup_pid=
 
-# The program is started as setup.exe ends; after an installation, give it a moment to
-# record where it ran.
+# The program is started as setup.exe ends; give it a moment to record where it ran.
 started=$(linux_path 'C:\sample-started.txt')
 for _ in $(seq 50); do
-  [ -s "$started" ] || [ ! -d "$(linux_path "$folder")" ] && break
+  [ -s "$started" ] && break
   sleep 0.2
 done
 
+# The key is named after the default folder's last component; InstallTo holds the folder that
+# was confirmed, which the user may have changed in the dialog.
 product=${caption% Setup}
 folder_name=${folder##*\\}
-uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$folder_name"
-echo "== what was installed"
-target=$(linux_path "$folder")
+key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$folder_name"
+values=$(timeout 60 wine reg query "$key" </dev/null 2>>"$log" | tr -d '\r' | grep 'REG_')
+value() {
+  awk -v name="$1" -F '    ' '$2 == name { print $4; exit }' <<<"$values"
+}
+installed_to=$(value InstallTo)
+target_folder=${installed_to:-$folder}
+target=$(linux_path "$target_folder")
+
+echo "== what setup.exe (status $status) installed"
 if [ -d "$target" ]; then
-  echo "   $folder:"
-  (cd "$target" && ls -l | tail -n +2 | sed 's/^/     /')
+  echo "   folder $target_folder:"
+  for file in "$target"/*; do
+    name=${file##*/}
+    if cmp -s "$file" "$dist/$name"; then
+      same="same bytes as in the distribution"
+    else
+      same="DIFFERS from the distribution"
+    fi
+    printf '     %-14s %7s bytes, %s\n' "$name" "$(stat -c %s "$file")" "$same"
+  done
+  for name in setup.exe uninstal.exe; do
+    [ -e "$dist/$name" ] && [ ! -e "$target/$name" ] && echo "     ($name stays in the distribution)"
+  done
 else
-  echo "   no folder $folder"
+  echo "   no folder $target_folder"
 fi
-if values=$(timeout 60 wine reg query "$uninstall_key" </dev/null 2>>"$log" | tr -d '\r'); then
-  echo "   uninstall entry $uninstall_key:"
-  echo "$values" | grep 'REG_' | sed 's/^ */     /'
+if [ -n "$values" ]; then
+  echo "   uninstall entry $key:"
+  echo "$values" | awk -F '    ' '{ printf "     %-16s %s\n", $2, $4 }'
+  uninstaller=$(value UninstallString)
+  uninstaller=${uninstaller//\"/}
+  if [ -f "$(linux_path "$uninstaller")" ]; then
+    echo "   uninstaller $uninstaller: a copy of the distribution's UNINSTAL.EXE"
+  else
+    echo "   no uninstaller at $uninstaller"
+  fi
 else
-  echo "   no uninstall entry $uninstall_key"
+  echo "   no uninstall entry $key"
 fi
-uninstaller="C:\\windows\\$folder_name Uninstall.exe"
-if [ -f "$(linux_path "$uninstaller")" ]; then
-  echo "   uninstaller copy: $uninstaller"
-else
-  echo "   no uninstaller copy $uninstaller"
-fi
-for links in 'C:\users\Public\Desktop' "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$product"; do
-  found=no
+# field LABEL: one value of the shortcut that lnkinfo read into $info.
+field() {
+  sed -n "s/^[[:space:]]*$1[[:space:]]*: //p" <<<"$info" | head -n 1
+}
+echo "   shortcuts (target, working folder):"
+found=no
+for links in 'C:\users\Public\Desktop' \
+  "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$product"; do
   for link in "$(linux_path "$links")"/*.lnk; do
     [ -f "$link" ] || continue
     found=yes
-    target_path=$(lnkinfo "$link" 2>/dev/null | sed -n 's/^[[:space:]]*Local path[[:space:]]*: //p')
-    echo "   shortcut $links\\$(basename "$link") -> ${target_path:-?}"
+    info=$(lnkinfo "$link" 2>/dev/null | tr -d '\r')
+    echo "     $links\\${link##*/}"
+    echo "       -> $(field 'Local path'), in $(field 'Working directory')"
   done
-  [ "$found" == yes ] || echo "   no shortcuts in $links"
 done
+[ "$found" == yes ] || echo "     none"
 if [ -s "$started" ]; then
-  echo "   the program was started in $(tr -d '\r' <"$started")"
+  echo "   Tiny Notes was started in $(tr -d '\r' <"$started")"
 else
-  echo "   the program was not started"
+  echo "   Tiny Notes was not started"
 fi
-echo "== done; the prefix stays in $WINEPREFIX, Wine's output in $log"
+
+# Afterwards: the Start-menu group in Wine's explorer, as a user would open it. Only when the
+# script clicked itself, so that no window opens on the user's desktop behind their back.
+group="C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\$product"
+if [ "$auto" == yes ] && [ -d "$(linux_path "$group")" ]; then
+  wine explorer "$group" </dev/null >>"$log" 2>&1 &
+  explorer_pid=$!
+  # Its window carries the folder's name; it shows once the folder has been listed.
+  for _ in $(seq 50); do
+    geometry=$(xwininfo -display "$DISPLAY" -name "$product" 2>/dev/null |
+      awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width/ { w = $NF } /Height/ { h = $NF } /Map State: IsViewable/ { ok = 1 }
+        END { if (ok) printf "%dx%d+%d+%d", w, h, x, y }')
+    [ -n "$geometry" ] && break
+    sleep 0.2
+  done
+  sleep 1
+  if [ -n "$geometry" ]; then
+    shot installed "$geometry"
+  fi
+  kill "$explorer_pid" 2>/dev/null
+  wait "$explorer_pid" 2>/dev/null
+  explorer_pid=
+fi
+
+echo "== screenshots"
+[ -s "$shots/dialog.png" ] && echo "   the dialog before OK:          ${shots#"$root"/}/dialog.png"
+[ -s "$shots/installed.png" ] &&
+  echo "   the Start-menu group after it: ${shots#"$root"/}/installed.png"
+echo "== done; the prefix stays in ${WINEPREFIX#"$root"/}, Wine's output in ${log#"$root"/}"
