@@ -257,7 +257,9 @@ check_install() {
       [ -n "$entry" ] || continue
       link_problems "$group\\$entry.lnk" "$(link_target "$folder" "$file")" "$folder" "$entry"
     done <<<"$entries"
-    if [ -n "$product" ]; then
+    if [ -n "$product" ] && [ -z "$entries" ]; then
+      [ -e "$(linux_path "$group")" ] && echo "a group folder without entries: $group"
+    elif [ -n "$product" ]; then
       expected=$(while IFS=, read -r entry _; do [ -n "$entry" ] && echo "$entry.lnk"; done \
         <<<"$entries" | LC_ALL=C sort)
       actual=$(find "$(linux_path "$group")" -mindepth 1 -printf '%f\n' 2>/dev/null |
