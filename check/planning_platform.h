@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "check/folder_listing.h"
+#include "common/bounded_text.h"
 #include "integration/platform.h"
 
 // What one system answers: its family, its Windows directory and its special folders.
@@ -94,6 +95,23 @@ class PlanningPlatform final : public Platform {
   bool SetCurrentFolder(const char* path) override;
   void StartProgram(const char* commandLine) override;
   void Pause(unsigned) override {}
+  // The install run never reads back, asks or removes anything. Should it ever, the answers are
+  // those of a system where nothing is found and nothing can be removed.
+  bool RegistryGetString(RegistryRoot, const char*, const char*, char* buf,
+                         std::size_t cap) override {
+    CopyText(buf, cap, "");
+    return false;
+  }
+  bool RegistryDeleteKey(RegistryRoot, const char*) override { return false; }
+  bool AskYesNo(const char*, const char*) override { return false; }
+  bool GetOwnPath(char* buf, std::size_t cap) override {
+    CopyText(buf, cap, "");
+    return false;
+  }
+  bool SameFolder(const char*, const char*) override { return false; }
+  Removal DeleteOneFile(const char*) override { return Removal::kFailed; }
+  Removal RemoveEmptyFolder(const char*) override { return Removal::kFailed; }
+  bool DeleteAtRestart(const char*) override { return false; }
 
  private:
   std::string folder_;

@@ -29,6 +29,17 @@ enum class FolderCreation {
 
 enum class RegistryRoot { kLocalMachine };
 
+// What became of a file or folder that was to be removed.
+enum class Removal {
+  kRemoved,
+  kMissing,   // nothing of that name was there
+  kInUse,     // a program holds it open
+  kReadOnly,  // marked read-only
+  kNotEmpty,  // a folder that still holds something
+  kDenied,    // no permission, or the file of a running program
+  kFailed,
+};
+
 // One entry of a folder listing, as a bare name.
 struct FolderEntry {
   const char* name;
@@ -102,6 +113,29 @@ class Platform {
   // True when the key was created or opened.
   virtual bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                                  const char* data) = 0;
+
+  // Reads a REG_SZ value. False, with `buf` empty, when the key or value is missing, the value
+  // is of another type, or it does not fit.
+  virtual bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
+                                 char* buf, std::size_t cap) = 0;
+  // Deletes `key`, which must hold no sub-keys. True when it was deleted.
+  virtual bool RegistryDeleteKey(RegistryRoot root, const char* key) = 0;
+
+  // --- Uninstalling ----------------------------------------------------------------------
+  // A question with Yes and No buttons and a question icon; true when Yes was chosen.
+  virtual bool AskYesNo(const char* text, const char* title) = 0;
+  // The full path of the running program's own file. False when it does not fit.
+  virtual bool GetOwnPath(char* buf, std::size_t cap) = 0;
+  // True when both paths name the same existing folder however they are spelled (letter case,
+  // short names, a second drive letter for it). Where the system cannot tell, their full path
+  // names are compared without regard to case.
+  virtual bool SameFolder(const char* a, const char* b) = 0;
+  // Deletes one file; a link is deleted as itself, never followed.
+  virtual Removal DeleteOneFile(const char* path) = 0;
+  // Removes a folder when it is empty.
+  virtual Removal RemoveEmptyFolder(const char* path) = 0;
+  // Marks a file to be deleted when Windows next starts. False when it cannot be marked.
+  virtual bool DeleteAtRestart(const char* path) = 0;
 
   // --- Processes -------------------------------------------------------------------------
   virtual bool SetCurrentFolder(const char* path) = 0;

@@ -51,6 +51,17 @@ class Win32Platform final : public Platform {
   bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                          const char* data) override;
 
+  // Uninstalling: uninstall_ops.cpp
+  bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
+                         std::size_t cap) override;
+  bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
+  bool AskYesNo(const char* text, const char* title) override;
+  bool GetOwnPath(char* buf, std::size_t cap) override;
+  bool SameFolder(const char* a, const char* b) override;
+  Removal DeleteOneFile(const char* path) override;
+  Removal RemoveEmptyFolder(const char* path) override;
+  bool DeleteAtRestart(const char* path) override;
+
  private:
   HWND dialog_ = nullptr;
 };

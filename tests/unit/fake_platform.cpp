@@ -19,7 +19,44 @@ bool Give(const std::string& text, char* buf, std::size_t cap) {
   return true;
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+const std::string kAllEntries = "\\*.*";
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// True when `path` lies directly in `folder`.
+bool IsChild(const std::string& path, const std::string& folder) {
+  return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
+         path[folder.size()] == '\\' && path.find('\\', folder.size() + 1) == std::string::npos;
+}
+
+std::string LastName(const std::string& path) {
+  std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
+
+void FakePlatform::AddFile(const std::string& path) {
+  tree[path] = Entry{LastName(path), false, false};
+}
+
+void FakePlatform::AddFolder(const std::string& path) {
+  tree[path] = Entry{LastName(path), true, false};
+}
+
+void FakePlatform::AddLink(const std::string& path, bool toFolder) {
+  tree[path] = Entry{LastName(path), toFolder, true};
+}
 
 std::vector<std::string> FakePlatform::CallsStartingWith(const std::string& prefix) const {
   std::vector<std::string> out;
@@ -102,6 +139,29 @@ FolderCreation FakePlatform::MakeFolder(const char* path) {
 
 void FakePlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
   calls.push_back("ListFolder(" + Text(pattern) + ")");
+  if (!tree.empty()) {
+    std::string path = pattern;
+    if (EndsWith(path, kAllEntries)) {
+      std::string folder = path.substr(0, path.size() - kAllEntries.size());
+      auto it = tree.find(folder);
+      if (it == tree.end() || !it->second.isFolder)
+        return;
+      for (const char* dots : {".", ".."}) {
+        FolderEntry entry = {dots, true, false};
+        visitor.Visit(entry);
+      }
+      for (const auto& [child, e] : tree) {
+        if (!IsChild(child, folder))
+          continue;
+        FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint};
+        visitor.Visit(entry);
+      }
+    } else if (auto it = tree.find(path); it != tree.end()) {
+      FolderEntry entry = {it->second.name.c_str(), it->second.isFolder, it->second.isReparsePoint};
+      visitor.Visit(entry);
+    }
+    return;
+  }
   for (const auto& e : listing) {
     FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint};
     visitor.Visit(entry);
@@ -190,4 +250,80 @@ void FakePlatform::StartProgram(const char* commandLine) {
 
 void FakePlatform::Pause(unsigned milliseconds) {
   calls.push_back("Pause(" + std::to_string(milliseconds) + ")");
+}
+
+bool FakePlatform::RegistryGetString(RegistryRoot, const char* key, const char* valueName,
+                                     char* buf, std::size_t cap) {
+  calls.push_back("RegistryGetString(" + Text(key) + "|" + Text(valueName) + ")");
+  auto values = registry.find(key);
+  if (values == registry.end() || !values->second.count(valueName)) {
+    if (cap)
+      buf[0] = '\0';
+    return false;
+  }
+  return Give(values->second.at(valueName), buf, cap);
+}
+
+bool FakePlatform::RegistryDeleteKey(RegistryRoot, const char* key) {
+  calls.push_back("RegistryDeleteKey(" + Text(key) + ")");
+  return registryWritable && registry.erase(key) > 0;
+}
+
+bool FakePlatform::AskYesNo(const char* text, const char* title) {
+  calls.push_back("AskYesNo(" + Text(text) + "|" + Text(title) + ")");
+  return answerYes;
+}
+
+bool FakePlatform::GetOwnPath(char* buf, std::size_t cap) {
+  calls.push_back("GetOwnPath()");
+  if (ownPath.empty()) {
+    if (cap)
+      buf[0] = '\0';
+    return false;
+  }
+  return Give(ownPath, buf, cap);
+}
+
+bool FakePlatform::SameFolder(const char* a, const char* b) {
+  calls.push_back("SameFolder(" + Text(a) + "|" + Text(b) + ")");
+  auto canonical = [this](const char* path) {
+    std::string lower = Lower(path);
+    auto it = aliases.find(lower);
+    return it == aliases.end() ? lower : it->second;
+  };
+  return canonical(a) == canonical(b);
+}
+
+Removal FakePlatform::DeleteOneFile(const char* path) {
+  calls.push_back("DeleteOneFile(" + Text(path) + ")");
+  if (auto fails = removalFails.find(path); fails != removalFails.end())
+    return fails->second;
+  auto it = tree.find(path);
+  if (it == tree.end())
+    return Removal::kMissing;
+  if (it->second.isFolder && !it->second.isReparsePoint)
+    return Removal::kDenied;
+  tree.erase(it);
+  return Removal::kRemoved;
+}
+
+Removal FakePlatform::RemoveEmptyFolder(const char* path) {
+  calls.push_back("RemoveEmptyFolder(" + Text(path) + ")");
+  if (auto fails = removalFails.find(path); fails != removalFails.end())
+    return fails->second;
+  auto it = tree.find(path);
+  if (it == tree.end())
+    return Removal::kMissing;
+  for (const auto& entry : tree)
+    if (IsChild(entry.first, path))
+      return Removal::kNotEmpty;
+  tree.erase(it);
+  return Removal::kRemoved;
+}
+
+bool FakePlatform::DeleteAtRestart(const char* path) {
+  calls.push_back("DeleteAtRestart(" + Text(path) + ")");
+  if (restartDeletionWorks)
+    deletedAtRestart.push_back(path);
+  return restartDeletionWorks;
 }

@@ -31,7 +31,16 @@ class FakePlatform final : public Platform {
   std::map<int, std::string> controlText;     // also updated by SetControlText
   std::map<int, int> checkState;              // also updated by SetCheckState
   std::set<std::string> openableKeys;         // registry keys that open with full access
-  bool registryWritable = true;
+  bool registryWritable = true;               // also: keys can be deleted
+  // For the uninstaller. Once `tree` holds anything, ListFolder answers from it: a pattern
+  // "<folder>\*.*" lists ".", ".." and the folder's children, any other pattern the entry of that
+  // exact path (nothing when it is missing). Deleting and removing take entries out of it.
+  std::map<std::string, Entry> tree;            // full path -> entry
+  std::map<std::string, Removal> removalFails;  // path -> what deleting or removing it gives
+  std::map<std::string, std::string> aliases;   // lower-case path -> lower-case folder it names
+  std::string ownPath;                          // empty: it cannot be read
+  bool answerYes = false;
+  bool restartDeletionWorks = true;
 
   // --- What the fake saw ------------------------------------------------------------------
   std::vector<std::string> calls;
@@ -40,6 +49,12 @@ class FakePlatform final : public Platform {
   int progressStep = 10;                                               // the control's default step
   std::map<std::string, std::map<std::string, std::string>> registry;  // key -> value -> data
   std::map<std::string, std::string> copied;                           // destination -> source
+  std::vector<std::string> deletedAtRestart;
+
+  // Puts a file, folder or link (a reparse point) into `tree` under its full path.
+  void AddFile(const std::string& path);
+  void AddFolder(const std::string& path);
+  void AddLink(const std::string& path, bool toFolder);
 
   // Calls whose line starts with `prefix`, in order.
   std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
@@ -69,6 +84,15 @@ class FakePlatform final : public Platform {
   bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
   bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                          const char* data) override;
+  bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
+                         std::size_t cap) override;
+  bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
+  bool AskYesNo(const char* text, const char* title) override;
+  bool GetOwnPath(char* buf, std::size_t cap) override;
+  bool SameFolder(const char* a, const char* b) override;
+  Removal DeleteOneFile(const char* path) override;
+  Removal RemoveEmptyFolder(const char* path) override;
+  bool DeleteAtRestart(const char* path) override;
   bool SetCurrentFolder(const char* path) override;
   void StartProgram(const char* commandLine) override;
   void Pause(unsigned milliseconds) override;
