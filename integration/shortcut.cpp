@@ -31,27 +31,23 @@ bool ResolveSpecialFolder(Platform& platform, int folder95, int folderNT,
 void PlaceShortcut(Platform& platform, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
                    const char* description, const char* iconFile) {
+  char folder[kPathCapacity] = {};
   char linkPath[kPathCapacity] = {};
-  char scratch[kPathCapacity] = {};
-  if (!ResolveSpecialFolder(platform, folder95, folderNT, linkPath))
+  char target[kPathCapacity] = {};
+  if (!ComposeShortcutFolder(platform, folder95, folderNT, group, folder))
     return;
-
-  if (group) {
-    if (!JoinPath(scratch, linkPath, group))
-      return;
-    // An existing group is reused; a group that cannot be made shows up as a failed save.
-    platform.MakeFolder(scratch);
-    CopyText(linkPath, scratch);
-  }
+  // An existing group is reused; a group that cannot be made shows up as a failed save.
+  if (group)
+    platform.MakeFolder(folder);
 
   // A path that does not fit is never cut: a shortened one would name another file.
-  if (!JoinPath(linkPath, linkPath, linkName) || !AppendText(linkPath, kLinkExtension))
+  if (!ComposeShortcutPath(folder, linkName, linkPath))
     return;
-  if (!JoinPath(scratch, workDir, targetFile))
+  if (!JoinPath(target, workDir, targetFile))
     return;
 
   LinkInfo info = {};
-  info.Target = scratch;
+  info.Target = target;
   info.WorkingDir = workDir;
   info.Description = description;
   info.Hotkey = 0;
@@ -63,6 +59,20 @@ void PlaceShortcut(Platform& platform, int folder95, int folderNT, const char* g
 }
 
 }  // namespace
+
+bool ComposeShortcutFolder(Platform& platform, int folder95, int folderNT, const char* group,
+                           char (&folder)[kPathCapacity]) {
+  if (!ResolveSpecialFolder(platform, folder95, folderNT, folder))
+    return false;
+  return !group || JoinPath(folder, folder, group);
+}
+
+bool ComposeShortcutPath(const char* folder, const char* linkName, char (&path)[kPathCapacity]) {
+  if (JoinPath(path, folder, linkName) && AppendText(path, kLinkExtension))
+    return true;
+  path[0] = '\0';
+  return false;
+}
 
 int CreateShortcut(Platform& platform, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,

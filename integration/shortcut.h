@@ -1,6 +1,8 @@
 // CreateShortcut: one shell shortcut in a special folder, composed over the platform operations.
 #pragma once
 
+#include "description/setup_settings.h"
+
 class Platform;
 
 // Writes "<special folder>[\<group>]\<linkName>.lnk" pointing at "<workDir>\<targetFile>", with
@@ -11,3 +13,12 @@ class Platform;
 int CreateShortcut(Platform& platform, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
                    const char* description, const char* iconFile);
+
+// The folder CreateShortcut puts a shortcut in: the special folder for the running family, then
+// `group` inside it when given. False when the family is unknown, the folder does not resolve,
+// or the path does not fit. The uninstaller composes the same paths to find what was made.
+bool ComposeShortcutFolder(Platform& platform, int folder95, int folderNT, const char* group,
+                           char (&folder)[kPathCapacity]);
+
+// "<folder>\<linkName>.lnk". False, with `path` empty, when it does not fit.
+bool ComposeShortcutPath(const char* folder, const char* linkName, char (&path)[kPathCapacity]);

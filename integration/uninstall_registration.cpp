@@ -9,14 +9,6 @@ constexpr int kProbeNameCapacity = 80;
 // Room for the uninstaller path and the quotes around it.
 constexpr int kCommandCapacity = kPathCapacity + 2;
 
-bool ComposeUninstallerPath(Platform& platform, const char* folderName,
-                            char (&path)[kPathCapacity]) {
-  char windows[kPathCapacity] = {};
-  if (!platform.GetWindowsFolder(windows, sizeof windows))
-    return false;
-  return JoinPath(path, windows, folderName) && AppendText(path, kUninstallerSuffix);
-}
-
 // Quoted, so that the system does not split the path at its space and start, say,
 // C:\WINDOWS\notepad.exe for a folder named notepad.
 bool QuoteCommand(const char* path, char (&command)[kCommandCapacity]) {
@@ -25,6 +17,21 @@ bool QuoteCommand(const char* path, char (&command)[kCommandCapacity]) {
 }
 
 }  // namespace
+
+bool ComposeUninstallerPath(Platform& platform, const char* folderName,
+                            char (&path)[kPathCapacity]) {
+  char windows[kPathCapacity] = {};
+  if (!platform.GetWindowsFolder(windows, sizeof windows))
+    return false;
+  return JoinPath(path, windows, folderName) && AppendText(path, kUninstallerSuffix);
+}
+
+bool ComposeUninstallKey(const char* folderName, char (&key)[kPathCapacity]) {
+  if (CopyText(key, kUninstallKeyPrefix) && AppendText(key, folderName))
+    return true;
+  key[0] = '\0';
+  return false;
+}
 
 int RegKeyExists(Platform& platform, RegistryRoot root, const char* subKey, const char* child) {
   char name[kProbeNameCapacity] = {};
@@ -43,8 +50,8 @@ void RegisterUninstall(Platform& platform, const SetupSettingsRecord& settings) 
     char command[kCommandCapacity] = {};
     // An entry is written whole or not at all: one whose UninstallString names no file, or
     // that sits under a shortened key name, would belong to nothing.
-    if (havePath && QuoteCommand(uninstaller, command) && CopyText(key, kUninstallKeyPrefix) &&
-        AppendText(key, settings.FolderName)) {
+    if (havePath && QuoteCommand(uninstaller, command) &&
+        ComposeUninstallKey(settings.FolderName, key)) {
       platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "DisplayName",
                                  settings.FolderName);
       platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "UninstallString", command);

@@ -2,6 +2,7 @@
 // in the Windows directory.
 #pragma once
 
+#include "description/setup_settings.h"
 #include "integration/platform.h"
 
 struct SetupSettingsRecord;
@@ -14,6 +15,14 @@ constexpr char kUninstallerSuffix[] = " Uninstall.exe";
 // 1 when `subKey` (followed by a backslash and `child`, when given) opens under `root` with full
 // access, else 0. A name longer than a key name may be is never probed in a shortened form.
 int RegKeyExists(Platform& platform, RegistryRoot root, const char* subKey, const char* child);
+
+// "<Windows directory>\<folderName> Uninstall.exe". False when the Windows directory cannot be
+// read or the path does not fit.
+bool ComposeUninstallerPath(Platform& platform, const char* folderName,
+                            char (&path)[kPathCapacity]);
+
+// The uninstall key's name below HKEY_LOCAL_MACHINE. False, with `key` empty, when it does not fit.
+bool ComposeUninstallKey(const char* folderName, char (&key)[kPathCapacity]);
 
 // Writes DisplayName, UninstallString and InstallTo below the uninstall key named after
 // FolderName, when the uninstall root opens with full access, then copies UNINSTAL.EXE to
