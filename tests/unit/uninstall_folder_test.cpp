@@ -1,0 +1,199 @@
+// The uninstaller's refusals: its own name, the recorded folder's spelling, and the folders it
+// must never empty.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/unit/fake_platform.h"
+#include "uninstall/folder_safety.h"
+#include "uninstall/path_text.h"
+#include "uninstall/uninstaller_name.h"
+
+namespace {
+
+TEST(UninstallerName, FolderNameFromOwnFileName) {
+  struct Case {
+    const char* path;
+    const char* folderName;  // empty: refused
+  } cases[] = {
+      {"C:\\WINDOWS\\Tiny Notes Uninstall.exe", "Tiny Notes"},
+      {"C:\\WINDOWS\\viewer uninstall.EXE", "viewer"},
+      {"Viewer Uninstall.exe", "Viewer"},
+      {"C:\\My Apps\\A Uninstall.exe Uninstall.exe", "A Uninstall.exe"},
+      {"C:\\WINDOWS\\UNINSTAL.EXE", ""},
+      {"C:\\WINDOWS\\ Uninstall.exe", ""},  // an empty FolderName names the uninstall root
+      {"C:\\WINDOWS\\Uninstall.exe", ""},
+      {"C:\\WINDOWS\\Viewer Uninstall.exe.bak", ""},
+      {"C:\\Viewer Uninstall.exe\\setup.exe", ""},
+      {"C:\\WINDOWS\\TINYNO~1.EXE", ""},
+  };
+  for (const Case& c : cases) {
+    char folderName[kTextCapacity] = "stale";
+    EXPECT_EQ(FolderNameFromUninstaller(c.path, folderName), c.folderName[0] != '\0') << c.path;
+    EXPECT_STREQ(folderName, c.folderName) << c.path;
+  }
+  char folderName[kTextCapacity];
+  EXPECT_TRUE(
+      FolderNameFromUninstaller((std::string(255, 'n') + " Uninstall.exe").c_str(), folderName));
+  EXPECT_FALSE(
+      FolderNameFromUninstaller((std::string(256, 'n') + " Uninstall.exe").c_str(), folderName));
+}
+
+TEST(PathText, NormalizedSpellingRootAndParent) {
+  struct Case {
+    const char* path;
+    PathForm form;
+    const char* normalized;
+    const char* parent;  // empty: a root
+  } cases[] = {
+      {"C:\\Program Files\\Tiny Notes", PathForm::kFull, "C:\\Program Files\\Tiny Notes",
+       "C:\\Program Files"},
+      {"C:\\\\Tiny Notes\\", PathForm::kFull, "C:\\Tiny Notes", "C:\\"},
+      {"c:/apps//viewer/", PathForm::kFull, "c:\\apps\\viewer", "c:\\apps"},
+      {"C:\\", PathForm::kFull, "C:\\", ""},
+      {"C:/", PathForm::kFull, "C:\\", ""},
+      {"\\\\server\\share\\Apps", PathForm::kFull, "\\\\server\\share\\Apps", "\\\\server\\share"},
+      {"\\\\server\\\\share\\", PathForm::kFull, "\\\\server\\share", ""},
+      {"C:\\Apps\\...x\\Viewer 1.0", PathForm::kFull, "C:\\Apps\\...x\\Viewer 1.0",
+       "C:\\Apps\\...x"},
+      {"", PathForm::kEmpty, "", ""},
+      {"Tiny Notes", PathForm::kRelative, "", ""},
+      {"\\Apps\\Viewer", PathForm::kRelative, "", ""},
+      {"C:Apps", PathForm::kRelative, "", ""},
+      {"C:", PathForm::kRelative, "", ""},
+      {"C:\\Apps\\..\\WINDOWS", PathForm::kOddPart, "", ""},
+      {"C:\\Apps\\.\\Viewer", PathForm::kOddPart, "", ""},
+      {"C:\\Apps\\...", PathForm::kOddPart, "", ""},
+      {"C:\\Apps\\ \\Viewer", PathForm::kOddPart, "", ""},
+      {"C:\\Apps\\*", PathForm::kInvalid, "", ""},
+      {"C:\\Apps\\a:stream", PathForm::kInvalid, "", ""},
+      {"\\\\?\\C:\\Apps", PathForm::kInvalid, "", ""},
+      {"\\\\.\\C:\\Apps", PathForm::kInvalid, "", ""},
+      {"\\\\server", PathForm::kInvalid, "", ""},
+  };
+  for (const Case& c : cases) {
+    char out[kPathCapacity];
+    char parent[kPathCapacity] = {};
+    EXPECT_EQ(NormalizeFolderPath(c.path, out), c.form) << c.path;
+    EXPECT_STREQ(out, c.normalized) << c.path;
+    if (c.form == PathForm::kFull) {
+      EXPECT_EQ(ParentFolder(out, parent), c.parent[0] != '\0') << c.path;
+      EXPECT_STREQ(parent, c.parent) << c.path;
+    }
+  }
+}
+
+TEST(PathText, NamesThatComposeSafely) {
+  struct Case {
+    const char* name;
+    bool single;
+    bool folder;
+  } cases[] = {
+      {"Tiny Notes 1.0", true, true},
+      {"", true, false},
+      {".", true, false},
+      {"..", true, false},
+      {" . ", true, false},
+      {"..\\..\\x", false, false},
+      {"a/b", false, false},
+      {"C:x", false, false},
+      {"Read me", true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsSingleName(c.name), c.single) << c.name;
+    EXPECT_EQ(IsFolderName(c.name), c.folder) << c.name;
+  }
+}
+
+// A machine with the usual folders, as an NT-family system names them.
+struct FolderFixture : ::testing::Test {
+  FolderFixture() {
+    fake.windowsFolder = "C:\\WINDOWS";
+    fake.specialFolders = {
+        {0x24, "C:\\WINDOWS"},
+        {0x25, "C:\\WINDOWS\\system32"},
+        {0x26, "C:\\Program Files"},
+        {0x28, "C:\\Users\\bob"},
+        {0x05, "C:\\Users\\bob\\Documents"},
+        {0x19, "C:\\Users\\Public\\Desktop"},
+        {0x23, "C:\\ProgramData"},
+        {0x17, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+    };
+    for (const char* folder :
+         {"C:\\WINDOWS", "C:\\WINDOWS\\Fonts", "C:\\Program Files", "C:\\Program Files\\Tiny Notes",
+          "C:\\Tiny Notes", "C:\\Users", "C:\\Users\\bob", "C:\\Users\\bob\\Documents",
+          "C:\\Users\\bob\\Apps", "C:\\Users\\bob\\Apps\\Tiny", "C:\\Users\\alice",
+          "C:\\ProgramData", "C:\\Links\\Tiny", "\\\\srv\\share\\Apps"})
+      fake.AddFolder(folder);
+    fake.AddLink("C:\\Links", true);
+    fake.AddFile("C:\\Program Files\\Tiny Notes\\setup.inf");
+    // Windows spells names as they were typed, whatever their case.
+    fake.AddFolder("c:\\windows");
+    fake.AddFolder("c:\\windows\\Fonts");
+    // The short name of the Windows folder.
+    fake.aliases["c:\\win~1"] = "c:\\windows";
+    fake.AddFolder("C:\\WIN~1");
+  }
+  FakePlatform fake;
+};
+
+TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
+  struct Case {
+    const char* installTo;
+    FolderVerdict verdict;
+    const char* detail;
+  } cases[] = {
+      {"C:\\Program Files\\Tiny Notes", FolderVerdict::kSafe, ""},
+      {"C:\\\\Tiny Notes", FolderVerdict::kSafe, ""},
+      {"C:\\Users\\bob\\Apps\\Tiny", FolderVerdict::kSafe, ""},
+      {"\\\\srv\\share\\Apps", FolderVerdict::kSafe, ""},
+      {"", FolderVerdict::kEmpty, ""},
+      {"Tiny Notes", FolderVerdict::kRelative, ""},
+      {"C:\\Program Files\\..\\WINDOWS", FolderVerdict::kOddPart, ""},
+      {"C:\\Tiny?", FolderVerdict::kInvalid, ""},
+      {"C:\\", FolderVerdict::kDriveRoot, "C:\\"},
+      {"\\\\srv\\share\\", FolderVerdict::kDriveRoot, "\\\\srv\\share"},
+      {"C:\\WINDOWS", FolderVerdict::kWindows, "C:\\WINDOWS"},
+      {"c:\\windows\\Fonts", FolderVerdict::kWindows, "C:\\WINDOWS"},
+      {"C:\\WIN~1", FolderVerdict::kWindows, "C:\\WINDOWS"},
+      {"C:\\Program Files", FolderVerdict::kProtected, "C:\\Program Files"},
+      // The first special folder it is or holds, in the order they are checked.
+      {"C:\\Users", FolderVerdict::kProtected, "C:\\Users\\bob\\Documents"},
+      {"C:\\Users\\bob\\Documents", FolderVerdict::kProtected, "C:\\Users\\bob\\Documents"},
+      {"C:\\ProgramData", FolderVerdict::kProtected,
+       "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+      {"C:\\Users\\alice", FolderVerdict::kProfile, "C:\\Users"},
+      {"C:\\Program Files\\Gone", FolderVerdict::kGone, "C:\\Program Files\\Gone"},
+      {"D:\\Apps\\Tiny", FolderVerdict::kGone, "D:\\Apps"},
+      {"C:\\Links\\Tiny", FolderVerdict::kLink, "C:\\Links"},
+      {"C:\\Program Files\\Tiny Notes\\setup.inf", FolderVerdict::kNotFolder,
+       "C:\\Program Files\\Tiny Notes\\setup.inf"},
+  };
+  for (const Case& c : cases) {
+    FolderCheck check = {};
+    EXPECT_EQ(CheckInstallFolder(fake, c.installTo, check), c.verdict) << c.installTo;
+    EXPECT_EQ(check.verdict, c.verdict) << c.installTo;
+    EXPECT_STREQ(check.detail, c.detail) << c.installTo;
+  }
+}
+
+TEST_F(FolderFixture, CheckingChangesNothing) {
+  FolderCheck check = {};
+  CheckInstallFolder(fake, "C:\\Program Files\\Tiny Notes", check);
+  EXPECT_STREQ(check.folder, "C:\\Program Files\\Tiny Notes");
+  for (const std::string& call : fake.calls) {
+    EXPECT_TRUE(call.rfind("ListFolder(", 0) == 0 || call.rfind("SameFolder(", 0) == 0 ||
+                call.rfind("GetSpecialFolder(", 0) == 0 || call.rfind("GetWindowsFolder(", 0) == 0)
+        << call;
+  }
+}
+
+// A profile folder directly below the root would make every folder there a "profile".
+TEST_F(FolderFixture, ProfileAtADriveRootRefusesNoSiblings) {
+  fake.specialFolders[0x28] = "C:\\bob";
+  fake.AddFolder("C:\\bob");
+  FolderCheck check = {};
+  EXPECT_EQ(CheckInstallFolder(fake, "C:\\Tiny Notes", check), FolderVerdict::kSafe);
+}
+
+}  // namespace

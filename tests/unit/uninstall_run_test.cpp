@@ -1,0 +1,356 @@
+// The uninstaller's run: the question, what Yes removes and No keeps, the refusals that remove
+// nothing, and the closing report of what was left and why.
+#include "uninstall/uninstall_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/unit/fake_platform.h"
+
+namespace {
+
+const std::string kKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tiny Notes";
+const std::string kOwn = "C:\\WINDOWS\\Tiny Notes Uninstall.exe";
+const std::string kFolder = "C:\\Program Files\\Tiny Notes";
+const std::string kDesktop = "C:\\Users\\Public\\Desktop";
+const std::string kPrograms = "C:\\ProgramData\\Start Menu\\Programs";
+const std::string kGroup = kPrograms + "\\Tiny Notes 1.0";
+const std::string kTitle = "Tiny Notes 1.0 Uninstall";
+const std::string kSetupInf =
+    "TinyNote.exe\r\nC:\\Program Files\\Tiny Notes\r\nTiny Notes\r\nTiny Notes 1.0\r\n3\r\n"
+    "Tiny Notes,TinyNote.exe\r\nRead me,readme.txt\r\nLicense,license.txt\r\n";
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Tiny Notes as setup.exe leaves it on an NT-family system, with a sub-folder the user added.
+void Install(FakePlatform& fake) {
+  fake.ownPath = kOwn;
+  fake.registry[kKey] = {{"DisplayName", "Tiny Notes"},
+                         {"UninstallString", "\"" + kOwn + "\""},
+                         {"InstallTo", kFolder}};
+  fake.openableKeys.insert(kKey);
+  fake.specialFolders = {{0x24, "C:\\WINDOWS"},
+                         {0x26, "C:\\Program Files"},
+                         {0x10, "C:\\Users\\bob\\Desktop"},
+                         {0x02, "C:\\Users\\bob\\Start Menu\\Programs"},
+                         {0x19, kDesktop},
+                         {0x17, kPrograms}};
+  for (const std::string& folder : {std::string("C:\\WINDOWS"), std::string("C:\\Program Files"),
+                                    kFolder, kDesktop, kPrograms, kGroup, kFolder + "\\My Notes"})
+    fake.AddFolder(folder);
+  for (const std::string& file :
+       {kOwn, kFolder + "\\TinyNote.exe", kFolder + "\\readme.txt", kFolder + "\\license.txt",
+        kFolder + "\\setup.inf", kFolder + "\\UNINSTAL.EXE", kFolder + "\\My Notes\\note.txt",
+        kDesktop + "\\Tiny Notes.lnk", kGroup + "\\Tiny Notes.lnk", kGroup + "\\Read me.lnk",
+        kGroup + "\\License.lnk"})
+    fake.AddFile(file);
+  fake.files[kFolder + "\\setup.inf"] = kSetupInf;
+  // Windows keeps a running program's file.
+  fake.removalFails[kOwn] = Removal::kDenied;
+}
+
+// The last message box's call, text and title.
+std::string LastCall(const FakePlatform& fake, const std::string& prefix) {
+  auto calls = fake.CallsStartingWith(prefix);
+  return calls.empty() ? "" : calls.back();
+}
+
+// Every call that changes something, grouped by operation.
+std::vector<std::string> ChangesOf(const FakePlatform& fake) {
+  std::vector<std::string> changes;
+  for (const char* prefix :
+       {"DeleteOneFile", "RemoveEmptyFolder", "RegistryDeleteKey", "DeleteAtRestart"})
+    for (const std::string& call : fake.CallsStartingWith(prefix))
+      changes.push_back(call);
+  return changes;
+}
+
+struct UninstallFixture : ::testing::Test {
+  UninstallFixture() { Install(fake); }
+  std::string Message(const std::string& prefix) const { return LastCall(fake, prefix); }
+  std::vector<std::string> Changes() const { return ChangesOf(fake); }
+  std::vector<std::string> Tree() const {
+    std::vector<std::string> paths;
+    for (const auto& entry : fake.tree)
+      paths.push_back(entry.first);
+    return paths;
+  }
+
+  FakePlatform fake;
+};
+
+TEST_F(UninstallFixture, QuestionNamesProductFolderAndEveryFile) {
+  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kDeclined);
+  std::string question = Message("AskYesNo");
+  EXPECT_TRUE(Has(question, "Remove Tiny Notes 1.0 from this computer?")) << question;
+  EXPECT_TRUE(Has(question, "Setup keeps no list of the files it installed")) << question;
+  EXPECT_TRUE(Has(question, "\n  " + kFolder + "\n")) << question;
+  for (const char* name :
+       {"TinyNote.exe", "readme.txt", "license.txt", "setup.inf", "UNINSTAL.EXE"})
+    EXPECT_TRUE(Has(question, std::string("\n  ") + name + "\n")) << name;
+  EXPECT_FALSE(Has(question, "My Notes\n")) << question;
+  EXPECT_TRUE(Has(question, "Sub-folders and the files in them are kept.")) << question;
+  EXPECT_TRUE(Has(question, "the Start-menu shortcuts in \"Tiny Notes 1.0\"")) << question;
+  EXPECT_TRUE(Has(question, "|" + kTitle + ")")) << question;
+  EXPECT_EQ(fake.CallsStartingWith("AskYesNo").size(), 1u);
+}
+
+TEST_F(UninstallFixture, NoRemovesNothing) {
+  auto before = Tree();
+  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kDeclined);
+  EXPECT_TRUE(Changes().empty());
+  EXPECT_EQ(Tree(), before);
+  EXPECT_EQ(fake.registry.count(kKey), 1u);
+  EXPECT_TRUE(fake.CallsStartingWith("ShowMessage").empty());
+  EXPECT_EQ(fake.calls.back(), "RequestQuit(1)");
+}
+
+TEST_F(UninstallFixture, YesRemovesWhatSetupMadeAndKeepsTheSubFolder) {
+  fake.answerYes = true;
+  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kRemoved);
+  std::vector<std::string> expected = {
+      "DeleteOneFile(" + kDesktop + "\\Tiny Notes.lnk)",
+      "DeleteOneFile(" + kGroup + "\\Tiny Notes.lnk)",
+      "DeleteOneFile(" + kGroup + "\\Read me.lnk)",
+      "DeleteOneFile(" + kGroup + "\\License.lnk)",
+      "DeleteOneFile(" + kFolder + "\\TinyNote.exe)",
+      "DeleteOneFile(" + kFolder + "\\UNINSTAL.EXE)",
+      "DeleteOneFile(" + kFolder + "\\license.txt)",
+      "DeleteOneFile(" + kFolder + "\\readme.txt)",
+      "DeleteOneFile(" + kFolder + "\\setup.inf)",
+      "DeleteOneFile(" + kOwn + ")",
+      "RemoveEmptyFolder(" + kGroup + ")",
+      "RemoveEmptyFolder(" + kFolder + ")",
+      "RegistryDeleteKey(" + kKey + ")",
+      "DeleteAtRestart(" + kOwn + ")",
+  };
+  std::vector<std::string> changes = Changes();
+  EXPECT_EQ(changes, expected);
+  std::vector<std::string> left = {"C:\\Program Files",
+                                   kFolder,
+                                   kFolder + "\\My Notes",
+                                   kFolder + "\\My Notes\\note.txt",
+                                   kDesktop,
+                                   kPrograms,
+                                   "C:\\WINDOWS",
+                                   kOwn};
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(Tree(), left);
+  EXPECT_EQ(fake.registry.count(kKey), 0u);
+  EXPECT_EQ(fake.deletedAtRestart, std::vector<std::string>{kOwn});
+
+  std::string report = Message("ShowMessage");
+  for (const std::string& line : std::vector<std::string>{
+           "Tiny Notes 1.0 was removed, except for what is listed under Left.",
+           "\n  5 files from " + kFolder + "\n", std::string("\n  the desktop shortcut\n"),
+           std::string("\n  3 Start-menu shortcuts\n"),
+           std::string("\n  the Start-menu group \"Tiny Notes 1.0\"\n"),
+           std::string("\n  the entry in the list of installed programs\n"),
+           "\nLeft:\n  " + kFolder + ": it still holds sub-folders, which are kept\n",
+           std::string("\nThis uninstaller will be deleted when Windows next starts.")})
+    EXPECT_TRUE(Has(report, line)) << line << "\nin:\n" << report;
+  EXPECT_FALSE(Has(report, "the folder " + kFolder)) << report;
+  EXPECT_EQ(fake.calls.back(), "RequestQuit(0)");
+}
+
+TEST_F(UninstallFixture, ReportSaysWhatWasLeftAndWhy) {
+  fake.answerYes = true;
+  fake.tree.erase(kFolder + "\\My Notes\\note.txt");
+  fake.tree.erase(kFolder + "\\My Notes");
+  fake.removalFails[kFolder + "\\readme.txt"] = Removal::kReadOnly;
+  fake.removalFails[kFolder + "\\TinyNote.exe"] = Removal::kInUse;
+  fake.AddFile(kGroup + "\\Added by the user.lnk");
+  fake.AddLink(kFolder + "\\shortcut to elsewhere", true);
+  fake.removalFails.erase(kOwn);  // deleted at once, as some systems allow
+  RunUninstall(fake);
+  std::string report = Message("ShowMessage");
+  for (const std::string& line : std::vector<std::string>{
+           "\n  3 files from " + kFolder + "\n",
+           "\n  " + kFolder + "\\readme.txt: read-only\n",
+           "\n  " + kFolder + "\\TinyNote.exe: in use by a program\n",
+           "\n  " + kGroup + ": it holds other shortcuts\n",
+           "\n  " + kFolder + ": it still holds files that were left\n",
+           "\n  1 link in " + kFolder + ": links are never followed or removed\n",
+           std::string("\n  this uninstaller\n"),
+       })
+    EXPECT_TRUE(Has(report, line)) << line << "\nin:\n" << report;
+  EXPECT_TRUE(fake.CallsStartingWith("DeleteAtRestart").empty());
+  EXPECT_TRUE(fake.CallsStartingWith("DeleteOneFile(" + kFolder + "\\shortcut").empty());
+  EXPECT_EQ(fake.tree.count(kFolder + "\\shortcut to elsewhere"), 1u);
+}
+
+TEST_F(UninstallFixture, WhatCannotBeRemovedIsReportedNotHidden) {
+  fake.answerYes = true;
+  fake.registryWritable = false;
+  fake.restartDeletionWorks = false;
+  RunUninstall(fake);
+  std::string report = Message("ShowMessage");
+  EXPECT_TRUE(
+      Has(report, "\n  the entry in the list of installed programs: could not be deleted\n"))
+      << report;
+  EXPECT_TRUE(Has(report, "\n  " + kOwn + ": the uninstaller itself could not be removed\n"))
+      << report;
+  EXPECT_FALSE(Has(report, "Windows next starts")) << report;
+}
+
+TEST(Uninstall, RefusalsRemoveNothing) {
+  struct Case {
+    const char* what;
+    void (*arrange)(FakePlatform&);
+    const char* title;
+    const char* says;
+  } cases[] = {
+      {"the distribution's own name", [](FakePlatform& f) { f.ownPath = "D:\\UNINSTAL.EXE"; },
+       "Uninstall", "Its file name is \"UNINSTAL.EXE\", so it does not know which program"},
+      {"no own path", [](FakePlatform& f) { f.ownPath.clear(); }, "Uninstall",
+       "cannot read its own file name"},
+      {"no key", [](FakePlatform& f) { f.registry.clear(); }, "Tiny Notes Uninstall",
+       "Tiny Notes is not in the list of installed programs"},
+      {"no InstallTo", [](FakePlatform& f) { f.registry[kKey].erase("InstallTo"); },
+       "Tiny Notes Uninstall", "or its InstallTo value is missing"},
+      {"no rights", [](FakePlatform& f) { f.openableKeys.clear(); }, "Tiny Notes Uninstall",
+       "Run this uninstaller as an administrator."},
+      {"the Windows folder", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\WINDOWS"; },
+       "Tiny Notes Uninstall", "is C:\\WINDOWS, which is the Windows folder or lies inside it"},
+      {"a drive root", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\"; },
+       "Tiny Notes Uninstall", "is C:\\, the root of a drive."},
+      {"relative", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "Tiny Notes"; },
+       "Tiny Notes Uninstall", "is not a full path"},
+      {"empty", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = ""; }, "Tiny Notes Uninstall",
+       "is empty, so it names no folder."},
+      {"program files",
+       [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\Program Files"; },
+       "Tiny Notes Uninstall", "a folder of Windows or of a user"},
+      {"no setup.inf", [](FakePlatform& f) { f.files.clear(); }, "Tiny Notes Uninstall",
+       "Cannot read 'setup.inf' in C:\\Program Files\\Tiny Notes."},
+      {"corrupted setup.inf",
+       [](FakePlatform& f) { f.files[kFolder + "\\setup.inf"] = "a\nb\nc\nd\n2\nno comma\n"; },
+       "Tiny Notes Uninstall", "Cannot read 'setup.inf'"},
+      {"another program's setup.inf",
+       [](FakePlatform& f) {
+         f.files[kFolder + "\\setup.inf"] = "V.exe\nC:\\Apps\\Viewer\nV\nViewer 2\n0\n";
+       },
+       "Tiny Notes Uninstall", "now holds Viewer, not Tiny Notes"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform f;
+    Install(f);
+    f.answerYes = true;
+    c.arrange(f);
+    EXPECT_EQ(RunUninstall(f), UninstallOutcome::kRefused) << c.what;
+    std::string message = LastCall(f, "ShowMessage");
+    EXPECT_TRUE(Has(message, c.says)) << c.what << ": " << message;
+    EXPECT_TRUE(Has(message, "Nothing was removed.")) << c.what;
+    EXPECT_TRUE(Has(message, std::string("|") + c.title + ")")) << c.what << ": " << message;
+    EXPECT_TRUE(ChangesOf(f).empty()) << c.what;
+    EXPECT_TRUE(f.CallsStartingWith("AskYesNo").empty()) << c.what;
+    EXPECT_EQ(f.calls.back(), "RequestQuit(2)") << c.what;
+  }
+}
+
+TEST_F(UninstallFixture, GoneFolderLeavesOnlyTheEntryToRemove) {
+  for (auto it = fake.tree.begin(); it != fake.tree.end();)
+    it = it->first.rfind(kFolder, 0) == 0 ? fake.tree.erase(it) : std::next(it);
+  fake.answerYes = true;
+  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kRemoved);
+  EXPECT_TRUE(Has(Message("AskYesNo"), "Remove Tiny Notes from the list of installed programs?"));
+  std::vector<std::string> expected = {"DeleteOneFile(" + kOwn + ")",
+                                       "RegistryDeleteKey(" + kKey + ")",
+                                       "DeleteAtRestart(" + kOwn + ")"};
+  EXPECT_EQ(Changes(), expected);
+  EXPECT_TRUE(Has(Message("ShowMessage"), "without 'setup.inf' they cannot be named"));
+}
+
+TEST_F(UninstallFixture, LongListsAreCountedNotShown) {
+  for (int k = 0; k < 20; ++k)
+    fake.AddFile(kFolder + "\\note" + std::to_string(10 + k) + ".txt");
+  RunUninstall(fake);
+  std::string question = Message("AskYesNo");
+  EXPECT_TRUE(Has(question, "\n  and 10 more\n")) << question;  // 25 files, 15 shown
+  EXPECT_FALSE(Has(question, "note29.txt")) << question;
+}
+
+// Shortcut names come from setup.inf, and only what setup.exe itself made is touched: on the
+// 95/98 family in the user's own folders, and never a folder a name could climb out to.
+TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
+  struct Case {
+    const char* what;
+    int family;
+    const char* linkTitle;
+    const char* productName;
+    const char* entryName;
+    std::vector<std::string> deleted;  // .lnk files, in order
+    std::string group;                 // removed when empty; "" for none
+  } cases[] = {
+      {"NT family",
+       kFamilyWindowsNt,
+       "Notes",
+       "Tiny 1.0",
+       "Read me",
+       {kDesktop + "\\Notes.lnk", kPrograms + "\\Tiny 1.0\\Read me.lnk"},
+       kPrograms + "\\Tiny 1.0"},
+      {"95/98 family",
+       kFamilyWindows9x,
+       "Notes",
+       "Tiny 1.0",
+       "Read me",
+       {"C:\\Users\\bob\\Desktop\\Notes.lnk",
+        "C:\\Users\\bob\\Start Menu\\Programs\\Tiny 1.0\\Read me.lnk"},
+       "C:\\Users\\bob\\Start Menu\\Programs\\Tiny 1.0"},
+      {"unknown family", 0, "Notes", "Tiny 1.0", "Read me", {}, ""},
+      {"empty product name: straight into the programs folder",
+       kFamilyWindowsNt,
+       "Notes",
+       "",
+       "Read me",
+       {kDesktop + "\\Notes.lnk", kPrograms + "\\\\Read me.lnk"},
+       ""},
+      {"dotted product name",
+       kFamilyWindowsNt,
+       "Notes",
+       "..",
+       "Read me",
+       {kDesktop + "\\Notes.lnk", kPrograms + "\\..\\Read me.lnk"},
+       ""},
+      {"names that climb out",
+       kFamilyWindowsNt,
+       "..\\..\\Notes",
+       "Tiny",
+       "..\\x",
+       {},
+       kPrograms + "\\Tiny"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform f;
+    Install(f);
+    f.answerYes = true;
+    f.family = c.family;
+    f.files[kFolder + "\\setup.inf"] =
+        std::string("TinyNote.exe\nC:\\Program Files\\Tiny Notes\n") + c.linkTitle + "\n" +
+        c.productName + "\n1\n" + c.entryName + ",readme.txt\n";
+    RunUninstall(f);
+    std::vector<std::string> deleted;
+    for (const std::string& call : f.CallsStartingWith("DeleteOneFile("))
+      if (call.find(".lnk)") != std::string::npos)
+        deleted.push_back(call.substr(14, call.size() - 15));
+    EXPECT_EQ(deleted, c.deleted) << c.what;
+    std::vector<std::string> removed;
+    for (const std::string& call : f.CallsStartingWith("RemoveEmptyFolder("))
+      removed.push_back(call.substr(18, call.size() - 19));
+    std::vector<std::string> expected = {kFolder};
+    if (!c.group.empty())
+      expected.insert(expected.begin(), c.group);
+    EXPECT_EQ(removed, expected) << c.what;
+    if (c.deleted.empty() && c.family != 0) {
+      EXPECT_TRUE(Has(LastCall(f, "ShowMessage"), "2 shortcuts whose names in 'setup.inf' would "))
+          << c.what;
+    }
+  }
+}
+
+}  // namespace

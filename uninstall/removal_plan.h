@@ -1,0 +1,44 @@
+// What the uninstaller will remove, gathered before the question is asked: from its own file
+// name, the uninstall key, the install folder's listing and the setup.inf copied into it.
+#pragma once
+
+#include "description/setup_settings.h"
+#include "uninstall/folder_safety.h"
+#include "uninstall/name_list.h"
+
+class Platform;
+
+enum class PlanStatus {
+  kReady,          // files, shortcuts, key and the uninstaller itself
+  kFolderGone,     // only the key and the uninstaller itself: nothing else can be named
+  kNoOwnPath,      // its own file name cannot be read
+  kBadName,        // not named "<FolderName> Uninstall.exe"
+  kNotRegistered,  // no uninstall key, or no InstallTo in it
+  kNoRights,       // the key cannot be changed by this user
+  kFolderRefused,  // InstallTo may not be emptied (FolderCheck says why)
+  kNoDescription,  // setup.inf in InstallTo cannot be read
+  kOtherProgram,   // setup.inf in InstallTo belongs to another FolderName
+  kCannotList,     // the folder's listing did not fit in memory
+};
+
+struct RemovalPlan {
+  char ownPath[kPathCapacity];
+  char folderName[kTextCapacity];   // from the own file name
+  char productName[kTextCapacity];  // setup.inf's ProductName; FolderName until it is read
+  char otherName[kTextCapacity];    // for kOtherProgram: the FolderName setup.inf names
+  char key[kPathCapacity];          // the uninstall key below HKEY_LOCAL_MACHINE
+  FolderCheck check;                // InstallTo: check.folder is its normalized spelling
+  NameList files;                   // the files directly in the folder
+  int keptFolders;                  // its sub-folders, which stay
+  int keptLinks;                    // links and junctions in it, which are never touched
+  char desktopLink[kPathCapacity];  // empty when it cannot be named
+  char menuLinks[kMaxEntries][kPathCapacity];
+  int menuLinkCount;
+  int unnamedShortcuts;           // shortcuts whose names would lead out of their folder
+  char groupName[kTextCapacity];  // ProductName, the Start-menu group
+  char group[kPathCapacity];      // the group folder, removed when empty; empty for none
+};
+
+// Fills `plan` (zero-filled by the caller) and says whether, and what, can be removed. Reads
+// only: nothing is changed.
+PlanStatus PlanRemoval(Platform& platform, RemovalPlan& plan);
