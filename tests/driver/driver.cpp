@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include "tests/driver/remote_tree.h"
+#include "tests/driver/run_command.h"
 #include "tests/driver/window_search.h"
 
 namespace {
@@ -36,6 +37,8 @@ const char kUsage[] =
     "  icon DIALOG             1 when one of its static controls shows an icon, else 0\n"
     "  children DIALOG         each child window: id, class, visibility, style, text\n"
     "  msgbox TITLE            waits for a message box's text and prints it\n"
+    "  run COMMANDLINE         starts it as the list of installed programs starts an\n"
+    "                          UninstallString, waits for it to end, prints \"exit N\"\n"
     "  tree DIALOG             the items of its tree view, indented by level, expanded ones only\n"
     "  select DIALOG ITEM...   from the top of its tree, expands to ITEM after ITEM (exact item\n"
     "                          texts) and selects the last one\n"
@@ -329,6 +332,8 @@ int Run(const char* command, Args args, const Deadline& deadline) {
     }
     return 0;
   }
+  if (strcmp(command, "run") == 0 && args.count == 1)
+    return RunCommandLine(args.values[0], deadline);
   if (strcmp(command, "msgbox") == 0 && args.count == 1) {
     // The box's text control is filled a moment after the box appears.
     StaticTexts texts = {&deadline, 0, ""};
