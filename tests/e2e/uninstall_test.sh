@@ -1,0 +1,254 @@
+#!/usr/bin/env bash
+# UNINSTAL.EXE from outside: setup.exe installs, the registered UninstallString is started
+# exactly as stored, the driver answers the one question, and what is left is checked from
+# outside the prefix: the files, the user's own sub-folder, the shortcuts, the group, the key
+# and the uninstaller copy (gone, or waiting in PendingFileRenameOperations for the restart).
+source "$(dirname "${BASH_SOURCE[0]}")/install_lib.sh"
+
+readonly IDYES=6 IDNO=7
+readonly SAMPLE_CAPTION="Tiny Notes 1.0 Setup"
+readonly TITLE="Tiny Notes 1.0 Uninstall"
+readonly SAMPLE_KEY="$UNINSTALL_KEY\\Tiny Notes"
+readonly SAMPLE_FILES=(TinyNote.exe UNINSTAL.EXE license.txt readme.txt setup.inf)
+readonly SESSION_MANAGER='HKLM\System\CurrentControlSet\Control\Session Manager'
+# A question and the report stay open until they are answered, so the run waits long.
+readonly RUN_LIMIT=120000
+
+# ---- Running the uninstaller -------------------------------------------------------------------
+
+# start_uninstall COMMAND_LINE: starts it through the driver (CreateProcess, as the list of
+# installed programs does) in the background; wait_uninstall then gives its exit code.
+start_uninstall() {
+  UNINSTALL_OUT=$BUILD_DIR/e2e-logs/uninstall-run.out
+  : >"$UNINSTALL_OUT"
+  driver -t "$RUN_LIMIT" run "$1" >"$UNINSTALL_OUT" 2>>"$E2E_LOG" &
+  UNINSTALL_PID=$!
+  E2E_STARTED+=("$UNINSTALL_PID")
+}
+
+# wait_uninstall: waits at most 30 s for the run to end; prints its exit code, or "running".
+wait_uninstall() {
+  for _ in $(seq 300); do
+    kill -0 "$UNINSTALL_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$UNINSTALL_PID" 2>/dev/null; then
+    echo running
+  else
+    wait "$UNINSTALL_PID" 2>/dev/null
+    tr -d '\r' <"$UNINSTALL_OUT" | sed -n 's/^exit //p'
+  fi
+}
+
+# next_box TITLE [OLD_HANDLE]: waits up to 20 s for a visible message box with that caption
+# other than OLD_HANDLE (the question and the report share their title); prints its handle.
+next_box() {
+  local title=$1 old=${2:-} handle
+  for _ in $(seq 40); do
+    handle=$(driver list 2>/dev/null | tr -d '\r' |
+      awk -F '\t' -v title="$title" -v old="$old" \
+        '$2 == "visible" && $3 == title && $1 != old { print $1; exit }')
+    if [ -n "$handle" ] && driver -t 5000 msgbox "$handle" >/dev/null 2>&1; then
+      echo "$handle"
+      return 0
+    fi
+    sleep 0.5
+  done
+  return 1
+}
+
+# has TEXT PART: PART occurs in TEXT.
+has() {
+  [[ "$1" == *"$2"* ]]
+}
+
+pending_removals() {
+  reg_query "$SESSION_MANAGER" /v PendingFileRenameOperations
+}
+
+# install_sample NAME FOLDER: the sample distribution installed into FOLDER, the program not
+# started (it would hold its file open for a moment).
+install_sample() {
+  local dir
+  dir=$(fresh_dist "$1") || return 1
+  forget_install "Tiny Notes" "Tiny Notes 1.0" "Tiny Notes" "$2"
+  install_with "$dir" "$SAMPLE_CAPTION" "$2" no
+}
+
+# ---- No, then Yes --------------------------------------------------------------------------------
+section "the sample: the question"
+folder='C:\Program Files\Tiny Notes'
+target=$(linux_path "$folder")
+if install_sample uninstall-sample "$folder"; then
+  pass "sample installed into $folder"
+else
+  fail "sample installed into $folder" "$INSTALL_PROBLEM"
+fi
+# What the user added since: a note beside the program, and a folder of their own.
+echo "my note" >"$target/my note.txt"
+mkdir -p "$target/My Notes" && echo "kept" >"$target/My Notes/kept.txt"
+
+command=$(reg_value "$SAMPLE_KEY" UninstallString)
+expect_eq "UninstallString is the quoted uninstaller path" \
+  "\"$windows_dir\\Tiny Notes Uninstall.exe\"" "$command"
+
+snapshot >"$BUILD_DIR/e2e-logs/before-no.txt"
+start_uninstall "$command"
+if question=$(next_box "$TITLE"); then
+  pass "the question '$TITLE' appears"
+  text=$(driver msgbox "$question" | tr -d '\r')
+  lines "$(
+    for part in "Remove Tiny Notes 1.0 from this computer?" \
+      "Setup keeps no list of the files it installed" "$folder" "${SAMPLE_FILES[@]}" \
+      "my note.txt" "Sub-folders and the files in them are kept."; do
+      has "$text" "$part" || echo "missing: $part"
+    done
+    has "$text" "My Notes" && echo "names the sub-folder My Notes"
+  )"
+  verdict "the question names the product, the folder and every file in it" "${LINES[@]}"
+  expect_eq "the question's buttons" "&Yes &No" \
+    "$(driver text "$question" $IDYES | tr -d '\r') $(driver text "$question" $IDNO | tr -d '\r')"
+  expect_eq "the question shows an icon" 1 "$(driver icon "$question" | tr -d '\r')"
+  screenshot uninstall-question "$question" >/dev/null
+  driver click "$question" $IDNO
+  expect_eq "No ends the uninstaller (exit 1)" 1 "$(wait_uninstall)"
+else
+  fail "the question '$TITLE' appears" "dialogs: $(driver list | tr '\n' ' ')"
+fi
+end_leftovers
+snapshot >"$BUILD_DIR/e2e-logs/after-no.txt"
+check "No changes nothing on drive C: or in the uninstall entries" \
+  diff "$BUILD_DIR/e2e-logs/before-no.txt" "$BUILD_DIR/e2e-logs/after-no.txt"
+
+section "the sample: Yes"
+start_uninstall "$command"
+report=
+if question=$(next_box "$TITLE") && driver click "$question" $IDYES &&
+  box=$(next_box "$TITLE" "$question"); then
+  report=$(driver msgbox "$box" | tr -d '\r')
+  screenshot uninstall-report "$box" >/dev/null
+  driver click "$box" $IDOK
+  expect_eq "the uninstaller ends after its report (exit 0)" 0 "$(wait_uninstall)"
+else
+  fail "Yes leads to the report" "dialogs: $(driver list | tr '\n' ' ')"
+fi
+end_leftovers
+lines "$(
+  for part in "Removed:" "  6 files from $folder" "  the desktop shortcut" \
+    "  3 Start-menu shortcuts" "  the Start-menu group \"Tiny Notes 1.0\"" \
+    "  the entry in the list of installed programs" \
+    "  $folder: it still holds sub-folders, which are kept"; do
+    has "$report" "$part" || echo "missing: $part"
+  done
+)"
+verdict "the report says what was removed and what was left" "${LINES[@]}"
+
+lines "$(
+  for name in "${SAMPLE_FILES[@]}" "my note.txt"; do
+    [ -e "$target/$name" ] && echo "still there: $name"
+  done
+)"
+verdict "every file directly in the folder is gone" "${LINES[@]}"
+check "the user's sub-folder and its file are kept" \
+  test "$(cat "$target/My Notes/kept.txt" 2>/dev/null)" == kept
+check "the desktop shortcut is gone" test ! -e "$(linux_path "$common_desktop\\Tiny Notes.lnk")"
+check "the Start-menu group is gone" test ! -e "$(linux_path "$common_programs\\Tiny Notes 1.0")"
+check "the uninstall key is gone" bash -c "! wine reg query '$SAMPLE_KEY' >/dev/null 2>&1"
+uninstaller="$windows_dir\\Tiny Notes Uninstall.exe"
+if [ ! -e "$(linux_path "$uninstaller")" ]; then
+  pass "the uninstaller copy is gone"
+elif has "$(pending_removals)" "\\??\\$uninstaller\\0"; then
+  pass "the uninstaller copy is marked for removal at the next start"
+  if has "$report" "This uninstaller will be deleted when Windows next starts."; then
+    pass "the report says so"
+  else
+    fail "the report says so" "report: $report"
+  fi
+else
+  fail "the uninstaller copy is gone or marked for removal" \
+    "pending: $(pending_removals | tr '\n' ' ')"
+fi
+
+# ---- A folder that held sub-folders before --------------------------------------------------------
+section "installed into a folder that already held sub-folders"
+folder='C:\e2e\targets\prefilled\Tiny Notes'
+target=$(linux_path "$folder")
+forget_install "Tiny Notes" "Tiny Notes 1.0" "Tiny Notes" "$folder"
+mkdir -p "$target/Old Version/bin" "$target/Data"
+echo "old" >"$target/Old Version/bin/old.exe"
+echo "data" >"$target/Data/data.txt"
+dir=$(fresh_dist uninstall-prefilled)
+if install_with "$dir" "$SAMPLE_CAPTION" "$folder" no; then
+  start_uninstall "$(reg_value "$SAMPLE_KEY" UninstallString)"
+  if question=$(next_box "$TITLE") && driver click "$question" $IDYES &&
+    box=$(next_box "$TITLE" "$question") && driver click "$box" $IDOK; then
+    expect_eq "uninstalled (exit 0)" 0 "$(wait_uninstall)"
+  else
+    fail "uninstalled" "dialogs: $(driver list | tr '\n' ' ')"
+  fi
+  end_leftovers
+  expect_eq "only the sub-folders that were there before are left" \
+    "$(printf '%s\n' Data Data/data.txt 'Old Version' 'Old Version/bin' 'Old Version/bin/old.exe')" \
+    "$(cd "$target" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort)"
+else
+  fail "installed into $folder" "$INSTALL_PROBLEM"
+fi
+
+# ---- Refusals --------------------------------------------------------------------------------------
+section "refusals: nothing is removed"
+# The distribution's own UNINSTAL.EXE, started by hand, does not know what it belongs to.
+dir=$(fresh_dist uninstall-by-hand)
+snapshot >"$BUILD_DIR/e2e-logs/before-refusals.txt"
+start_uninstall "\"$(win_path "$dir")\\UNINSTAL.EXE\""
+if box=$(next_box Uninstall); then
+  text=$(driver msgbox "$box" | tr -d '\r')
+  has "$text" "Its file name is \"UNINSTAL.EXE\"" && has "$text" "Nothing was removed." &&
+    pass "UNINSTAL.EXE by hand: says it does not know what to remove" ||
+    fail "UNINSTAL.EXE by hand: says it does not know what to remove" "text: $text"
+  driver click "$box" $IDOK
+  expect_eq "UNINSTAL.EXE by hand: refused (exit 2)" 2 "$(wait_uninstall)"
+else
+  fail "UNINSTAL.EXE by hand: a message" "dialogs: $(driver list | tr '\n' ' ')"
+fi
+end_leftovers
+
+# An entry whose InstallTo a user once pointed at a folder that is not the program's own.
+# key name | InstallTo | what the message says
+while IFS='|' read -r name install_to says; do
+  timeout -k 5 60 wine reg add "$UNINSTALL_KEY\\$name" /v InstallTo /d "$install_to" /f \
+    </dev/null >>"$E2E_LOG" 2>&1
+  copy="$windows_dir\\$name Uninstall.exe"
+  cp "$E2E_DIST/UNINSTAL.EXE" "$(linux_path "$copy")"
+  snapshot >"$BUILD_DIR/e2e-logs/before-refusal.txt"
+  start_uninstall "\"$copy\""
+  if box=$(next_box "$name Uninstall"); then
+    text=$(driver msgbox "$box" | tr -d '\r')
+    if has "$text" "$says" && has "$text" "Nothing was removed."; then
+      pass "InstallTo $install_to: refused"
+    else
+      fail "InstallTo $install_to: refused" "text: $text"
+    fi
+    driver click "$box" $IDOK
+    expect_eq "InstallTo $install_to: exit 2" 2 "$(wait_uninstall)"
+  else
+    fail "InstallTo $install_to: a message" "dialogs: $(driver list | tr '\n' ' ')"
+  fi
+  end_leftovers
+  snapshot >"$BUILD_DIR/e2e-logs/after-refusal.txt"
+  check "InstallTo $install_to: nothing changed" \
+    diff "$BUILD_DIR/e2e-logs/before-refusal.txt" "$BUILD_DIR/e2e-logs/after-refusal.txt"
+  timeout -k 5 60 wine reg delete "$UNINSTALL_KEY\\$name" /f </dev/null >>"$E2E_LOG" 2>&1
+  rm -f "$(linux_path "$copy")"
+done <<EOF
+E2E Windows|$windows_dir|which is the Windows folder or lies inside it
+E2E Fonts|$windows_dir\\Fonts|which is the Windows folder or lies inside it
+E2E Program Files|C:\\Program Files|a folder of Windows or of a user
+E2E Users|C:\\users|a folder of Windows or of a user
+E2E Root|C:\\|the root of a drive
+E2E Relative|Tiny Notes|is not a full path
+EOF
+snapshot >"$BUILD_DIR/e2e-logs/after-refusals.txt"
+check "the refusals left drive C: and the uninstall entries as they were" \
+  diff "$BUILD_DIR/e2e-logs/before-refusals.txt" "$BUILD_DIR/e2e-logs/after-refusals.txt"
+
+finish
