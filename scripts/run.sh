@@ -264,6 +264,14 @@ if [ "$auto" == yes ] && [ -d "$(linux_path "$group")" ]; then
   explorer_pid=
 fi
 
+# The uninstaller is the project's own: the same command as the list of installed programs runs.
+if [ -f "$(linux_path "${uninstaller:-}")" ]; then
+  prefix_shown=${WINEPREFIX#"$root"/}
+  [ "$prefix_shown" != "$WINEPREFIX" ] && prefix_shown="\$PWD/$prefix_shown"
+  echo "== to remove $product again (it asks first; it needs a display):"
+  echo "   WINEPREFIX=$prefix_shown wine '$uninstaller'"
+fi
+
 echo "== screenshots"
 [ -s "$shots/dialog.png" ] && echo "   the dialog before OK:          ${shots#"$root"/}/dialog.png"
 [ -s "$shots/installed.png" ] &&
