@@ -68,6 +68,11 @@ void PlanShortcuts(Platform& platform, const SetupSettingsRecord& settings, Remo
   if (!ComposeShortcutFolder(platform, kCsidlPrograms, kCsidlCommonPrograms, settings.ProductName,
                              folder))
     return;
+  // Setup made a real folder; behind a link its shortcuts may be anybody's.
+  if (ExaminePath(platform, folder) == PathKind::kLink) {
+    CopyText(plan.linkedGroup, folder);
+    return;
+  }
   // An empty or dotted group name is the programs folder itself or one above it: never removed.
   if (IsFolderName(settings.ProductName))
     CopyText(plan.group, folder);

@@ -34,9 +34,10 @@ struct RemovalPlan {
   char desktopLink[kPathCapacity];  // empty when it cannot be named
   char menuLinks[kMaxEntries][kPathCapacity];
   int menuLinkCount;
-  int unnamedShortcuts;           // shortcuts whose names would lead out of their folder
-  char groupName[kTextCapacity];  // ProductName, the Start-menu group
-  char group[kPathCapacity];      // the group folder, removed when empty; empty for none
+  int unnamedShortcuts;             // shortcuts whose names would lead out of their folder
+  char groupName[kTextCapacity];    // ProductName, the Start-menu group
+  char group[kPathCapacity];        // the group folder, removed when empty; empty for none
+  char linkedGroup[kPathCapacity];  // a group that is a link or junction, left with what it holds
 };
 
 // Fills `plan` (zero-filled by the caller) and says whether, and what, can be removed. Reads

@@ -166,7 +166,8 @@ void ComposeQuestion(PlanStatus status, const RemovalPlan& plan, MessageText& te
 
 void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, MessageText& text) {
   bool gone = plan.check.verdict == FolderVerdict::kGone;
-  bool partly = result.leftCount > 0 || plan.keptLinks > 0 || plan.unnamedShortcuts > 0 || gone;
+  bool partly = result.leftCount > 0 || plan.keptLinks > 0 || plan.unnamedShortcuts > 0 ||
+                plan.linkedGroup[0] || gone;
   text.Add(plan.productName)
       .Add(partly ? " was removed, except for what is listed under Left." : " was removed.");
   text.Add("\n\nRemoved:\n");
@@ -209,6 +210,8 @@ void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, Message
       Plural(text, plan.unnamedShortcuts, "shortcut", "shortcuts");
       text.Add(" whose names in 'setup.inf' would lead out of their folder\n");
     }
+    if (plan.linkedGroup[0])
+      text.Add("  ").Add(plan.linkedGroup).Add(": a link or junction, never followed\n");
     if (gone)
       text.Add("  the shortcuts, if any remain: without 'setup.inf' they cannot be named\n");
   }

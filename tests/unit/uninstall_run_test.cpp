@@ -184,6 +184,17 @@ TEST_F(UninstallFixture, ReportSaysWhatWasLeftAndWhy) {
   EXPECT_EQ(fake.tree.count(kFolder + "\\shortcut to elsewhere"), 1u);
 }
 
+TEST_F(UninstallFixture, AGroupThatIsALinkIsNotFollowed) {
+  fake.answerYes = true;
+  fake.AddLink(kGroup, true);
+  RunUninstall(fake);
+  EXPECT_TRUE(fake.CallsStartingWith("DeleteOneFile(" + kGroup).empty());
+  EXPECT_TRUE(fake.CallsStartingWith("RemoveEmptyFolder(" + kGroup).empty());
+  EXPECT_TRUE(
+      Has(Message("ShowMessage"), "\n  " + kGroup + ": a link or junction, never followed\n"))
+      << Message("ShowMessage");
+}
+
 TEST_F(UninstallFixture, WhatCannotBeRemovedIsReportedNotHidden) {
   fake.answerYes = true;
   fake.registryWritable = false;
