@@ -74,17 +74,23 @@ bool Win32Platform::RegistryGetString(RegistryRoot root, const char* key, const 
   RegKey open;
   if (open.Open(RootKey(root), key, KEY_QUERY_VALUE) != ERROR_SUCCESS)
     return false;
-  // Stored data need not end with a zero; one byte is kept back for it.
   DWORD type = 0;
-  DWORD size = static_cast<DWORD>(cap - 1);
+  DWORD size = static_cast<DWORD>(cap);
   if (RegQueryValueExA(open.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf),
                        &size) != ERROR_SUCCESS ||
       type != REG_SZ) {
     buf[0] = '\0';
     return false;
   }
-  buf[size] = '\0';
-  return true;
+  // Stored data need not end with a zero: one is added when there is room for it.
+  if (size > 0 && buf[size - 1] == '\0')
+    return true;
+  if (size < cap) {
+    buf[size] = '\0';
+    return true;
+  }
+  buf[0] = '\0';
+  return false;
 }
 
 bool Win32Platform::RegistryDeleteKey(RegistryRoot root, const char* key) {

@@ -1,0 +1,217 @@
+// The uninstaller's operations of the Win32 platform under Wine: what a registry read accepts,
+// deleting a key, folder identity however a folder is spelled, and why a deletion failed.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "integration/win32/win32_platform.h"
+#include "tests/win32/check.h"
+#include "tests/win32/scratch.h"
+
+namespace {
+
+Win32Platform platform;
+char testKey[64];  // below HKEY_LOCAL_MACHINE, removed at the end
+
+void SetValue(const char* name, DWORD type, const void* data, DWORD bytes) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, testKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), bytes);
+  RegCloseKey(key);
+}
+
+void RegistryReads() {
+  const std::string fits(259, 'f');
+  SetValue("plain", REG_SZ, "C:\\Apps\\Viewer", 15);
+  SetValue("unterminated", REG_SZ, "abc", 3);  // stored without its zero
+  SetValue("longest", REG_SZ, fits.c_str(), 260);
+  SetValue("too long", REG_SZ, (fits + "g").c_str(), 261);
+  SetValue("expand", REG_EXPAND_SZ, "%WINDIR%", 9);
+  DWORD number = 5;
+  SetValue("number", REG_DWORD, &number, sizeof number);
+
+  struct Case {
+    const char* value;
+    bool read;
+    std::string text;
+  } cases[] = {
+      {"plain", true, "C:\\Apps\\Viewer"},
+      {"unterminated", true, "abc"},
+      {"longest", true, fits},
+      {"too long", false, ""},
+      {"expand", false, ""},  // setup.exe writes REG_SZ only
+      {"number", false, ""},
+      {"missing", false, ""},
+  };
+  for (const Case& c : cases) {
+    char buf[260] = "stale";
+    bool read =
+        platform.RegistryGetString(RegistryRoot::kLocalMachine, testKey, c.value, buf, sizeof buf);
+    if (!CHECK(read == c.read))
+      std::printf("    value \"%s\"\n", c.value);
+    CHECK_STREQ(buf, c.text.c_str());
+  }
+  char buf[16] = "stale";
+  CHECK(!platform.RegistryGetString(RegistryRoot::kLocalMachine, "Software\\NoSuchKeyAtAll",
+                                    "plain", buf, sizeof buf));
+  CHECK_STREQ(buf, "");
+}
+
+void KeyDeletion() {
+  std::string child = std::string(testKey) + "\\child";
+  std::string grandchild = child + "\\grandchild";
+  platform.RegistrySetString(RegistryRoot::kLocalMachine, grandchild.c_str(), "v", "x");
+  // A key that holds another is not deleted: the uninstaller deletes only its own, which holds
+  // values only.
+  CHECK(!platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+  CHECK(platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, grandchild.c_str()));
+  CHECK(platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, grandchild.c_str()));
+  CHECK(platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+  CHECK(!platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, child.c_str()));
+  CHECK(!platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+}
+
+void FolderIdentity(const char* root) {
+  std::string apps = std::string(root) + "\\Apps";
+  std::string other = std::string(root) + "\\Other";
+  CreateDirectoryA(apps.c_str(), nullptr);
+  CreateDirectoryA(other.c_str(), nullptr);
+  char shortName[MAX_PATH] = "";
+  GetShortPathNameA(apps.c_str(), shortName, sizeof shortName);
+  std::string upper = apps;
+  for (char& c : upper)
+    c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+
+  struct Case {
+    std::string a, b;
+    bool same;
+  } cases[] = {
+      {apps, apps, true},
+      {apps, upper, true},
+      {apps, apps + "\\", true},
+      {apps, apps + "\\..\\Apps", true},
+      {apps, shortName, true},
+      {apps, other, false},
+      {apps, root, false},
+      {apps, apps + "\\missing", false},
+      {apps + "\\missing", apps + "\\MISSING", true},  // neither opens: the names compare
+      {apps + "\\missing", apps + "\\other missing", false},
+  };
+  for (const Case& c : cases) {
+    if (!CHECK(platform.SameFolder(c.a.c_str(), c.b.c_str()) == c.same))
+      std::printf("    \"%s\" and \"%s\"\n", c.a.c_str(), c.b.c_str());
+  }
+}
+
+void Removals(const char* root) {
+  std::string file = std::string(root) + "\\file.txt";
+  std::string readOnly = std::string(root) + "\\read-only.txt";
+  std::string open = std::string(root) + "\\open.txt";
+  std::string folder = std::string(root) + "\\folder";
+  scratch::WriteText(file.c_str(), "x");
+  scratch::WriteText(readOnly.c_str(), "x");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  scratch::WriteText(open.c_str(), "x");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  scratch::WriteText((folder + "\\inside.txt").c_str(), "x");
+
+  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(file.c_str())),
+           static_cast<int>(Removal::kRemoved));
+  CHECK(!scratch::Exists(file.c_str()));
+  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(file.c_str())),
+           static_cast<int>(Removal::kMissing));
+  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(readOnly.c_str())),
+           static_cast<int>(Removal::kReadOnly));
+  CHECK(scratch::Exists(readOnly.c_str()));
+
+  // Held open by a program that does not share deletion.
+  HANDLE held =
+      CreateFileA(open.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(open.c_str())),
+           static_cast<int>(Removal::kInUse));
+  CloseHandle(held);
+  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(open.c_str())),
+           static_cast<int>(Removal::kRemoved));
+
+  CHECK_EQ(static_cast<int>(platform.RemoveEmptyFolder(folder.c_str())),
+           static_cast<int>(Removal::kNotEmpty));
+  CHECK(scratch::Exists((folder + "\\inside.txt").c_str()));
+  DeleteFileA((folder + "\\inside.txt").c_str());
+  CHECK_EQ(static_cast<int>(platform.RemoveEmptyFolder(folder.c_str())),
+           static_cast<int>(Removal::kRemoved));
+  CHECK_EQ(static_cast<int>(platform.RemoveEmptyFolder(folder.c_str())),
+           static_cast<int>(Removal::kMissing));
+}
+
+void OwnFile() {
+  char own[MAX_PATH] = "";
+  CHECK(platform.GetOwnPath(own, sizeof own));
+  CHECK(std::strstr(own, "uninstall_ops_test") != nullptr);
+  char tiny[8] = "stale";
+  CHECK(!platform.GetOwnPath(tiny, sizeof tiny));
+  CHECK_STREQ(tiny, "");
+  // A running program's file stays; Windows deletes it at the next start.
+  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(own)), static_cast<int>(Removal::kDenied));
+}
+
+void RestartDeletion(const char* root) {
+  std::string later = std::string(root) + "\\later.txt";
+  scratch::WriteText(later.c_str(), "x");
+  CHECK(platform.DeleteAtRestart(later.c_str()));
+  CHECK(scratch::Exists(later.c_str()));  // not before the restart
+  char pending[8192] = "";
+  DWORD bytes = sizeof pending;
+  HKEY key;
+  if (CHECK(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                          0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)) {
+    RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                     reinterpret_cast<BYTE*>(pending), &bytes);
+    // Pairs of names: the file, then an empty name for "delete". Ours is taken out again.
+    std::string wanted = "\\??\\" + later;
+    bool found = false;
+    std::string kept;
+    for (DWORD at = 0; at < bytes && pending[at];) {
+      std::string from = pending + at;
+      at += static_cast<DWORD>(from.size()) + 1;
+      std::string to = at < bytes ? pending + at : "";
+      at += static_cast<DWORD>(to.size()) + 1;
+      if (_stricmp(from.c_str(), wanted.c_str()) == 0 && to.empty()) {
+        found = true;
+        continue;
+      }
+      kept += from + '\0' + to + '\0';
+    }
+    CHECK(found);
+    if (kept.empty()) {
+      RegDeleteValueA(key, "PendingFileRenameOperations");
+    } else {
+      kept += '\0';
+      RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                     reinterpret_cast<const BYTE*>(kept.data()), static_cast<DWORD>(kept.size()));
+    }
+    RegCloseKey(key);
+  }
+}
+
+}  // namespace
+
+int main() {
+  std::snprintf(testKey, sizeof testKey, "Software\\LeanSetupUninstallOpsTest%lu",
+                GetCurrentProcessId());
+  char root[MAX_PATH];
+  if (!CHECK(scratch::MakeFolder("uninstall-ops", root)))
+    return check::Finish();
+  RegistryReads();
+  KeyDeletion();
+  FolderIdentity(root);
+  Removals(root);
+  OwnFile();
+  RestartDeletion(root);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, testKey);
+  scratch::RemoveTree(root);
+  return check::Finish();
+}
