@@ -163,38 +163,24 @@ void RestartDeletion(const char* root) {
   scratch::WriteText(later.c_str(), "x");
   CHECK(platform.DeleteAtRestart(later.c_str()));
   CHECK(scratch::Exists(later.c_str()));  // not before the restart
+  // The system's list of pending renames: the file, then an empty name, which means "delete".
   char pending[8192] = "";
-  DWORD bytes = sizeof pending;
+  DWORD bytes = sizeof pending - 2;
   HKEY key;
   if (CHECK(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                          0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)) {
+                          0, KEY_READ, &key) == ERROR_SUCCESS)) {
     RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
                      reinterpret_cast<BYTE*>(pending), &bytes);
-    // Pairs of names: the file, then an empty name for "delete". Ours is taken out again.
-    std::string wanted = "\\??\\" + later;
-    bool found = false;
-    std::string kept;
-    for (DWORD at = 0; at < bytes && pending[at];) {
-      std::string from = pending + at;
-      at += static_cast<DWORD>(from.size()) + 1;
-      std::string to = at < bytes ? pending + at : "";
-      at += static_cast<DWORD>(to.size()) + 1;
-      if (_stricmp(from.c_str(), wanted.c_str()) == 0 && to.empty()) {
-        found = true;
-        continue;
-      }
-      kept += from + '\0' + to + '\0';
-    }
-    CHECK(found);
-    if (kept.empty()) {
-      RegDeleteValueA(key, "PendingFileRenameOperations");
-    } else {
-      kept += '\0';
-      RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                     reinterpret_cast<const BYTE*>(kept.data()), static_cast<DWORD>(kept.size()));
-    }
     RegCloseKey(key);
   }
+  std::string wanted = "\\??\\" + later;
+  bool found = false;
+  for (const char* name = pending; *name && !found; name += std::strlen(name) + 1) {
+    const char* to = name + std::strlen(name) + 1;
+    found = _stricmp(name, wanted.c_str()) == 0 && *to == '\0';
+    name = to;
+  }
+  CHECK(found);
 }
 
 }  // namespace
