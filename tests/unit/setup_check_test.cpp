@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/example_description.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,15 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const char kGood[] =
-    "Viewer.exe\n"
-    "C:\\Program Files\\Viewer\n"
-    "Viewer\n"
-    "Viewer 1.0\n"
-    "2\n"
-    "Viewer,Viewer.exe\n"
-    "Read me,readme.txt\n";
 
 // A distribution folder of its own for each test, removed afterwards.
 class Distribution {
@@ -38,8 +31,8 @@ class Distribution {
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
   }
-  // setup.inf and the files that a complete distribution of kGood holds.
-  void Standard(const std::string& setupInfo = kGood) const {
+  // setup.inf and the files that a complete distribution of kExampleDescription holds.
+  void Standard(const std::string& setupInfo = kExampleDescription) const {
     Write("setup.inf", setupInfo);
     for (const char* name : {"setup.exe", "UNINSTAL.EXE", "Viewer.exe", "readme.txt"})
       Write(name, "x");
@@ -77,7 +70,7 @@ struct ExitCase {
 
 TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
   const ExitCase cases[] = {
-      {"accepted", true, kGood, 0, nullptr},
+      {"accepted", true, kExampleDescription, 0, nullptr},
       {"missing", false, "", 1, "Cannot open 'setup.inf'!"},
       {"empty", true, "", 1, "Cannot read enough data from 'setup.inf'!"},
       {"four lines", true, "a\nC:\\b\nc\nd\n", 1, "Cannot read enough data from 'setup.inf'!"},
@@ -115,7 +108,7 @@ TEST(SetupCheck, UsageErrors) {
 
 TEST(SetupCheck, OpensSetupInfoAsWindowsDoesButNeverAFolder) {
   Distribution upper;
-  upper.Write("SETUP.INF", kGood);
+  upper.Write("SETUP.INF", kExampleDescription);
   EXPECT_EQ(Check({upper.path()}).status, 0);
 
   Distribution folder;
@@ -249,7 +242,7 @@ TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
 
 TEST(SetupCheck, DistributionWarnings) {
   Distribution dist;
-  dist.Write("setup.inf", kGood);
+  dist.Write("setup.inf", kExampleDescription);
   dist.Write("Viewer.exe", "x");
   dist.Write("readme.txt", "x");
   fs::create_directory(dist.path() + "/docs");

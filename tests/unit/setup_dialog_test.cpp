@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "description/setup_reader.h"
+#include "tests/unit/example_description.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
 
-struct Settings : SetupSettingsRecord {
-  Settings() : SetupSettingsRecord() {}
-  ~Settings() { FreeEntryStrings(*this); }
-};
+using Settings = OwnedSettings;
 
 // ---- Caption ---------------------------------------------------------------------------------
 
@@ -75,15 +73,6 @@ INSTANTIATE_TEST_SUITE_P(SetupDialog, IconPlace,
 
 // ---- Opening steps ---------------------------------------------------------------------------
 
-const char kExample[] =
-    "Viewer.exe\n"
-    "C:\\Program Files\\Viewer\n"
-    "Viewer\n"
-    "Viewer 1.0\n"
-    "2\n"
-    "Viewer,Viewer.exe\n"
-    "Read me,readme.txt\n";
-
 std::vector<std::string> Open(FakePlatform& platform, Settings& settings) {
   InitializeSetupDialog(platform, settings, [&] { ReadSetupInfo(platform, settings); });
   return platform.calls;
@@ -91,7 +80,7 @@ std::vector<std::string> Open(FakePlatform& platform, Settings& settings) {
 
 TEST(SetupDialog, OpensWithCheckBoxThenReaderThenCaptionThenFolderBox) {
   FakePlatform platform;
-  platform.files["setup.inf"] = kExample;
+  platform.files["setup.inf"] = kExampleDescription;
   Settings settings;
   EXPECT_EQ(Open(platform, settings), (std::vector<std::string>{
                                           "SetCheckState(104|1)",

@@ -9,15 +9,12 @@
 #include <vector>
 
 #include "description/setup_lines.h"
+#include "tests/unit/example_description.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
 
-// A settings record that starts zero-filled, like the process-wide one, and frees its entries.
-struct Settings : SetupSettingsRecord {
-  Settings() : SetupSettingsRecord() {}
-  ~Settings() { FreeEntryStrings(*this); }
-};
+using Settings = OwnedSettings;
 
 SetupInfoStatus Parse(const std::string& text, Settings& s) {
   return ParseSetupInfo(text.data(), text.size(), s);
@@ -35,18 +32,9 @@ std::string Description(const std::string& count, const std::string& rest = "") 
   return "Viewer.exe\nC:\\Apps\\Viewer\nViewer\nViewer 1.0\n" + count + "\n" + rest;
 }
 
-const char kExample[] =
-    "Viewer.exe\n"
-    "C:\\Program Files\\Viewer\n"
-    "Viewer\n"
-    "Viewer 1.0\n"
-    "2\n"
-    "Viewer,Viewer.exe\n"
-    "Read me,readme.txt\n";
-
 TEST(SetupReader, ExampleFillsEveryField) {
   Settings s;
-  ASSERT_EQ(Parse(kExample, s), SetupInfoStatus::kOk);
+  ASSERT_EQ(Parse(kExampleDescription, s), SetupInfoStatus::kOk);
   EXPECT_STREQ(s.ProgramFile, "Viewer.exe");
   EXPECT_STREQ(s.InstallDir, "C:\\Program Files\\Viewer");
   EXPECT_STREQ(s.FolderName, "Viewer");
@@ -65,7 +53,7 @@ TEST(SetupReader, ExampleFillsEveryField) {
 
 TEST(SetupReader, EntryStringsAreSeparateAllocations) {
   Settings s;
-  ASSERT_EQ(Parse(kExample, s), SetupInfoStatus::kOk);
+  ASSERT_EQ(Parse(kExampleDescription, s), SetupInfoStatus::kOk);
   EXPECT_NE(s.EntryName[0], s.EntryFile[0]);
   EXPECT_NE(s.EntryName[0], s.EntryName[1]);
   // Freed once; a second free finds cleared slots.
@@ -77,7 +65,7 @@ TEST(SetupReader, EntryStringsAreSeparateAllocations) {
 TEST(SetupReader, ReadsSetupInfoThroughThePlatform) {
   Settings s;
   FakePlatform platform;
-  platform.files["setup.inf"] = kExample;
+  platform.files["setup.inf"] = kExampleDescription;
   EXPECT_EQ(ReadSetupInfo(platform, s), 1);
   EXPECT_EQ(platform.calls, std::vector<std::string>{"ReadFileHead(setup.inf)"});
   EXPECT_EQ(s.EntryCount, 2);
