@@ -25,7 +25,11 @@ file(GLOB UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/win32/*.cpp)
 if(UI_SOURCES)
   add_executable(setup WIN32 ${UI_SOURCES} ${CMAKE_SOURCE_DIR}/res/setup.rc)
   target_link_libraries(setup PRIVATE setup_win32)
-  target_link_options(setup PRIVATE ${lean_link})
+  # The frame's own entry point (frame/frame_startup.cpp) in place of the C runtime's start-up,
+  # which would add a third to the file; imported data, which only that start-up could
+  # relocate, is refused at link time.
+  target_link_options(setup PRIVATE ${lean_link} -nostartfiles -Wl,-u,_FrameStartup
+    -Wl,-e,_FrameStartup -Wl,--disable-runtime-pseudo-reloc)
 endif()
 
 enable_testing()
