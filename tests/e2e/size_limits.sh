@@ -1,0 +1,27 @@
+# What setup.exe may weigh and import, shared by the size guard (size_guard_test.sh) and the
+# benchmark (bench/run.sh). Sourced; defines variables and functions only.
+
+# Bytes of setup.exe as built, which is stripped. The small scriptable installers' stub weighs
+# 38 to 40 KB; the limit keeps setup.exe below it, the aim well below.
+SETUP_SIZE_LIMIT=40960
+SETUP_SIZE_AIM=32768
+
+# The DLLs every Windows ships; setup.exe imports from no other.
+SYSTEM_DLLS=(KERNEL32 USER32 GDI32 SHELL32 OLE32 ADVAPI32 COMCTL32 MSVCRT)
+
+# imported_dlls EXE: the DLLs EXE imports from, upper case and without ".dll", one a line.
+# Fails when the file cannot be read as a PE image.
+imported_dlls() {
+  local dump
+  dump=$(i686-w64-mingw32-objdump -p "$1") || return 1
+  awk '$1 == "DLL" && $2 == "Name:" { print toupper($3) }' <<<"$dump" | sed 's/\.DLL$//' |
+    sort -u
+}
+
+# unlisted_dlls EXE: the DLLs EXE imports from that are not in SYSTEM_DLLS, one a line.
+unlisted_dlls() {
+  local dlls
+  dlls=$(imported_dlls "$1") || return 1
+  grep -vxF -f <(printf '%s\n' "${SYSTEM_DLLS[@]}") <<<"$dlls"
+  return 0
+}
