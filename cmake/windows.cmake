@@ -45,7 +45,7 @@ foreach(src ${WIN32_TEST_SOURCES})
 endforeach()
 
 # Test tools and the sample distribution's programs, each in its own folder.
-foreach(dir tests/driver check uninstall sample)
+foreach(dir tests/driver check uninstall sample bench)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake make g++ libgtest-dev clang libclang-rt-14-dev clang-format
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 xvfb x11-utils liblnk-utils imagemagick jq
+  wine wine32:i386 xvfb x11-utils liblnk-utils imagemagick jq gnuplot-nox
 )
 
 sudo=""
