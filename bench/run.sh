@@ -177,13 +177,10 @@ copy_window() {
   awk -v a="$born" -v b="$last" 'BEGIN { printf "%.3f", (b - a) * 1000 }'
 }
 
-# same_files DIR: true when DIR holds exactly the files the installer copies, byte counts alike.
+# same_files DIR: true when DIR holds exactly the files the installer copies, byte counts alike
+# (names and sizes as list_dist found them in the distribution).
 same_files() {
-  local name
-  [ "$(find "$1" -type f | wc -l)" -eq "${#copied[@]}" ] || return 1
-  for name in "${copied[@]}"; do
-    [ "$(stat -c %s "$1/$name" 2>/dev/null)" == "$(stat -c %s "$dist/$name")" ] || return 1
-  done
+  [ "$(cd "$1" && find . -type f -printf '%P %s\n' | LC_ALL=C sort)" == "$expected" ]
 }
 
 # fresh DIR: DIR gone, and no write of an earlier copy still waiting for the disk.
@@ -269,6 +266,7 @@ list_dist() {
     index=$((index + 1))
   done <<<"$listing"
   entries=$index
+  expected=$(cd "$dist" && stat -c '%n %s' -- "${copied[@]}" | LC_ALL=C sort)
 }
 
 copy_case() {
