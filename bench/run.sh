@@ -11,7 +11,7 @@
 # BUILD_DIR/bench-results/results.md, with the chart chart.png and the samples samples.tsv
 # beside it. A fresh Wine prefix BUILD_DIR/bench-prefix holds the distributions while it runs
 # (about 320 MB); without DISPLAY an Xvfb of its own is started. Everything it started is ended
-# when it ends. It takes about 6 minutes with the default RUNS.
+# when it ends. It takes 7 to 10 minutes with the default RUNS, the more the busier the machine.
 set -uo pipefail
 
 usage() {
