@@ -8,6 +8,11 @@ enable_language(RC)
 set(lean_compile -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fno-ident)
 set(lean_link -static -s -Wl,--gc-sections)
+# The frame programs (setup.exe, UNINSTAL.EXE) start at the frame's own entry point
+# (frame/frame_startup.cpp) in place of the C runtime's start-up, which would add a third to the
+# file; imported data, which only that start-up could relocate, is refused at link time.
+set(frame_entry -nostartfiles -Wl,-u,_FrameStartup -Wl,-e,_FrameStartup
+    -Wl,--disable-runtime-pseudo-reloc)
 target_compile_options(setup_core PUBLIC ${lean_compile})
 target_compile_definitions(setup_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
 
@@ -25,11 +30,7 @@ file(GLOB UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/win32/*.cpp)
 if(UI_SOURCES)
   add_executable(setup WIN32 ${UI_SOURCES} ${CMAKE_SOURCE_DIR}/res/setup.rc)
   target_link_libraries(setup PRIVATE setup_win32)
-  # The frame's own entry point (frame/frame_startup.cpp) in place of the C runtime's start-up,
-  # which would add a third to the file; imported data, which only that start-up could
-  # relocate, is refused at link time.
-  target_link_options(setup PRIVATE ${lean_link} -nostartfiles -Wl,-u,_FrameStartup
-    -Wl,-e,_FrameStartup -Wl,--disable-runtime-pseudo-reloc)
+  target_link_options(setup PRIVATE ${lean_link} ${frame_entry})
 endif()
 
 enable_testing()

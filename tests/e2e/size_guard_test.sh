@@ -1,38 +1,46 @@
 #!/usr/bin/env bash
-# setup.exe stays small and self-contained: at most SETUP_SIZE_LIMIT bytes as built, stripped,
-# and importing only the DLLs every Windows ships (size_limits.sh). A look at the file, not a
-# timing: bench/run.sh measures the rest.
+# setup.exe and UNINSTAL.EXE stay small and self-contained: each at most SETUP_SIZE_LIMIT bytes as
+# built, stripped, and importing only the DLLs every Windows ships (size_limits.sh). A look at the
+# files, not a timing: bench/run.sh measures the rest.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/size_limits.sh"
 
-exe=$BUILD_DIR/setup.exe
-
-section "size and imports of setup.exe"
-if [ -f "$exe" ]; then
+guard() {
+  local exe=$1 name
+  name=$(basename "$exe")
+  section "size and imports of $name"
+  if [ ! -f "$exe" ]; then
+    fail "$name built" "no $exe"
+    return
+  fi
+  local size
   size=$(stat -c %s "$exe")
   if [ "$size" -le "$SETUP_SIZE_LIMIT" ]; then
-    pass "at most $SETUP_SIZE_LIMIT bytes"
+    pass "$name: at most $SETUP_SIZE_LIMIT bytes ($size)"
   else
-    fail "at most $SETUP_SIZE_LIMIT bytes" "setup.exe has $size bytes"
+    fail "$name: at most $SETUP_SIZE_LIMIT bytes" "$name has $size bytes"
   fi
 
   # Stripping a stripped file changes nothing; symbols would count towards the size otherwise.
-  stripped=$BUILD_DIR/e2e-logs/setup-stripped.exe
+  local stripped=$BUILD_DIR/e2e-logs/$name.stripped
   if i686-w64-mingw32-strip -o "$stripped" "$exe" 2>>"$E2E_LOG"; then
-    expect_eq "built stripped" "$size" "$(stat -c %s "$stripped")"
+    expect_eq "$name: built stripped" "$size" "$(stat -c %s "$stripped")"
   else
-    fail "built stripped" "i686-w64-mingw32-strip cannot read $exe"
+    fail "$name: built stripped" "i686-w64-mingw32-strip cannot read $exe"
   fi
   rm -f "$stripped"
 
+  local dlls
   if dlls=$(imported_dlls "$exe") && [ -n "$dlls" ]; then
-    pass "imports read: $(echo $dlls)"
-    expect_eq "imports only from ${SYSTEM_DLLS[*]}" "" "$(unlisted_dlls "$exe" | tr '\n' ' ')"
+    pass "$name: imports read: $(echo $dlls)"
+    expect_eq "$name: imports only from ${SYSTEM_DLLS[*]}" "" \
+      "$(unlisted_dlls "$exe" | tr '\n' ' ')"
   else
-    fail "imports read" "i686-w64-mingw32-objdump -p found no imported DLL in $exe"
+    fail "$name: imports read" "i686-w64-mingw32-objdump -p found no imported DLL in $exe"
   fi
-else
-  fail "setup.exe built" "no $exe"
-fi
+}
+
+guard "$BUILD_DIR/setup.exe"
+guard "$BUILD_DIR/uninstall/UNINSTAL.EXE"
 
 finish

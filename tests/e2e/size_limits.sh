@@ -1,8 +1,8 @@
-# What setup.exe may weigh and import, shared by the size guard (size_guard_test.sh) and the
-# benchmark (bench/run.sh). Sourced; defines variables and functions only.
+# What setup.exe and UNINSTAL.EXE may weigh and import, shared by the size guard
+# (size_guard_test.sh) and the benchmark (bench/run.sh). Sourced; defines variables and functions.
 
-# Bytes of setup.exe as built, which is stripped. The small scriptable installers' stub weighs
-# 38 to 40 KB; the limit keeps setup.exe below it, the aim well below.
+# Bytes of each program as built, which is stripped. The small scriptable installers' stub weighs
+# 38 to 40 KB; the limit keeps both below it, the aim well below.
 SETUP_SIZE_LIMIT=40960
 SETUP_SIZE_AIM=32768
 
