@@ -4,26 +4,7 @@
 
 #include <cstdio>
 
-namespace {
-
-// A find handle closed on every path.
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  ~FindHandle() {
-    if (valid())
-      FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
+#include "integration/win32/unique_handle.h"
 
 bool IsExistingFolder(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
@@ -36,7 +17,7 @@ bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entr
   WIN32_FIND_DATAA data;
   FindHandle find(FindFirstFileA(PathInFolder(folder, "*.*").c_str(), &data));
   entries->clear();
-  if (!find.valid())
+  if (!find.IsValid())
     return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
     ListedEntry entry;
@@ -44,7 +25,7 @@ bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entr
     entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isReparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entries->push_back(entry);
-  } while (FindNextFileA(find.get(), &data));
+  } while (FindNextFileA(find.Get(), &data));
   return true;
 }
 

@@ -1,5 +1,5 @@
 // File, folder and process operations of the Win32 platform.
-#include "integration/win32/find_handle.h"
+#include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
 FolderCreation Win32Platform::MakeFolder(const char* path) {
@@ -15,7 +15,7 @@ FolderCreation Win32Platform::MakeFolder(const char* path) {
 void Win32Platform::ListFolder(const char* pattern, FolderVisitor& visitor) {
   WIN32_FIND_DATAA found;
   FindHandle search(FindFirstFileA(pattern, &found));
-  if (!search.Valid())
+  if (!search.IsValid())
     return;
   do {
     FolderEntry entry = {found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,

@@ -1,27 +1,30 @@
-// UniqueHandle: the one owner of a kernel handle (a file), closed when the owner goes.
+// The one owner of a handle, closed exactly once when the owner goes: UniqueHandle for kernel
+// handles (files), FindHandle for FindFirstFileA searches.
 #pragma once
 
 #include <windows.h>
 
-class UniqueHandle {
+template <BOOL(WINAPI* CloseFunction)(HANDLE)>
+class OwnedHandle {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() { Close(); }
+  OwnedHandle() = default;
+  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+  ~OwnedHandle() { Close(); }
 
-  UniqueHandle(UniqueHandle&& other) : handle_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) {
+  // Close ours before taking theirs, so that no handle ever has two owners.
+  OwnedHandle(OwnedHandle&& other) : handle_(other.Release()) {}
+  OwnedHandle& operator=(OwnedHandle&& other) {
     if (this != &other) {
       Close();
       handle_ = other.Release();
     }
     return *this;
   }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
 
-  // CreateFile reports failure with INVALID_HANDLE_VALUE, most other calls with null: both are
-  // "no handle".
+  // CreateFile and FindFirstFile report failure with INVALID_HANDLE_VALUE, most other calls
+  // with null, and a moved-from owner holds null: all are "no handle".
   bool IsValid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
   HANDLE Get() const { return handle_; }
 
@@ -32,15 +35,18 @@ class UniqueHandle {
     return handle;
   }
 
-  // Closes the handle now; 0, or the error that CloseHandle reported.
+  // Closes the handle now: 0, or the error the close reported. An empty owner closes fine.
   DWORD Close() {
-    DWORD error = 0;
-    if (IsValid() && !CloseHandle(handle_))
-      error = GetLastError();
-    handle_ = nullptr;
-    return error;
+    bool valid = IsValid();
+    HANDLE handle = Release();
+    if (valid && !CloseFunction(handle))
+      return GetLastError();
+    return 0;
   }
 
  private:
   HANDLE handle_ = nullptr;
 };
+
+using UniqueHandle = OwnedHandle<CloseHandle>;
+using FindHandle = OwnedHandle<FindClose>;

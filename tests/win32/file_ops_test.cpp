@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "integration/win32/find_handle.h"
+#include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 #include "tests/win32/check.h"
 #include "tests/win32/scratch.h"
@@ -188,18 +188,18 @@ int Mark() {
 void FindHandleOwnership() {
   WIN32_FIND_DATAA found;
   FindHandle search(FindFirstFileA((std::string(root) + "\\*").c_str(), &found));
-  CHECK(search.Valid());
+  CHECK(search.IsValid());
   HANDLE raw = search.Get();
   FindHandle moved(static_cast<FindHandle&&>(search));
-  CHECK(!search.Valid());
+  CHECK(!search.IsValid());
   CHECK(moved.Get() == raw);
   CHECK(FindNextFileA(moved.Get(), &found));
   CHECK_EQ(moved.Close(), ERROR_SUCCESS);
-  CHECK(!moved.Valid());
+  CHECK(!moved.IsValid());
   CHECK_EQ(moved.Close(), ERROR_SUCCESS);  // closing an empty handle does nothing
 
   FindHandle failed(FindFirstFileA((std::string(root) + "\\nothing*").c_str(), &found));
-  CHECK(!failed.Valid());  // INVALID_HANDLE_VALUE counts as empty
+  CHECK(!failed.IsValid());  // INVALID_HANDLE_VALUE counts as empty
   CHECK_EQ(failed.Close(), ERROR_SUCCESS);
 }
 
