@@ -1,5 +1,5 @@
 // The distribution folder as the checker sees it: its entries and the bytes of its files.
-// One implementation per host system (posix/, win32/); everything else in check/ is portable.
+// Listing is done once per host system (posix/, win32/); everything else in check/ is portable.
 #pragma once
 
 #include <cstddef>

@@ -3,8 +3,6 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <cstdio>
-
 bool IsExistingFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -27,20 +25,6 @@ bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entr
     entries->push_back(entry);
   }
   closedir(dir);
-  return true;
-}
-
-bool ReadFileStart(const std::string& path, std::size_t limit, std::string* bytes) {
-  // fopen succeeds on a folder here, unlike on Windows; the installer cannot open one.
-  if (IsExistingFolder(path))
-    return false;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return false;
-  bytes->assign(limit, '\0');
-  std::size_t got = limit ? std::fread(&(*bytes)[0], 1, limit, f) : 0;
-  bytes->resize(got);
-  std::fclose(f);
   return true;
 }
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "integration/win32/unique_handle.h"
 
 bool IsExistingFolder(const std::string& path) {
@@ -26,17 +24,6 @@ bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entr
     entry.isReparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entries->push_back(entry);
   } while (FindNextFileA(find.Get(), &data));
-  return true;
-}
-
-bool ReadFileStart(const std::string& path, std::size_t limit, std::string* bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return false;
-  bytes->assign(limit, '\0');
-  std::size_t got = limit ? std::fread(&(*bytes)[0], 1, limit, f) : 0;
-  bytes->resize(got);
-  std::fclose(f);
   return true;
 }
 
