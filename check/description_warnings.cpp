@@ -8,16 +8,6 @@
 
 namespace {
 
-// The installer's lines, counted from 0.
-enum : int {
-  kProgramFileLine = 0,
-  kInstallDirLine = 1,
-  kLinkTitleLine = 2,
-  kProductNameLine = 3,
-  kCountLine = 4,
-  kFirstEntryLine = 5,
-};
-
 const char* const kFieldNames[] = {"ProgramFile", "InstallDir", "LinkTitle", "ProductName",
                                    "EntryCount"};
 constexpr char kRefused[] = "the installer refuses the description (\"'setup.inf' is corrupted!\")";
@@ -94,7 +84,7 @@ CheckWarnings Analysis::Run() {
   int lastUsed = -1;
   bool stopped = false;
   for (int i = 0; i < LineCount() && !stopped; ++i) {
-    bool used = i <= kCountLine || i <= count_ + kCountLine;
+    bool used = i <= kLineEntryCount || i <= count_ + kLineEntryCount;
     if (!used) {
       if (!lines_[i].value.empty())
         Warn(i, "the line is beyond the " +
@@ -113,7 +103,7 @@ CheckWarnings Analysis::Run() {
                           "data from 'setup.inf'!\")");
   } else if (!stopped && count_ > 0 && LineCount() - kFirstEntryLine < count_) {
     int provided = LineCount() - kFirstEntryLine;
-    Warn(kCountLine,
+    Warn(kLineEntryCount,
          "EntryCount declares " + Plural(count_, "entry", "entries") + " but " +
              (provided == 0
                   ? std::string("no entry line follows")
@@ -128,9 +118,9 @@ CheckWarnings Analysis::Run() {
 }
 
 bool Analysis::ReadLine(int index) {
-  if (index < kCountLine)
+  if (index < kLineEntryCount)
     return HeaderLine(index);
-  if (index == kCountLine)
+  if (index == kLineEntryCount)
     return CountLine(index);
   return EntryLine(index);
 }
@@ -153,7 +143,7 @@ void Analysis::PieceWarnings(int index) {
   if (lastLine && !line.endsWithNewline && zero == std::string::npos) {
     std::string lost(1, line.bytes.back());
     lastNewlineWarned_ = true;
-    if (index == kCountLine) {
+    if (index == kLineEntryCount) {
       Warn(index, "line 5 does not end with a newline: the installer takes its last character " +
                       Quoted(lost) + " for one, so EntryCount is read from " + Quoted(line.value) +
                       " and becomes " + std::to_string(ConvertCount(line.value.c_str())));
@@ -202,13 +192,13 @@ void Analysis::BlankWarning(int index, const std::string& what, const std::strin
 bool Analysis::HeaderLine(int index) {
   const std::string& value = lines_[index].value;
   const std::string field = kFieldNames[index];
-  std::size_t capacity = index == kInstallDirLine ? kPathCapacity : kTextCapacity;
+  std::size_t capacity = index == kLineInstallDir ? kPathCapacity : kTextCapacity;
   if (value.size() >= capacity) {
     Warn(index, field + " is " + std::to_string(value.size()) + " characters long, more than the " +
                     std::to_string(capacity - 1) + " its field holds: " + kRefused);
     return false;
   }
-  if (index == kInstallDirLine && value.find('\\') == std::string::npos &&
+  if (index == kLineInstallDir && value.find('\\') == std::string::npos &&
       value.size() >= static_cast<std::size_t>(kTextCapacity)) {
     Warn(index, "InstallDir holds no backslash, so FolderName is all of its " +
                     std::to_string(value.size()) +
@@ -218,16 +208,16 @@ bool Analysis::HeaderLine(int index) {
   SemicolonWarning(index, field);
   BlankWarning(index, field, value);
   switch (index) {
-    case kInstallDirLine:
+    case kLineInstallDir:
       InstallDirWarnings(index);
       break;
-    case kLinkTitleLine:
+    case kLineLinkTitle:
       if (value.empty())
         Warn(index, "LinkTitle is empty: the desktop shortcut is named \".lnk\"");
       else
         NameWarning(index, "LinkTitle", value, false);
       break;
-    case kProductNameLine:
+    case kLineProductName:
       if (value.empty())
         Warn(index,
              "ProductName is empty: the Start-menu shortcuts go straight into the "

@@ -5,19 +5,12 @@
 
 #include "check/file_names.h"
 #include "check/planning_platform.h"
+#include "description/setup_lines.h"
 #include "description/setup_settings.h"
 #include "integration/uninstall_registration.h"
 #include "run/install_run.h"
 
 namespace {
-
-// The installer's lines of setup.inf, counted from 0.
-enum : int {
-  kProgramFileLine = 0,
-  kInstallDirLine = 1,
-  kLinkTitleLine = 2,
-  kFirstEntryLine = 5,
-};
 
 // The names the installer leaves behind, spelled exactly so.
 constexpr char kInstallerName[] = "setup.exe";
@@ -87,7 +80,7 @@ struct ShortcutSource {
 };
 
 std::vector<ShortcutSource> ShortcutSources(const SetupSettingsRecord& settings) {
-  std::vector<ShortcutSource> sources = {{true, kLinkTitleLine, settings.LinkTitle}};
+  std::vector<ShortcutSource> sources = {{true, kLineLinkTitle, settings.LinkTitle}};
   int count = std::min<int>(settings.EntryCount, kMaxEntries);
   for (int k = 0; k < count; ++k) {
     if (settings.EntryName[k] && settings.EntryFile[k])
@@ -154,7 +147,7 @@ InstallPlan Planner::Plan() {
   plan_.launchFolder = run.currentFolder;
   plan_.launchCommand = run.commandLine;
   if (!run.started)
-    Warn(kProgramFileLine,
+    Warn(kLineProgramFile,
          "the program is not started after setup: the command composed from "
          "the target folder and ProgramFile would be " +
              std::string(kTooLong));
@@ -162,7 +155,7 @@ InstallPlan Planner::Plan() {
   FitWarnings(kFamilyWindows9x, *run9x_);
   FitWarnings(kFamilyWindowsNt, *runNt_);
 
-  FileWarning(kProgramFileLine, "ProgramFile", settings_.ProgramFile,
+  FileWarning(kLineProgramFile, "ProgramFile", settings_.ProgramFile,
               "the desktop shortcut and the launch after setup point at");
   int count = std::min<int>(settings_.EntryCount, kMaxEntries);
   for (int k = 0; k < count; ++k) {
@@ -210,7 +203,7 @@ void Planner::CopyPass(const PlanningPlatform& run) {
       reason = "the uninstaller's name, which stays behind";
     } else {
       reason = "its destination path would be " + std::string(kTooLong);
-      Warn(kInstallDirLine, Quoted(entry.name) +
+      Warn(kLineInstallDir, Quoted(entry.name) +
                                 " is not copied: the path composed from the "
                                 "target folder and its name would be " +
                                 kTooLong);
@@ -230,7 +223,7 @@ void Planner::Registration(const PlanningPlatform& run) {
     for (const RecordedValue& value : run.registryWrites)
       plan_.registryValues.push_back({value.name, value.data});
   } else {
-    Warn(kInstallDirLine,
+    Warn(kLineInstallDir,
          "no uninstall entry is written: the key name composed from "
          "FolderName, or the uninstaller's path, would be " +
              std::string(kTooLong));
@@ -315,13 +308,13 @@ void Planner::FitWarnings(int family, const PlanningPlatform& symbolic) {
     copied =
         copied || (copy.from == kUninstallerSource && StartsWith(copy.to, windowsFolder + "\\"));
   if (plan_.uninstallerCopied && !copied)
-    Warn(kInstallDirLine, "where the Windows directory is " + windows +
+    Warn(kLineInstallDir, "where the Windows directory is " + windows +
                               ", the uninstaller's path composed from FolderName would be " +
                               kTooLong +
                               ": neither the uninstall entry nor the uninstaller's "
                               "copy is made");
   else if (plan_.registryWritten && usual->registryWrites.empty())
-    Warn(kInstallDirLine, "where the Windows directory is " + windows +
+    Warn(kLineInstallDir, "where the Windows directory is " + windows +
                               ", no uninstall entry is written: its uninstaller path would be " +
                               kTooLong);
 }

@@ -5,6 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 
+// What each line of setup.inf holds, by its position counted from 0 as the reader counts lines.
+enum SetupLinePosition : int {
+  kLineProgramFile = 0,
+  kLineInstallDir = 1,
+  kLineLinkTitle = 2,
+  kLineProductName = 3,
+  kLineEntryCount = 4,
+  kFirstEntryLine = 5,  // entry k is on line kFirstEntryLine + k
+};
+
 // One read yields at most this many characters, as a 260-byte fgets buffer does.
 constexpr std::size_t kLineBufferSize = 260;
 

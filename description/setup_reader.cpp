@@ -9,16 +9,6 @@
 
 namespace {
 
-// Line positions, counted from 0 as the reader counts them.
-enum : int {
-  kLineProgramFile = 0,
-  kLineInstallDir = 1,
-  kLineLinkTitle = 2,
-  kLineProductName = 3,
-  kLineEntryCount = 4,
-  kFirstEntryLine = 5,
-};
-
 // Allocates a copy of `text` of exactly its length plus one, if it fits a 256-byte field.
 char* DuplicateEntryText(const char* text) {
   std::size_t len = std::strlen(text);
