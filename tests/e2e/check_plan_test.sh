@@ -38,18 +38,6 @@ plan() {
   jq -r "$1" "$plan_file"
 }
 
-lnk_field() {
-  lnkinfo "$(linux_path "$1")" 2>>"$E2E_LOG" | tr -d '\r' |
-    awk -v label="$2" -F '\t+: ' '$1 == "\t" label { print $2; exit }'
-}
-
-reg_value() {
-  reg_query "$1" /v "$2" |
-    awk -v prefix="    $2    REG_SZ    " '
-      index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
-      END { if (!found) print "(missing)" }'
-}
-
 # in_drive_c WINDOWS_PATH: its Linux path when it lies below the prefix's C: drive.
 in_drive_c() {
   local path

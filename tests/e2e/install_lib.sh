@@ -36,26 +36,6 @@ readonly windows_dir common_desktop common_programs
 
 # ---- Reading results back --------------------------------------------------------------------
 
-# reg_value KEY NAME: the data of one REG_SZ value, "(missing)" when there is none.
-reg_value() {
-  value_of "$(reg_query "$1" /v "$2")" "$2"
-}
-
-# value_of QUERY NAME: one REG_SZ value from the output of `reg query KEY`, "(missing)" when
-# it holds none of that name. One query a key: each start of reg costs a Wine process.
-value_of() {
-  awk -v prefix="    $2    REG_SZ    " '
-    index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
-    END { if (!found) print "(missing)" }' <<<"$1"
-}
-
-# lnk_field WINDOWS_PATH LABEL: what lnkinfo reads from a shortcut for LABEL ("Local path",
-# "Working directory", "Description").
-lnk_field() {
-  lnkinfo "$(linux_path "$1")" 2>>"$E2E_LOG" | tr -d '\r' |
-    awk -v label="$2" -F '\t+: ' '$1 == "\t" label { print $2; exit }'
-}
-
 # verdict NAME PROBLEM...: passes when no problem is given, else fails with each on its line.
 verdict() {
   local name=$1

@@ -10,7 +10,8 @@
 #   programs  driver (tests/driver), start_setup + wait_setup (SETUP_PID, SETUP_RC), end_pid,
 #             end_leftovers (also run when the script exits)
 #   files     win_path, linux_path, fresh_dist (a copy of BUILD_DIR/dist in C:\e2e\NAME),
-#             reg_query, snapshot (drive_c and the uninstall entries), screenshot
+#             reg_query, reg_value + value_of (one REG_SZ value), lnk_field (lnkinfo),
+#             snapshot (drive_c and the uninstall entries), screenshot
 
 set -u -o pipefail
 
@@ -192,6 +193,28 @@ fresh_dist() {
 # reg_query ARGS...: `reg query` in the prefix, with the CRs of its line ends removed.
 reg_query() {
   timeout -k 5 60 wine reg query "$@" </dev/null 2>>"$E2E_LOG" | tr -d '\r'
+}
+
+# reg_value KEY NAME: the data of one REG_SZ value, "(missing)" when there is none.
+reg_value() {
+  value_of "$(reg_query "$1" /v "$2")" "$2"
+}
+
+# value_of QUERY NAME: one REG_SZ value from the output of `reg query KEY`, "(missing)" when
+# it holds none of that name. One query a key: each start of reg costs a Wine process.
+value_of() {
+  awk -v prefix="    $2    REG_SZ    " '
+    index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
+    END { if (!found) print "(missing)" }' <<<"$1"
+}
+
+# lnk_field WINDOWS_PATH LABEL: what lnkinfo (an independent parser) reads from a shortcut for
+# LABEL ("Local path", "Working directory", "Description").
+lnk_field() {
+  local file
+  file=$(linux_path "$1") || return 1
+  lnkinfo "$file" 2>>"$E2E_LOG" | tr -d '\r' |
+    awk -v label="$2" -F '\t+: ' '$1 == "\t" label { print $2; exit }'
 }
 
 # A listing of drive_c (outside the scratch folder) and of the uninstall entries, to show that

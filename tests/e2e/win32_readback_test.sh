@@ -18,23 +18,6 @@ write_readback() {
     tr -d '\r'
 }
 
-# lnk_field WINDOWS_PATH LABEL: the value lnkinfo reports for LABEL ("Local path", ...).
-lnk_field() {
-  local file
-  file=$(linux_path "$1") || return 1
-  lnkinfo "$file" 2>>"$E2E_LOG" | tr -d '\r' |
-    awk -v label="$2" -F '\t+: ' '$1 == "\t" label { print $2; exit }'
-}
-
-# reg_value KEY NAME: the data of one REG_SZ value as `reg query` prints it, "(missing)" when
-# there is no such value.
-reg_value() {
-  reg_query "$1" /v "$2" |
-    awk -v prefix="    $2    REG_SZ    " '
-      index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
-      END { if (!found) print "(missing)" }'
-}
-
 remove_written() {
   rm -rf "$(linux_path "$desktop_link")" "$(linux_path "$menu_group")" \
     "$WINEPREFIX/drive_c/readback"
