@@ -1,4 +1,4 @@
-# Windows build (MinGW-w64, i686): setup.exe, its test programs and the sample distribution.
+# Windows build (MinGW-w64, i686 or x86_64): setup.exe, its test programs and the sample distribution.
 enable_language(RC)
 
 # Lean and self-contained: no exceptions or RTTI, the compiler's runtime linked statically,
@@ -10,8 +10,14 @@ set(lean_compile -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
 set(lean_link -static -s -Wl,--gc-sections)
 # The frame programs (setup.exe, UNINSTAL.EXE) start at the frame's own entry point
 # (frame/frame_startup.cpp) in place of the C runtime's start-up, which would add a third to the
-# file; imported data, which only that start-up could relocate, is refused at link time.
-set(frame_entry -nostartfiles -Wl,-u,_FrameStartup -Wl,-e,_FrameStartup
+# file; imported data, which only that start-up could relocate, is refused at link time. i686 C
+# symbols carry a leading underscore, x86_64 ones do not.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(frame_entry_symbol _FrameStartup)
+else()
+  set(frame_entry_symbol FrameStartup)
+endif()
+set(frame_entry -nostartfiles -Wl,-u,${frame_entry_symbol} -Wl,-e,${frame_entry_symbol}
     -Wl,--disable-runtime-pseudo-reloc)
 target_compile_options(setup_core PUBLIC ${lean_compile})
 target_compile_definitions(setup_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)

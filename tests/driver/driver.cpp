@@ -2,7 +2,9 @@
 // end-to-end tests. Run without arguments for its commands. Every wait has a deadline; on
 // timeout it names what it waited for and exits with 1 (2 for a usage error).
 #include <fcntl.h>
+#include <inttypes.h>
 #include <io.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -86,7 +88,7 @@ BOOL CALLBACK ListOne(HWND window, LPARAM) {
     return TRUE;
   char caption[kTextCap];
   GetWindowTextA(window, caption, sizeof caption);
-  printf("@%#lx\t%s\t%s\n", reinterpret_cast<unsigned long>(window),
+  printf("@%#" PRIxPTR "\t%s\t%s\n", reinterpret_cast<uintptr_t>(window),
          IsWindowVisible(window) ? "visible" : "hidden", caption);
   return TRUE;
 }
@@ -361,7 +363,7 @@ int Run(const char* command, Args args, const Deadline& deadline) {
   int id = 0;
 
   if (strcmp(command, "wait") == 0 && args.count == 1) {
-    printf("@%#lx\n", reinterpret_cast<unsigned long>(dialog));
+    printf("@%#" PRIxPTR "\n", reinterpret_cast<uintptr_t>(dialog));
     return 0;
   }
   if (strcmp(command, "caption") == 0 && args.count == 1) {

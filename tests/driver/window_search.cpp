@@ -2,6 +2,7 @@
 #include "tests/driver/window_search.h"
 
 #include <stdarg.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -57,7 +58,7 @@ HWND Find(const char* name, bool needReady) {
   Search search = {name, nullptr, needReady, nullptr};
   if (name[0] == '@') {
     search.caption = nullptr;
-    search.handle = reinterpret_cast<HWND>(strtoul(name + 1, nullptr, 0));
+    search.handle = reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(name + 1, nullptr, 0)));
   }
   EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
   return search.found;

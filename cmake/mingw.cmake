@@ -1,0 +1,15 @@
+# The part of the MinGW-w64 toolchain files that is the same for every target: set
+# SETUP_MINGW_TRIPLE and CMAKE_SYSTEM_PROCESSOR, then include this file.
+set(CMAKE_SYSTEM_NAME Windows)
+
+set(CMAKE_C_COMPILER ${SETUP_MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${SETUP_MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${SETUP_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SETUP_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Test programs built here run under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
