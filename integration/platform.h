@@ -27,7 +27,13 @@ enum class FolderCreation {
   kFailed,         // missing parent, invalid name, no permission, ...
 };
 
-enum class RegistryRoot { kLocalMachine };
+enum class RegistryRoot {
+  kLocalMachine,
+  // HKEY_LOCAL_MACHINE as the system's own programs see it. On 64-bit Windows a 32-bit program
+  // otherwise sees its own part of HKLM\Software, which names its own "Program Files (x86)".
+  // Only read: opening, writing and deleting keys there fail.
+  kLocalMachineSystemView,
+};
 
 // What became of a file or folder that was to be removed.
 enum class Removal {

@@ -63,6 +63,11 @@ constexpr int kProtectedFolders[] = {
     0x3b,  // CD burning area
 };
 
+// On 64-bit Windows the folders above are a 32-bit program's own: "Program Files (x86)" and its
+// "Common Files". The system's own, which hold 64-bit programs, are named in its registry view.
+constexpr char kSystemFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr const char* kSystemFolderValues[] = {"ProgramFilesDir", "CommonFilesDir"};
+
 class FirstEntry final : public FolderVisitor {
  public:
   void Visit(const FolderEntry& entry) override {
@@ -155,6 +160,12 @@ FolderVerdict CheckWindowsAndSpecialFolders(Platform& platform, FolderCheck& che
   for (int csidl : kProtectedFolders) {
     if (platform.GetSpecialFolder(csidl, special, sizeof special) && special[0] &&
         IsOrHolds(platform, folder, special))
+      return Refuse(check, FolderVerdict::kProtected, special);
+  }
+  for (const char* value : kSystemFolderValues) {
+    if (platform.RegistryGetString(RegistryRoot::kLocalMachineSystemView, kSystemFoldersKey, value,
+                                   special, sizeof special) &&
+        special[0] && IsOrHolds(platform, folder, special))
       return Refuse(check, FolderVerdict::kProtected, special);
   }
 

@@ -38,12 +38,13 @@ LONG RegKey::Close() {
   return valid ? RegCloseKey(key) : ERROR_SUCCESS;
 }
 
-HKEY RootKey(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::kLocalMachine:
-      break;
-  }
+HKEY RootKey(RegistryRoot) {
   return HKEY_LOCAL_MACHINE;
+}
+
+// 32-bit Windows ignores the flag; a system that refuses it reads nothing there.
+REGSAM RootAccess(RegistryRoot root, REGSAM access) {
+  return root == RegistryRoot::kLocalMachineSystemView ? access | KEY_WOW64_64KEY : access;
 }
 
 int RegSetString(HKEY root, const char* subKey, const char* valueName, const char* data) {
@@ -58,10 +59,12 @@ int RegSetString(HKEY root, const char* subKey, const char* valueName, const cha
 // Full access, not just reading: where the user may not write the key, nothing is written.
 bool Win32Platform::RegistryKeyOpens(RegistryRoot root, const char* key) {
   RegKey probe;
-  return probe.Open(RootKey(root), key, KEY_ALL_ACCESS) == ERROR_SUCCESS;
+  return root == RegistryRoot::kLocalMachine &&
+         probe.Open(RootKey(root), key, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
 bool Win32Platform::RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                                       const char* data) {
-  return RegSetString(RootKey(root), key, valueName, data) != 0;
+  return root == RegistryRoot::kLocalMachine &&
+         RegSetString(RootKey(root), key, valueName, data) != 0;
 }

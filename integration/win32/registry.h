@@ -49,6 +49,8 @@ class RegKey {
 };
 
 HKEY RootKey(RegistryRoot root);
+// `access` with the flag that selects the root's view of the registry, where it has one.
+REGSAM RootAccess(RegistryRoot root, REGSAM access);
 
 // Creates or opens `subKey` under `root` with full access and, when `valueName` is given,
 // writes `data` there as REG_SZ; the write's own result is not looked at. 1 when the key was

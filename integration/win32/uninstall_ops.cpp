@@ -72,7 +72,7 @@ bool Win32Platform::RegistryGetString(RegistryRoot root, const char* key, const 
     return false;
   buf[0] = '\0';
   RegKey open;
-  if (open.Open(RootKey(root), key, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+  if (open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_SUCCESS)
     return false;
   DWORD type = 0;
   DWORD size = static_cast<DWORD>(cap);
@@ -94,7 +94,7 @@ bool Win32Platform::RegistryGetString(RegistryRoot root, const char* key, const 
 }
 
 bool Win32Platform::RegistryDeleteKey(RegistryRoot root, const char* key) {
-  return RegDeleteKeyA(RootKey(root), key) == ERROR_SUCCESS;
+  return root == RegistryRoot::kLocalMachine && RegDeleteKeyA(RootKey(root), key) == ERROR_SUCCESS;
 }
 
 bool Win32Platform::AskYesNo(const char* text, const char* title) {

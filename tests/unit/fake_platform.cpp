@@ -252,11 +252,14 @@ void FakePlatform::Pause(unsigned milliseconds) {
   calls.push_back("Pause(" + std::to_string(milliseconds) + ")");
 }
 
-bool FakePlatform::RegistryGetString(RegistryRoot, const char* key, const char* valueName,
+bool FakePlatform::RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
                                      char* buf, std::size_t cap) {
-  calls.push_back("RegistryGetString(" + Text(key) + "|" + Text(valueName) + ")");
-  auto values = registry.find(key);
-  if (values == registry.end() || !values->second.count(valueName)) {
+  bool systemView = root == RegistryRoot::kLocalMachineSystemView;
+  calls.push_back("RegistryGetString(" + std::string(systemView ? "system view|" : "") + Text(key) +
+                  "|" + Text(valueName) + ")");
+  const auto& view = systemView ? systemViewRegistry : registry;
+  auto values = view.find(key);
+  if (values == view.end() || !values->second.count(valueName)) {
     if (cap)
       buf[0] = '\0';
     return false;

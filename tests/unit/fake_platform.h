@@ -32,6 +32,8 @@ class FakePlatform final : public Platform {
   std::map<int, int> checkState;              // also updated by SetCheckState
   std::set<std::string> openableKeys;         // registry keys that open with full access
   bool registryWritable = true;               // also: keys can be deleted
+  // What RegistryRoot::kLocalMachineSystemView reads: key -> value -> data.
+  std::map<std::string, std::map<std::string, std::string>> systemViewRegistry;
   // For the uninstaller. Once `tree` holds anything, ListFolder answers from it: a pattern
   // "<folder>\*.*" lists ".", ".." and the folder's children, any other pattern the entry of that
   // exact path (nothing when it is missing). Deleting and removing take entries out of it.

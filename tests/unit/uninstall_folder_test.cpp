@@ -134,15 +134,25 @@ struct FolderFixture : ::testing::Test {
     fake.aliases["c:\\win~1"] = "c:\\windows";
     fake.AddFolder("C:\\WIN~1");
   }
-  FakePlatform fake;
-};
-
-TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
   struct Case {
     const char* installTo;
     FolderVerdict verdict;
     const char* detail;
-  } cases[] = {
+  };
+  template <std::size_t N>
+  void ExpectVerdicts(const Case (&cases)[N]) {
+    for (const Case& c : cases) {
+      FolderCheck check = {};
+      EXPECT_EQ(CheckInstallFolder(fake, c.installTo, check), c.verdict) << c.installTo;
+      EXPECT_EQ(check.verdict, c.verdict) << c.installTo;
+      EXPECT_STREQ(check.detail, c.detail) << c.installTo;
+    }
+  }
+  FakePlatform fake;
+};
+
+TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
+  const Case cases[] = {
       {"C:\\Program Files\\Tiny Notes", FolderVerdict::kSafe, ""},
       {"C:\\\\Tiny Notes", FolderVerdict::kSafe, ""},
       {"C:\\Users\\bob\\Apps\\Tiny", FolderVerdict::kSafe, ""},
@@ -169,12 +179,28 @@ TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
       {"C:\\Program Files\\Tiny Notes\\setup.inf", FolderVerdict::kNotFolder,
        "C:\\Program Files\\Tiny Notes\\setup.inf"},
   };
-  for (const Case& c : cases) {
-    FolderCheck check = {};
-    EXPECT_EQ(CheckInstallFolder(fake, c.installTo, check), c.verdict) << c.installTo;
-    EXPECT_EQ(check.verdict, c.verdict) << c.installTo;
-    EXPECT_STREQ(check.detail, c.detail) << c.installTo;
-  }
+  ExpectVerdicts(cases);
+}
+
+// The uninstaller is a 32-bit program: on 64-bit Windows its own special folders are the "(x86)"
+// ones, and the system's program folders are known only from the registry's system view.
+TEST_F(FolderFixture, SystemProgramFoldersOf64BitWindows) {
+  fake.specialFolders[0x26] = "C:\\Program Files (x86)";
+  auto& values = fake.systemViewRegistry["Software\\Microsoft\\Windows\\CurrentVersion"];
+  values["ProgramFilesDir"] = "C:\\Program Files";
+  values["CommonFilesDir"] = "C:\\Program Files\\Common Files";
+  for (const char* folder : {"C:\\Program Files\\Common Files", "C:\\Program Files (x86)",
+                             "C:\\Program Files (x86)\\Tiny Notes"})
+    fake.AddFolder(folder);
+  const Case cases[] = {
+      {"C:\\Program Files", FolderVerdict::kProtected, "C:\\Program Files"},
+      {"C:\\Program Files\\Common Files", FolderVerdict::kProtected,
+       "C:\\Program Files\\Common Files"},
+      {"C:\\Program Files (x86)", FolderVerdict::kProtected, "C:\\Program Files (x86)"},
+      {"C:\\Program Files\\Tiny Notes", FolderVerdict::kSafe, ""},
+      {"C:\\Program Files (x86)\\Tiny Notes", FolderVerdict::kSafe, ""},
+  };
+  ExpectVerdicts(cases);
 }
 
 TEST_F(FolderFixture, CheckingChangesNothing) {
@@ -183,7 +209,8 @@ TEST_F(FolderFixture, CheckingChangesNothing) {
   EXPECT_STREQ(check.folder, "C:\\Program Files\\Tiny Notes");
   for (const std::string& call : fake.calls) {
     EXPECT_TRUE(call.rfind("ListFolder(", 0) == 0 || call.rfind("SameFolder(", 0) == 0 ||
-                call.rfind("GetSpecialFolder(", 0) == 0 || call.rfind("GetWindowsFolder(", 0) == 0)
+                call.rfind("GetSpecialFolder(", 0) == 0 ||
+                call.rfind("GetWindowsFolder(", 0) == 0 || call.rfind("RegistryGetString(", 0) == 0)
         << call;
   }
 }

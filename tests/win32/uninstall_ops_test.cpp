@@ -1,5 +1,6 @@
 // The uninstaller's operations of the Win32 platform under Wine: what a registry read accepts,
-// deleting a key, folder identity however a folder is spelled, and why a deletion failed.
+// the system's view of it, deleting a key, folder identity however a folder is spelled, and why a
+// deletion failed.
 #include <windows.h>
 
 #include <cstdio>
@@ -73,6 +74,24 @@ void KeyDeletion() {
   CHECK(platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
   CHECK(!platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, child.c_str()));
   CHECK(!platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+}
+
+// The system's view names the system's own Program Files: under WoW64 not the one a 32-bit
+// program sees, which is its own "(x86)" folder. Nothing is written or deleted there.
+void SystemView() {
+  const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+  char own[MAX_PATH] = "";
+  char system[MAX_PATH] = "";
+  CHECK(platform.RegistryGetString(RegistryRoot::kLocalMachine, key, "ProgramFilesDir", own,
+                                   sizeof own));
+  CHECK(platform.RegistryGetString(RegistryRoot::kLocalMachineSystemView, key, "ProgramFilesDir",
+                                   system, sizeof system));
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  CHECK_STREQ(own, wow64 ? (std::string(system) + " (x86)").c_str() : system);
+  CHECK(!platform.RegistrySetString(RegistryRoot::kLocalMachineSystemView, testKey, "v", "x"));
+  CHECK(!platform.RegistryKeyOpens(RegistryRoot::kLocalMachineSystemView, key));
+  CHECK(!platform.RegistryDeleteKey(RegistryRoot::kLocalMachineSystemView, testKey));
 }
 
 void FolderIdentity(const char* root) {
@@ -193,6 +212,7 @@ int main() {
     return check::Finish();
   RegistryReads();
   KeyDeletion();
+  SystemView();
   FolderIdentity(root);
   Removals(root);
   OwnFile();
