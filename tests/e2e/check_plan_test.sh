@@ -61,14 +61,13 @@ remove_installed() {
     path=$(in_drive_c "$group") && rmdir "$path" 2>/dev/null
   done < <(plan '.plan.shortcuts[] | select(.group != null) |
     .families.NT.folder + "\\" + .group' | sort -u)
-  timeout -k 5 60 wine reg delete "HKLM\\$(plan .plan.registry.key)" /f </dev/null \
-    >>"$E2E_LOG" 2>&1
+  wine_reg delete "$(hklm "$(plan .plan.registry.key)")" /f >>"$E2E_LOG"
   return 0
 }
 
 section "setup-check plans the sample distribution"
 dir=$(fresh_dist check-plan)
-plan_file=$BUILD_DIR/e2e-logs/check-plan.json
+plan_file=$E2E_LOGS/check-plan.json
 timeout -k 5 60 wine "$CHECKER" --json "$(win_path "$dir")" </dev/null 2>>"$E2E_LOG" |
   tr -d '\r' >"$plan_file"
 expect_eq "setup-check accepts the sample (exit status)" 0 "${PIPESTATUS[0]}"
@@ -109,7 +108,7 @@ check "uninstaller copied to $uninstaller" \
   cmp "$dir/$(plan .plan.uninstaller.from)" "$(linux_path "$uninstaller")"
 
 section "registry"
-key="HKLM\\$(plan .plan.registry.key)"
+key=$(hklm "$(plan .plan.registry.key)")
 while IFS=$'\t' read -r name data; do
   expect_eq "$name" "$(resolve "$data")" "$(reg_value "$key" "$name")"
 done < <(plan '.plan.registry.values | to_entries[] | [.key, .value] | join("\t")')

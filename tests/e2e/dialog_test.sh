@@ -119,7 +119,7 @@ section "closing without installing"
 readonly CLOSING="Closing Check 1.0 Setup"
 readonly CLOSING_FOLDER='C:\Program Files\Closing Check'
 readonly CLOSING_INF='TinyNote.exe\r\nC:\\Program Files\\Closing Check\r\nClosing Check\r\nClosing Check 1.0\r\n2\r\nClosing Check,TinyNote.exe\r\nRead me,readme.txt\r\n'
-snapshot >"$BUILD_DIR/e2e-logs/before-closing.txt"
+snapshot >"$E2E_LOGS/before-closing.txt"
 # way | driver command that ends the dialog
 while IFS='|' read -r way command; do
   dir=$(dist_with_inf "closing-$way" "$CLOSING_INF")
@@ -135,12 +135,12 @@ Cancel|click '$CLOSING' $IDCANCEL
 close box|close '$CLOSING'
 Escape|key '$CLOSING' $VK_ESCAPE
 EOF
-snapshot >"$BUILD_DIR/e2e-logs/after-closing.txt"
+snapshot >"$E2E_LOGS/after-closing.txt"
 check "nothing new in drive_c or among the uninstall entries" \
-  diff "$BUILD_DIR/e2e-logs/before-closing.txt" "$BUILD_DIR/e2e-logs/after-closing.txt"
+  diff "$E2E_LOGS/before-closing.txt" "$E2E_LOGS/after-closing.txt"
 check "no install folder" test ! -e "$(linux_path "$CLOSING_FOLDER")"
-check "no uninstall key" bash -c "! wine reg query \
-  'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Closing Check' </dev/null >/dev/null 2>&1"
+check "no uninstall key" \
+  key_absent "$(hklm 'Software\Microsoft\Windows\CurrentVersion\Uninstall\Closing Check')"
 check "no uninstaller copy" test ! -e "$(linux_path 'C:\windows\Closing Check Uninstall.exe')"
 check "no desktop shortcut" test ! -e "$(linux_path 'C:\users\Public\Desktop\Closing Check.lnk')"
 

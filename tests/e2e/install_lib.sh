@@ -9,7 +9,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 {
   readonly IDOK=1 IDC_FOLDER=102 IDC_RUN_AFTER=104
   readonly VK_TAB=9 VK_SPACE=32
-  readonly UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+  UNINSTALL_KEY=$(hklm 'Software\Microsoft\Windows\CurrentVersion\Uninstall')
+  readonly UNINSTALL_KEY
   readonly TARGETS='C:\e2e\targets'
   # Where the sample program records the folder it was started in (sample/tiny_note.cpp).
   readonly STARTED_RECORD=$WINEPREFIX/drive_c/sample-started.txt
@@ -90,8 +91,7 @@ make_dist() {
 # target folder) and the sample program's record, so that a case sees its own work only.
 forget_install() {
   local folder_name=$1 product=$2 title=$3 target=${4:-}
-  timeout -k 5 60 wine reg delete "$UNINSTALL_KEY\\$folder_name" /f </dev/null \
-    >>"$E2E_LOG" 2>&1
+  wine_reg delete "$UNINSTALL_KEY\\$folder_name" /f >>"$E2E_LOG"
   rm -f "$(linux_path "$windows_dir\\$folder_name Uninstall.exe")" \
     "$(linux_path "$common_desktop\\$title.lnk")" "$STARTED_RECORD"
   [ -n "$product" ] && rm -rf "$(linux_path "$common_programs\\$product")"

@@ -18,6 +18,13 @@ if install_with "$dir" "Tiny Notes 1.0 Setup" "$folder" yes; then
   pass "sample: installed"
   check_install sample "$dir" "$folder" "Tiny Notes" "Tiny Notes" TinyNote.exe "Tiny Notes 1.0" \
     $'Tiny Notes,TinyNote.exe\nRead me,readme.txt\nLicense,license.txt' "$folder"
+  expect_eq "sample: in Windows' list of installed programs" 'Tiny Notes|||Tiny Notes' \
+    "$(installed_programs | grep -F 'Tiny Notes|||')"
+  # A 32-bit program on 64-bit Windows writes into its own view of HKLM\Software, checked above.
+  if [ "$E2E_WOW64" == yes ]; then
+    check "sample: no entry in the 64-bit programs' Uninstall key" \
+      key_absent 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tiny Notes'
+  fi
 else
   fail "sample: installed" "$INSTALL_PROBLEM"
 fi

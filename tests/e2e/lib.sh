@@ -10,12 +10,14 @@
 #   programs  driver (tests/driver), start_setup + wait_setup (SETUP_PID, SETUP_RC), end_pid,
 #             end_leftovers (also run when the script exits)
 #   files     win_path, linux_path, fresh_dist (a copy of BUILD_DIR/dist in C:\e2e\NAME),
-#             reg_query, reg_value + value_of (one REG_SZ value), lnk_field (lnkinfo),
-#             snapshot (drive_c and the uninstall entries), screenshot
+#             lnk_field (lnkinfo), snapshot (drive_c and the uninstall entries), screenshot
+#   registry  hklm (a key as the programs under test see it), wine_reg, reg_query, key_absent,
+#             reg_value + value_of (one REG_SZ value), installed_programs
 
 set -u -o pipefail
 
-if [ -z "${BUILD_DIR:-}" ] || [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+if [ -z "${BUILD_DIR:-}" ] || [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ] ||
+  [ -z "${E2E_LOGS:-}" ]; then
   echo "${0##*/}: run it through tests/e2e/run.sh BUILD_DIR ${0##*/}" >&2
   exit 2
 fi
@@ -25,7 +27,7 @@ E2E_SCRIPT=$(basename "$0" .sh)
 E2E_DRIVER=$BUILD_DIR/tests/driver/driver.exe
 E2E_DIST=$BUILD_DIR/dist
 E2E_SCRATCH=$WINEPREFIX/drive_c/e2e
-E2E_LOG=$BUILD_DIR/e2e-logs/$E2E_SCRIPT.log
+E2E_LOG=$E2E_LOGS/$E2E_SCRIPT.log
 mkdir -p "$(dirname "$E2E_LOG")"
 : >"$E2E_LOG"
 
@@ -65,7 +67,7 @@ fail() {
 # check NAME COMMAND...: the case passes when the command succeeds. Its output is shown on
 # failure. The command runs in this shell, so it may be one of the helpers below.
 check() {
-  local name=$1 out_file=$BUILD_DIR/e2e-logs/$E2E_SCRIPT.check
+  local name=$1 out_file=$E2E_LOGS/$E2E_SCRIPT.check
   shift
   if "$@" >"$out_file" 2>&1; then
     pass "$name"
@@ -190,9 +192,34 @@ fresh_dist() {
   rm -rf "$dir" && mkdir -p "$dir" && cp -a "$E2E_DIST/." "$dir/" && echo "$dir"
 }
 
+# ---- The registry ------------------------------------------------------------------------------
+
+# hklm PATH: the key HKLM\PATH as the programs under test see it, named as `reg` below reads
+# it. On 64-bit Windows a 32-bit program's HKLM\Software is the key Wow6432Node below it.
+hklm() {
+  if [ "${E2E_WOW64:-no}" == yes ] && [[ ${1,,} == software\\* ]]; then
+    echo "HKLM\\Software\\Wow6432Node\\${1#*\\}"
+  else
+    echo "HKLM\\$1"
+  fi
+}
+
+# wine_reg ARGS...: `reg` in the prefix. In a WoW64 pass plain `wine` starts the 32-bit reg, so
+# the 64-bit view is asked for: the one an administrator's tools show on 64-bit Windows.
+wine_reg() {
+  local view=()
+  [ "${E2E_WOW64:-no}" == yes ] && view=(/reg:64)
+  timeout -k 5 60 wine reg "$@" "${view[@]}" </dev/null 2>>"$E2E_LOG"
+}
+
 # reg_query ARGS...: `reg query` in the prefix, with the CRs of its line ends removed.
 reg_query() {
-  timeout -k 5 60 wine reg query "$@" </dev/null 2>>"$E2E_LOG" | tr -d '\r'
+  wine_reg query "$@" | tr -d '\r'
+}
+
+# key_absent KEY: succeeds when the key does not exist.
+key_absent() {
+  ! wine_reg query "$1" >/dev/null
 }
 
 # reg_value KEY NAME: the data of one REG_SZ value, "(missing)" when there is none.
@@ -208,6 +235,17 @@ value_of() {
     END { if (!found) print "(missing)" }' <<<"$1"
 }
 
+# installed_programs: the list of installed programs as Windows' own list shows it, one
+# "KEY|||DISPLAY NAME" a line. In a 64-bit prefix that list is a 64-bit program, which also
+# shows the 32-bit programs' entries.
+installed_programs() {
+  local wine=wine
+  [ "${WINEARCH:-}" == win64 ] && wine=${WINE_LOADER64:-/usr/lib/wine/wine64}
+  timeout -k 5 60 "$wine" uninstaller --list </dev/null 2>>"$E2E_LOG" | tr -d '\r'
+}
+
+# ---- Shortcuts and snapshots -------------------------------------------------------------------
+
 # lnk_field WINDOWS_PATH LABEL: what lnkinfo (an independent parser) reads from a shortcut for
 # LABEL ("Local path", "Working directory", "Description").
 lnk_field() {
@@ -222,15 +260,15 @@ lnk_field() {
 snapshot() {
   (
     cd "$WINEPREFIX/drive_c" && find . -path ./e2e -prune -o -print | LC_ALL=C sort
-    reg_query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+    reg_query "$(hklm 'Software\Microsoft\Windows\CurrentVersion\Uninstall')"
   )
 }
 
-# screenshot NAME [DIALOG]: the display as BUILD_DIR/screenshots/NAME.png, cut to the dialog's
+# screenshot NAME [DIALOG]: the display as E2E_SCREENSHOTS/NAME.png, cut to the dialog's
 # rectangle when one is named. Prints the file's path.
 screenshot() {
   local name=$1 dialog=${2:-} file crop=()
-  file=$BUILD_DIR/screenshots/$name.png
+  file=$E2E_SCREENSHOTS/$name.png
   mkdir -p "$(dirname "$file")"
   if [ -n "$dialog" ]; then
     local geometry

@@ -2,20 +2,30 @@
 # Runs the tests of a Windows build under Wine: the Win32 test programs (CTest), then every
 # tests/e2e/*_test.sh against the build's setup.exe and sample distribution (BUILD_DIR/dist).
 #
-#   tests/e2e/run.sh BUILD_DIR [NAME...]
+#   tests/e2e/run.sh [--wow64] BUILD_DIR [NAME...]
 #
-# NAME (e.g. dialog) runs only tests/e2e/NAME_test.sh after CTest. Each run starts from a fresh
-# Wine prefix, BUILD_DIR/wineprefix, kept for inspection afterwards; screenshots go to
-# BUILD_DIR/screenshots, the programs' own output to BUILD_DIR/e2e-logs. Without DISPLAY the
-# run starts its own Xvfb. Everything it started is ended when it ends, also on failure or
-# interrupt. The last line is the total of test cases, "N passed, N failed"; the exit status is
-# non-zero when any failed.
+# The build runs in a prefix of its own kind: an i686 build in a 32-bit prefix, an x86_64 build
+# in a 64-bit one. --wow64 runs an i686 build in a 64-bit prefix instead, as 32-bit programs run
+# on 64-bit Windows. NAME (e.g. dialog) runs only tests/e2e/NAME_test.sh after CTest. Each run
+# starts from a fresh Wine prefix, BUILD_DIR/wineprefix (wineprefix-wow64), kept for inspection
+# afterwards; screenshots go to BUILD_DIR/screenshots, the programs' own output to
+# BUILD_DIR/e2e-logs (both with the same suffix). Without DISPLAY the run starts its own Xvfb.
+# Everything it started is ended when it ends, also on failure or interrupt. The first line
+# names the build, the Wine loader and the kind of prefix; the last is the total of test cases,
+# "N passed, N failed"; the exit status is non-zero when any failed.
 set -uo pipefail
 
 usage() {
-  echo "usage: $0 BUILD_DIR [NAME...]" >&2
+  echo "usage: $0 [--wow64] BUILD_DIR [NAME...]" >&2
   exit 2
 }
+prefix_kind=
+suffix=
+if [ "${1:-}" == --wow64 ]; then
+  prefix_kind=win64
+  suffix=-wow64
+  shift
+fi
 [ $# -ge 1 ] || usage
 [ -d "$1" ] || {
   echo "$0: no build folder $1" >&2
@@ -25,15 +35,29 @@ usage() {
 E2E_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD_DIR=$(cd "$1" && pwd)
 shift
-export E2E_ROOT BUILD_DIR
-export WINEPREFIX=$BUILD_DIR/wineprefix
-export WINEARCH=win32
+source "$E2E_ROOT/scripts/wine_env.sh"
+E2E_ARCH=$(pe_arch "$BUILD_DIR/setup.exe") || {
+  echo "$0: no Windows program $BUILD_DIR/setup.exe; build it first" >&2
+  echo "0 passed, 1 failed"
+  exit 1
+}
+[ -n "$prefix_kind" ] || { [ "$E2E_ARCH" == i686 ] && prefix_kind=win32 || prefix_kind=win64; }
+# The programs under test are 32-bit in a 64-bit prefix: the scripts expect Windows' WoW64 views.
+E2E_WOW64=$([ -n "$suffix" ] && echo yes || echo no)
+export E2E_ROOT BUILD_DIR E2E_ARCH E2E_WOW64
+if ! wine_pass "$E2E_ARCH" "$prefix_kind"; then
+  echo "== cannot run the $E2E_ARCH build in a $prefix_kind prefix: $WINE_PASS_WHY" >&2
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+export WINEPREFIX=$BUILD_DIR/wineprefix$suffix
 export WINEDEBUG=-all
 # No Mono or Gecko download prompts, and no menu entries on the Linux host for our shortcuts.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
-export E2E_RESULTS=$BUILD_DIR/e2e-results.txt
-log_dir=$BUILD_DIR/e2e-logs
-rm -rf "$log_dir" "$BUILD_DIR/screenshots"
+export E2E_RESULTS=$BUILD_DIR/e2e-results$suffix.txt
+export E2E_LOGS=$BUILD_DIR/e2e-logs$suffix E2E_SCREENSHOTS=$BUILD_DIR/screenshots$suffix
+log_dir=$E2E_LOGS
+rm -rf "$log_dir" "$E2E_SCREENSHOTS"
 mkdir -p "$log_dir"
 : >"$E2E_RESULTS"
 run_log=$log_dir/run.log
@@ -78,6 +102,7 @@ summary() {
   failed=$((failed + $(grep -c '^FAIL' "$E2E_RESULTS")))
   cleanup
   echo "== done after $((SECONDS - started)) s; logs in $log_dir"
+  echo "== $WINE_PASS: $passed passed, $failed failed"
   echo "$passed passed, $failed failed"
 }
 
@@ -156,7 +181,8 @@ setup_failed() {
 if [ -z "${DISPLAY:-}" ]; then
   start_xvfb || setup_failed "cannot start Xvfb"
 fi
-echo "== Wine $(wine --version 2>/dev/null), display $DISPLAY, prefix $WINEPREFIX"
+echo "== $WINE_PASS"
+echo "== $BUILD_DIR/setup.exe, $(wine --version 2>/dev/null), display $DISPLAY, prefix $WINEPREFIX"
 make_prefix || setup_failed "cannot create the Wine prefix $WINEPREFIX"
 echo "== prefix ready after $((SECONDS - started)) s"
 

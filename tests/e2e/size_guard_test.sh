@@ -8,7 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/size_limits.sh"
 guard() {
   local exe=$1 name
   name=$(basename "$exe")
-  section "size and imports of $name"
+  section "size and imports of $name ($E2E_ARCH)"
   if [ ! -f "$exe" ]; then
     fail "$name built" "no $exe"
     return
@@ -22,11 +22,11 @@ guard() {
   fi
 
   # Stripping a stripped file changes nothing; symbols would count towards the size otherwise.
-  local stripped=$BUILD_DIR/e2e-logs/$name.stripped
-  if i686-w64-mingw32-strip -o "$stripped" "$exe" 2>>"$E2E_LOG"; then
+  local stripped=$E2E_LOGS/$name.stripped
+  if "$MINGW_BINUTILS-strip" -o "$stripped" "$exe" 2>>"$E2E_LOG"; then
     expect_eq "$name: built stripped" "$size" "$(stat -c %s "$stripped")"
   else
-    fail "$name: built stripped" "i686-w64-mingw32-strip cannot read $exe"
+    fail "$name: built stripped" "$MINGW_BINUTILS-strip cannot read $exe"
   fi
   rm -f "$stripped"
 
@@ -36,7 +36,7 @@ guard() {
     expect_eq "$name: imports only from ${SYSTEM_DLLS[*]}" "" \
       "$(unlisted_dlls "$exe" | tr '\n' ' ')"
   else
-    fail "$name: imports read" "i686-w64-mingw32-objdump -p found no imported DLL in $exe"
+    fail "$name: imports read" "$MINGW_BINUTILS-objdump -p found no imported DLL in $exe"
   fi
 }
 

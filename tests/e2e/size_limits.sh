@@ -6,6 +6,9 @@
 SETUP_SIZE_LIMIT=40960
 SETUP_SIZE_AIM=32768
 
+# The x86_64 binutils read and write i686 and x86_64 programs alike.
+MINGW_BINUTILS=x86_64-w64-mingw32
+
 # The DLLs every Windows ships; setup.exe imports from no other.
 SYSTEM_DLLS=(KERNEL32 USER32 GDI32 SHELL32 OLE32 ADVAPI32 COMCTL32 MSVCRT)
 
@@ -13,7 +16,7 @@ SYSTEM_DLLS=(KERNEL32 USER32 GDI32 SHELL32 OLE32 ADVAPI32 COMCTL32 MSVCRT)
 # Fails when the file cannot be read as a PE image.
 imported_dlls() {
   local dump
-  dump=$(i686-w64-mingw32-objdump -p "$1") || return 1
+  dump=$("$MINGW_BINUTILS-objdump" -p "$1") || return 1
   awk '$1 == "DLL" && $2 == "Name:" { print toupper($3) }' <<<"$dump" | sed 's/\.DLL$//' |
     sort -u
 }

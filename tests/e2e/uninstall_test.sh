@@ -19,7 +19,7 @@ readonly RUN_LIMIT=120000
 # start_uninstall COMMAND_LINE: starts it through the driver (CreateProcess, as the list of
 # installed programs does) in the background; wait_uninstall then gives its exit code.
 start_uninstall() {
-  UNINSTALL_OUT=$BUILD_DIR/e2e-logs/uninstall-run.out
+  UNINSTALL_OUT=$E2E_LOGS/uninstall-run.out
   : >"$UNINSTALL_OUT"
   driver -t "$RUN_LIMIT" run "$1" >"$UNINSTALL_OUT" 2>>"$E2E_LOG" &
   UNINSTALL_PID=$!
@@ -92,7 +92,7 @@ command=$(reg_value "$SAMPLE_KEY" UninstallString)
 expect_eq "UninstallString is the quoted uninstaller path" \
   "\"$windows_dir\\Tiny Notes Uninstall.exe\"" "$command"
 
-snapshot >"$BUILD_DIR/e2e-logs/before-no.txt"
+snapshot >"$E2E_LOGS/before-no.txt"
 start_uninstall "$command"
 if question=$(next_box "$TITLE"); then
   pass "the question '$TITLE' appears"
@@ -116,9 +116,9 @@ else
   fail "the question '$TITLE' appears" "dialogs: $(driver list | tr '\n' ' ')"
 fi
 end_leftovers
-snapshot >"$BUILD_DIR/e2e-logs/after-no.txt"
+snapshot >"$E2E_LOGS/after-no.txt"
 check "No changes nothing on drive C: or in the uninstall entries" \
-  diff "$BUILD_DIR/e2e-logs/before-no.txt" "$BUILD_DIR/e2e-logs/after-no.txt"
+  diff "$E2E_LOGS/before-no.txt" "$E2E_LOGS/after-no.txt"
 
 section "the sample: Yes"
 start_uninstall "$command"
@@ -153,7 +153,7 @@ check "the user's sub-folder and its file are kept" \
   test "$(cat "$target/My Notes/kept.txt" 2>/dev/null)" == kept
 check "the desktop shortcut is gone" test ! -e "$(linux_path "$common_desktop\\Tiny Notes.lnk")"
 check "the Start-menu group is gone" test ! -e "$(linux_path "$common_programs\\Tiny Notes 1.0")"
-check "the uninstall key is gone" bash -c "! wine reg query '$SAMPLE_KEY' >/dev/null 2>&1"
+check "the uninstall key is gone" key_absent "$SAMPLE_KEY"
 uninstaller="$windows_dir\\Tiny Notes Uninstall.exe"
 if [ ! -e "$(linux_path "$uninstaller")" ]; then
   pass "the uninstaller copy is gone"
@@ -198,7 +198,7 @@ fi
 section "refusals: nothing is removed"
 # The distribution's own UNINSTAL.EXE, started by hand, does not know what it belongs to.
 dir=$(fresh_dist uninstall-by-hand)
-snapshot >"$BUILD_DIR/e2e-logs/before-refusals.txt"
+snapshot >"$E2E_LOGS/before-refusals.txt"
 start_uninstall "\"$(win_path "$dir")\\UNINSTAL.EXE\""
 if box=$(next_box Uninstall); then
   text=$(driver msgbox "$box" | tr -d '\r')
@@ -215,11 +215,11 @@ end_leftovers
 # An entry whose InstallTo a user once pointed at a folder that is not the program's own.
 # key name | InstallTo | what the message says
 while IFS='|' read -r name install_to says; do
-  timeout -k 5 60 wine reg add "$UNINSTALL_KEY\\$name" /v InstallTo /d "$install_to" /f \
+  wine_reg add "$UNINSTALL_KEY\\$name" /v InstallTo /d "$install_to" /f \
     </dev/null >>"$E2E_LOG" 2>&1
   copy="$windows_dir\\$name Uninstall.exe"
   cp "$E2E_DIST/UNINSTAL.EXE" "$(linux_path "$copy")"
-  snapshot >"$BUILD_DIR/e2e-logs/before-refusal.txt"
+  snapshot >"$E2E_LOGS/before-refusal.txt"
   start_uninstall "\"$copy\""
   if box=$(next_box "$name Uninstall"); then
     text=$(driver msgbox "$box" | tr -d '\r')
@@ -234,10 +234,10 @@ while IFS='|' read -r name install_to says; do
     fail "InstallTo $install_to: a message" "dialogs: $(driver list | tr '\n' ' ')"
   fi
   end_leftovers
-  snapshot >"$BUILD_DIR/e2e-logs/after-refusal.txt"
+  snapshot >"$E2E_LOGS/after-refusal.txt"
   check "InstallTo $install_to: nothing changed" \
-    diff "$BUILD_DIR/e2e-logs/before-refusal.txt" "$BUILD_DIR/e2e-logs/after-refusal.txt"
-  timeout -k 5 60 wine reg delete "$UNINSTALL_KEY\\$name" /f </dev/null >>"$E2E_LOG" 2>&1
+    diff "$E2E_LOGS/before-refusal.txt" "$E2E_LOGS/after-refusal.txt"
+  wine_reg delete "$UNINSTALL_KEY\\$name" /f >>"$E2E_LOG"
   rm -f "$(linux_path "$copy")"
 done <<EOF
 E2E Windows|$windows_dir|which is the Windows folder or lies inside it
@@ -247,8 +247,8 @@ E2E Users|C:\\users|a folder of Windows or of a user
 E2E Root|C:\\|the root of a drive
 E2E Relative|Tiny Notes|is not a full path
 EOF
-snapshot >"$BUILD_DIR/e2e-logs/after-refusals.txt"
+snapshot >"$E2E_LOGS/after-refusals.txt"
 check "the refusals left drive C: and the uninstall entries as they were" \
-  diff "$BUILD_DIR/e2e-logs/before-refusals.txt" "$BUILD_DIR/e2e-logs/after-refusals.txt"
+  diff "$E2E_LOGS/before-refusals.txt" "$E2E_LOGS/after-refusals.txt"
 
 finish

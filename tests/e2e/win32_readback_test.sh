@@ -9,8 +9,8 @@ desktop_link='C:\users\Public\Desktop\Readback Viewer.lnk'
 menu_group='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Readback Viewer 1.0'
 menu_link="$menu_group"'\Read me.lnk'
 program_folder='C:\readback\Program Files\Viewer'
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\readback notepad'
-plain_key='HKLM\Software\LeanSetupReadback'
+uninstall_key=$(hklm 'Software\Microsoft\Windows\CurrentVersion\Uninstall\readback notepad')
+plain_key=$(hklm 'Software\LeanSetupReadback')
 
 # write_readback PROGRAM: runs a Win32 test program's writer; prints its output without CRs.
 write_readback() {
@@ -23,7 +23,7 @@ remove_written() {
     "$WINEPREFIX/drive_c/readback"
   local key
   for key in "$uninstall_key" "$plain_key"; do
-    timeout -k 5 60 wine reg delete "$key" /f </dev/null >>"$E2E_LOG" 2>&1
+    wine_reg delete "$key" /f >>"$E2E_LOG"
   done
 }
 
