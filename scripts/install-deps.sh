@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs every package the build and all tests need. Safe to run again.
+# Installs every package the build and all tests need. Safe to run again. wine32 installs also
+# where the kernel cannot execute it; the tests then use wine64 alone (scripts/wine_env.sh).
 set -euo pipefail
 
 packages=(
   cmake make g++ libgtest-dev clang libclang-rt-14-dev clang-format
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 xvfb x11-utils liblnk-utils imagemagick jq gnuplot-nox
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 xvfb x11-utils liblnk-utils imagemagick jq gnuplot-nox
 )
 
 sudo=""
