@@ -16,8 +16,10 @@
 
 set -u -o pipefail
 
-if [ -z "${BUILD_DIR:-}" ] || [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ] ||
-  [ -z "${E2E_LOGS:-}" ]; then
+# A script that starts nothing under Wine sets E2E_NEEDS_WINE=no before sourcing this file; it
+# then also runs with just BUILD_DIR and E2E_LOGS set.
+if [ -z "${BUILD_DIR:-}" ] || [ -z "${E2E_LOGS:-}" ] || { [ "${E2E_NEEDS_WINE:-yes}" == yes ] &&
+  { [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; }; }; then
   echo "${0##*/}: run it through tests/e2e/run.sh BUILD_DIR ${0##*/}" >&2
   exit 2
 fi
@@ -26,7 +28,7 @@ E2E_ROOT=${E2E_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 E2E_SCRIPT=$(basename "$0" .sh)
 E2E_DRIVER=$BUILD_DIR/tests/driver/driver.exe
 E2E_DIST=$BUILD_DIR/dist
-E2E_SCRATCH=$WINEPREFIX/drive_c/e2e
+E2E_SCRATCH=${WINEPREFIX:-}/drive_c/e2e
 E2E_LOG=$E2E_LOGS/$E2E_SCRIPT.log
 mkdir -p "$(dirname "$E2E_LOG")"
 : >"$E2E_LOG"

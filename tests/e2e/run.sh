@@ -46,7 +46,7 @@ E2E_ARCH=$(pe_arch "$BUILD_DIR/setup.exe") || {
 E2E_WOW64=$([ -n "$suffix" ] && echo yes || echo no)
 export E2E_ROOT BUILD_DIR E2E_ARCH E2E_WOW64
 if ! wine_pass "$E2E_ARCH" "$prefix_kind"; then
-  echo "== cannot run the $E2E_ARCH build in a $prefix_kind prefix: $WINE_PASS_WHY" >&2
+  echo "== cannot run the $E2E_ARCH build in a ${prefix_kind#win}-bit prefix: $WINE_PASS_WHY" >&2
   echo "0 passed, 1 failed"
   exit 1
 fi

@@ -2,6 +2,7 @@
 # setup.exe and UNINSTAL.EXE stay small and self-contained: each at most SETUP_SIZE_LIMIT bytes as
 # built, stripped, and importing only the DLLs every Windows ships (size_limits.sh). A look at the
 # files, not a timing: bench/run.sh measures the rest.
+E2E_NEEDS_WINE=no
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/size_limits.sh"
 
