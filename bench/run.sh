@@ -38,8 +38,14 @@ out=$build/bench-results
 # shellcheck source=tests/e2e/size_limits.sh
 source "$root/tests/e2e/size_limits.sh"
 
+# shellcheck source=scripts/wine_env.sh
+source "$root/scripts/wine_env.sh"
+if ! wine_pass i686 win32; then
+  echo "$0: it measures the i686 build, which cannot run here: $WINE_PASS_WHY" >&2
+  exit 1
+fi
+
 export WINEPREFIX=$build/bench-prefix
-export WINEARCH=win32
 export WINEDEBUG=-all
 # No Mono or Gecko download prompts, and no menu entries on the Linux host for the shortcuts.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"

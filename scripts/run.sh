@@ -10,8 +10,10 @@
 # shortcuts with their targets and whether the program was started. When it pressed OK itself
 # it also photographs the new Start-menu group in Wine's explorer. The prefix, build/run-prefix,
 # is made afresh on every run and kept for inspection, the screenshots beside it in
-# build/run-prefix-screenshots. RUN_BUILD_DIR and RUN_PREFIX put the build and the prefix
-# elsewhere. Everything it starts is ended when it ends.
+# build/run-prefix-screenshots. It runs the i686 build (the product) where this machine executes
+# 32-bit Linux programs and the x86_64 build elsewhere; SETUP_WINDOWS_ARCH=i686 or x86_64 chooses.
+# RUN_BUILD_DIR and RUN_PREFIX put the build and the prefix elsewhere. Everything it starts is
+# ended when it ends.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 root=$(pwd)
@@ -31,17 +33,41 @@ esac
   exit 1
 }
 
+# The product, the i686 build, where this machine executes 32-bit Linux programs, which Wine's
+# i386 loader is; elsewhere the x86_64 build. SETUP_WINDOWS_ARCH=i686 or x86_64 chooses.
+source scripts/wine_env.sh
+arch=${SETUP_WINDOWS_ARCH:-}
+case $arch in
+  "")
+    arch=i686
+    if ! wine32_runs; then
+      arch=x86_64
+      echo "== $WINE32_WHY; running the x86_64 build instead: the same sources, as a 64-bit program in a 64-bit prefix"
+    fi
+    ;;
+  i686 | x86_64) ;;
+  *)
+    echo "SETUP_WINDOWS_ARCH is i686 or x86_64, not '$arch'" >&2
+    exit 2
+    ;;
+esac
+prefix_kind=win64 build_name=win64
+[ "$arch" == i686 ] && prefix_kind=win32 build_name=win32
+wine_pass "$arch" "$prefix_kind" || {
+  echo "cannot run the $arch build here: $WINE_PASS_WHY" >&2
+  exit 1
+}
+
 export WINEPREFIX=${RUN_PREFIX:-$root/build/run-prefix}
-export WINEARCH=win32
 export WINEDEBUG=-all
 # No Mono or Gecko download prompts, and no menu entries on the Linux host for the shortcuts.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 log=$WINEPREFIX.log
 mkdir -p "$(dirname "$WINEPREFIX")" && : >"$log" || exit 1
 
-build=${RUN_BUILD_DIR:-$root/build/win32}
-echo "== building setup.exe and the sample distribution in $build"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+build=${RUN_BUILD_DIR:-$root/build/$build_name}
+echo "== building setup.exe and the sample distribution in $build ($WINE_PASS)"
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
   -DCMAKE_BUILD_TYPE=MinSizeRel >>"$log" 2>&1 &&
   cmake --build "$build" -j"$(nproc)" --target dist driver >>"$log" 2>&1 || {
   tail -n 30 "$log" >&2
@@ -269,7 +295,10 @@ if [ -f "$(linux_path "${uninstaller:-}")" ]; then
   prefix_shown=${WINEPREFIX#"$root"/}
   [ "$prefix_shown" != "$WINEPREFIX" ] && prefix_shown="\$PWD/$prefix_shown"
   echo "== to remove $product again (it asks first; it needs a display):"
-  echo "   WINEPREFIX=$prefix_shown wine '$uninstaller'"
+  # Where the x86_64 build runs, plain `wine` would pick the i386 loader.
+  path_shown=
+  [ "$prefix_kind" == win64 ] && path_shown="PATH=\$PWD/scripts/wine64:\$PATH "
+  echo "   ${path_shown}WINEPREFIX=$prefix_shown wine '$uninstaller'"
 fi
 
 echo "== screenshots"
