@@ -103,7 +103,7 @@ if [ "$arch_choice" != x86_64 ] && stage "i686 build (the product)" windows_buil
 then
   if wine32_runs; then
     stage "i686 build: Win32 and end-to-end tests in a 32-bit prefix" windows_pass build/win32
-    stage "i686 build: end-to-end tests in a 64-bit prefix, as on 64-bit Windows (WoW64)" \
+    stage "i686 build: Win32 and end-to-end tests in a 64-bit prefix, as on 64-bit Windows" \
       windows_pass build/win32 --wow64
   else
     # Where it cannot run, the product's size and imports are still checked.

@@ -19,11 +19,9 @@ usage() {
   echo "usage: $0 [--wow64] BUILD_DIR [NAME...]" >&2
   exit 2
 }
-prefix_kind=
-suffix=
+wow64=no
 if [ "${1:-}" == --wow64 ]; then
-  prefix_kind=win64
-  suffix=-wow64
+  wow64=yes
   shift
 fi
 [ $# -ge 1 ] || usage
@@ -41,9 +39,19 @@ E2E_ARCH=$(pe_arch "$BUILD_DIR/setup.exe") || {
   echo "0 passed, 1 failed"
   exit 1
 }
-[ -n "$prefix_kind" ] || { [ "$E2E_ARCH" == i686 ] && prefix_kind=win32 || prefix_kind=win64; }
-# The programs under test are 32-bit in a 64-bit prefix: the scripts expect Windows' WoW64 views.
-E2E_WOW64=$([ -n "$suffix" ] && echo yes || echo no)
+prefix_kind=win64
+suffix=
+if [ "$wow64" == yes ]; then
+  [ "$E2E_ARCH" == i686 ] || {
+    echo "$0: --wow64 runs an i686 build; $BUILD_DIR holds an $E2E_ARCH one" >&2
+    exit 2
+  }
+  suffix=-wow64
+elif [ "$E2E_ARCH" == i686 ]; then
+  prefix_kind=win32
+fi
+# With E2E_WOW64=yes the scripts expect the registry as 64-bit Windows shows a 32-bit program's.
+E2E_WOW64=$wow64
 export E2E_ROOT BUILD_DIR E2E_ARCH E2E_WOW64
 if ! wine_pass "$E2E_ARCH" "$prefix_kind"; then
   echo "== cannot run the $E2E_ARCH build in a ${prefix_kind#win}-bit prefix: $WINE_PASS_WHY" >&2
