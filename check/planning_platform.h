@@ -41,7 +41,11 @@ struct ShortcutAttempt {
   std::string iconFile;
 };
 
-class PlanningPlatform final : public Platform {
+class PlanningPlatform final : public DialogOps,
+                               public FileOps,
+                               public ShellOps,
+                               public RegistryOps,
+                               public ProcessOps {
  public:
   // `listing` is the distribution folder `folder` in the order the installer will see it;
   // `folderBox` the text the folder box holds when OK is pressed.
@@ -68,6 +72,7 @@ class PlanningPlatform final : public Platform {
   std::string FindListed(const std::string& name, bool folders) const;
 
   void ShowMessage(const char* text, const char* title) override;
+  bool AskYesNo(const char*, const char*) override { return false; }
   void RequestQuit(int exitCode) override;
   void SetCaption(const char*) override {}
   bool GetControlText(int id, char* buf, std::size_t cap) override;
@@ -94,24 +99,23 @@ class PlanningPlatform final : public Platform {
                          const char* data) override;
   bool SetCurrentFolder(const char* path) override;
   void StartProgram(const char* commandLine) override;
+  bool RegistrySetMultiString(RegistryRoot, const char*, const char*, const char*,
+                              std::size_t) override {
+    return true;
+  }
   void Pause(unsigned) override {}
-  // The install run never reads back, asks or removes anything. Should it ever, the answers are
-  // those of a system where nothing is found and nothing can be removed.
+  // The install run never reads back or asks. Should it ever, the answers are those of a
+  // system where nothing is found.
   bool RegistryGetString(RegistryRoot, const char*, const char*, char* buf,
                          std::size_t cap) override {
     CopyText(buf, cap, "");
     return false;
   }
-  bool RegistryDeleteKey(RegistryRoot, const char*) override { return false; }
-  bool AskYesNo(const char*, const char*) override { return false; }
-  bool GetOwnPath(char* buf, std::size_t cap) override {
-    CopyText(buf, cap, "");
+  bool RegistryGetMultiString(RegistryRoot, const char*, const char*, char*, std::size_t,
+                              std::size_t* size) override {
+    *size = 0;
     return false;
   }
-  bool SameFolder(const char*, const char*) override { return false; }
-  Removal DeleteOneFile(const char*) override { return Removal::kFailed; }
-  Removal RemoveEmptyFolder(const char*) override { return Removal::kFailed; }
-  bool DeleteAtRestart(const char*) override { return false; }
 
  private:
   std::string folder_;

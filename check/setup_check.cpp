@@ -38,7 +38,7 @@ void CheckDistribution(const std::string& folder, CheckResult* result) {
   // The installer's own reader, over a platform that answers from the folder.
   PlanningSystem noSystem = {0, "", {}};
   PlanningPlatform reading(folder, listing, noSystem, "");
-  ReadSetupInfo(reading, result->settings);
+  ReadSetupInfo(reading, reading, result->settings);
   if (!reading.messages.empty()) {
     result->refused = true;
     result->message = reading.messages.front();

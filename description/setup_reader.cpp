@@ -104,15 +104,15 @@ SetupInfoStatus ParseSetupInfo(const char* data, std::size_t size, SetupSettings
   return counter < kFirstEntryLine ? SetupInfoStatus::kNotEnoughData : SetupInfoStatus::kOk;
 }
 
-int ReadSetupInfo(Platform& platform, SetupSettingsRecord& settings) {
+int ReadSetupInfo(FileOps& files, DialogOps& dialog, SetupSettingsRecord& settings) {
   static char data[kSetupInfoReadLimit];
   std::size_t size = 0;
   SetupInfoStatus status = SetupInfoStatus::kCannotOpen;
-  if (platform.ReadFileHead(kSetupInfoName, data, sizeof data, &size))
+  if (files.ReadFileHead(kSetupInfoName, data, sizeof data, &size))
     status = ParseSetupInfo(data, size, settings);
   if (status == SetupInfoStatus::kOk)
     return 1;
-  platform.ShowMessage(SetupInfoMessage(status), kSetupInfoTitle);
-  platform.RequestQuit(0);
+  dialog.ShowMessage(SetupInfoMessage(status), kSetupInfoTitle);
+  dialog.RequestQuit(0);
   return 0;
 }

@@ -5,7 +5,8 @@
 
 #include "description/setup_settings.h"
 
-class Platform;
+class DialogOps;
+class FileOps;
 
 enum class SetupInfoStatus {
   kOk,
@@ -30,4 +31,4 @@ SetupInfoStatus ParseSetupInfo(const char* data, std::size_t size, SetupSettings
 
 // Reads setup.inf from the current folder. On an error shows its message titled "setup",
 // requests the quit with exit code 0 and returns 0; returns 1 when the description was read.
-int ReadSetupInfo(Platform& platform, SetupSettingsRecord& settings);
+int ReadSetupInfo(FileOps& files, DialogOps& dialog, SetupSettingsRecord& settings);

@@ -1,9 +1,10 @@
-// Platform: the one narrow interface through which the portable core reaches Windows.
-// The Win32 implementation lives in integration/win32; native tests use a recording fake.
+// The narrow interfaces through which the portable core reaches Windows, one per role. The Win32
+// implementations live in integration/win32; native tests use one recording fake for all roles.
 // Every operation reports the outcome its callers rely on and nothing more.
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 
 #include "integration/link_info.h"
 
@@ -61,15 +62,19 @@ class FolderVisitor {
   ~FolderVisitor() = default;
 };
 
-class Platform {
+// The roles. Each is a small interface; a program is built with the roles it takes, so that
+// setup.exe carries none of the uninstaller's removal operations.
+
+// The one dialog, its controls and its message boxes.
+class DialogOps {
  public:
-  // --- Messages and the modal loop -----------------------------------------------------
   // A message box owned by the dialog, with an OK button and no icon; returns when closed.
   virtual void ShowMessage(const char* text, const char* title) = 0;
+  // A question with Yes and No buttons and a question icon; true when Yes was chosen.
+  virtual bool AskYesNo(const char* text, const char* title) = 0;
   // Asks the modal loop to end; the process then exits with `exitCode`.
   virtual void RequestQuit(int exitCode) = 0;
 
-  // --- Dialog controls -------------------------------------------------------------------
   virtual void SetCaption(const char* text) = 0;
   // Reads a control's text into `buf`. False, with `buf` empty, when it does not fit.
   virtual bool GetControlText(int id, char* buf, std::size_t cap) = 0;
@@ -80,12 +85,18 @@ class Platform {
   // Ends the modal dialog with `result`; the window lives on until the handler returns.
   virtual void EndModal(int result) = 0;
 
-  // --- Progress bar (range 0 to 100) ---------------------------------------------------
+  // The progress bar, range 0 to 100.
   virtual void SetProgressStep(int step) = 0;
   virtual void StepProgress() = 0;
   virtual void SetProgressPos(int pos) = 0;
 
-  // --- Files and folders -----------------------------------------------------------------
+ protected:
+  ~DialogOps() = default;
+};
+
+// Reading, listing, making and copying files and folders.
+class FileOps {
+ public:
   // Reads up to `cap` bytes from the start of a file. False when it cannot be opened.
   virtual bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) = 0;
   // Creates the last component of `path` only.
@@ -98,7 +109,13 @@ class Platform {
   // False when it cannot be read or does not fit.
   virtual bool GetWindowsFolder(char* buf, std::size_t cap) = 0;
 
-  // --- Shell -----------------------------------------------------------------------------
+ protected:
+  ~FileOps() = default;
+};
+
+// The shell: the Windows family, special folders, the folder browser and shell links.
+class ShellOps {
+ public:
   // The platform identifier: 1 for the 95/98 family, 2 for NT, 0 when the query fails.
   virtual int WindowsFamily() = 0;
   // The full path of a special folder. False when it cannot be resolved or does not fit.
@@ -112,24 +129,53 @@ class Platform {
   // Writes a .lnk file through the shell's link object. True when it was saved.
   virtual bool WriteShellLink(const char* linkPath, const LinkInfo& info) = 0;
 
-  // --- Registry --------------------------------------------------------------------------
+ protected:
+  ~ShellOps() = default;
+};
+
+// Keys and values below a root; deleting keys belongs to the removal role.
+class RegistryOps {
+ public:
   // True when `key` opens with full access.
   virtual bool RegistryKeyOpens(RegistryRoot root, const char* key) = 0;
   // Creates or opens `key` and, when `valueName` is given, writes `data` as REG_SZ.
   // True when the key was created or opened.
   virtual bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                                  const char* data) = 0;
-
+  // Writes `size` bytes of `list` as REG_MULTI_SZ into an existing or new `key`: names each
+  // ending in a zero, and one more zero after the last. True when the value was written.
+  virtual bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
+                                      const char* list, std::size_t size) = 0;
   // Reads a REG_SZ value. False, with `buf` empty, when the key or value is missing, the value
   // is of another type, or it does not fit.
   virtual bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
                                  char* buf, std::size_t cap) = 0;
-  // Deletes `key`, which must hold no sub-keys. True when it was deleted.
-  virtual bool RegistryDeleteKey(RegistryRoot root, const char* key) = 0;
+  // Reads a REG_MULTI_SZ value into `buf`; `*size` gets its bytes. The list in `buf` always
+  // ends in two zeros, even where the stored value lacks them. False, with `*size` 0, when the
+  // key or value is missing, the value is of another type, or it does not fit.
+  virtual bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName,
+                                      char* buf, std::size_t cap, std::size_t* size) = 0;
 
-  // --- Uninstalling ----------------------------------------------------------------------
-  // A question with Yes and No buttons and a question icon; true when Yes was chosen.
-  virtual bool AskYesNo(const char* text, const char* title) = 0;
+ protected:
+  ~RegistryOps() = default;
+};
+
+// Starting the installed program, and the pauses of the copy pass.
+class ProcessOps {
+ public:
+  virtual bool SetCurrentFolder(const char* path) = 0;
+  // Starts a command line, shown normally. Not waited for.
+  virtual void StartProgram(const char* commandLine) = 0;
+  virtual void Pause(unsigned milliseconds) = 0;
+
+ protected:
+  ~ProcessOps() = default;
+};
+
+// The uninstaller's own operations: its own file, folder identity, and removing files, folders
+// and keys now or at the next start.
+class RemovalOps {
+ public:
   // The full path of the running program's own file. False when it does not fit.
   virtual bool GetOwnPath(char* buf, std::size_t cap) = 0;
   // True when both paths name the same existing folder however they are spelled (letter case,
@@ -142,25 +188,57 @@ class Platform {
   virtual Removal RemoveEmptyFolder(const char* path) = 0;
   // Marks a file to be deleted when Windows next starts. False when it cannot be marked.
   virtual bool DeleteAtRestart(const char* path) = 0;
-
-  // --- Processes -------------------------------------------------------------------------
-  virtual bool SetCurrentFolder(const char* path) = 0;
-  // Starts a command line, shown normally. Not waited for.
-  virtual void StartProgram(const char* commandLine) = 0;
-  virtual void Pause(unsigned milliseconds) = 0;
+  // Deletes `key`, which must hold no sub-keys. True when it was deleted.
+  virtual bool RegistryDeleteKey(RegistryRoot root, const char* key) = 0;
 
  protected:
-  ~Platform() = default;
+  ~RemovalOps() = default;
+};
+
+namespace platform_detail {
+// True for one object that carries out several roles at once, as the test fakes do.
+template <class All, class System>
+using IfAllRoles = typename std::enable_if<!std::is_base_of<System, All>::value, int>::type;
+}  // namespace platform_detail
+
+// What setup.exe works with: every role but removal.
+struct InstallerSystem {
+  InstallerSystem(DialogOps& dialog, FileOps& files, ShellOps& shell, RegistryOps& registry,
+                  ProcessOps& processes)
+      : dialog(dialog), files(files), shell(shell), registry(registry), processes(processes) {}
+  template <class All, platform_detail::IfAllRoles<All, InstallerSystem> = 0>
+  InstallerSystem(All& all) : InstallerSystem(all, all, all, all, all) {}
+
+  DialogOps& dialog;
+  FileOps& files;
+  ShellOps& shell;
+  RegistryOps& registry;
+  ProcessOps& processes;
+};
+
+// What UNINSTAL.EXE works with: every role but starting programs.
+struct UninstallerSystem {
+  UninstallerSystem(DialogOps& dialog, FileOps& files, ShellOps& shell, RegistryOps& registry,
+                    RemovalOps& removal)
+      : dialog(dialog), files(files), shell(shell), registry(registry), removal(removal) {}
+  template <class All, platform_detail::IfAllRoles<All, UninstallerSystem> = 0>
+  UninstallerSystem(All& all) : UninstallerSystem(all, all, all, all, all) {}
+
+  DialogOps& dialog;
+  FileOps& files;
+  ShellOps& shell;
+  RegistryOps& registry;
+  RemovalOps& removal;
 };
 
 // Scope of COM initialisation for one shortcut.
 class ComScope {
  public:
-  explicit ComScope(Platform& platform) : platform_(platform) { platform_.InitializeCom(); }
-  ~ComScope() { platform_.UninitializeCom(); }
+  explicit ComScope(ShellOps& shell) : shell_(shell) { shell_.InitializeCom(); }
+  ~ComScope() { shell_.UninitializeCom(); }
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;
 
  private:
-  Platform& platform_;
+  ShellOps& shell_;
 };

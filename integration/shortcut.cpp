@@ -12,10 +12,10 @@ constexpr char kLinkExtension[] = ".lnk";
 // The special folder for the running family. False when the family is unknown (a failed version
 // query included) or the folder does not resolve: composing from an empty folder would put the
 // shortcut at the root of the current drive.
-bool ResolveSpecialFolder(Platform& platform, int folder95, int folderNT,
+bool ResolveSpecialFolder(ShellOps& shell, int folder95, int folderNT,
                           char (&path)[kPathCapacity]) {
   int csidl;
-  switch (platform.WindowsFamily()) {
+  switch (shell.WindowsFamily()) {
     case kFamilyWindows9x:
       csidl = folder95;
       break;
@@ -25,20 +25,20 @@ bool ResolveSpecialFolder(Platform& platform, int folder95, int folderNT,
     default:
       return false;
   }
-  return platform.GetSpecialFolder(csidl, path, sizeof path) && path[0] != '\0';
+  return shell.GetSpecialFolder(csidl, path, sizeof path) && path[0] != '\0';
 }
 
-void PlaceShortcut(Platform& platform, int folder95, int folderNT, const char* group,
+void PlaceShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
                    const char* description, const char* iconFile) {
   char folder[kPathCapacity] = {};
   char linkPath[kPathCapacity] = {};
   char target[kPathCapacity] = {};
-  if (!ComposeShortcutFolder(platform, folder95, folderNT, group, folder))
+  if (!ComposeShortcutFolder(shell, folder95, folderNT, group, folder))
     return;
   // An existing group is reused; a group that cannot be made shows up as a failed save.
   if (group)
-    platform.MakeFolder(folder);
+    files.MakeFolder(folder);
 
   // A path that does not fit is never cut: a shortened one would name another file.
   if (!ComposeShortcutPath(folder, linkName, linkPath))
@@ -55,14 +55,14 @@ void PlaceShortcut(Platform& platform, int folder95, int folderNT, const char* g
     info.IconFile = iconFile;
     info.IconIndex = 0;
   }
-  platform.WriteShellLink(linkPath, info);
+  shell.WriteShellLink(linkPath, info);
 }
 
 }  // namespace
 
-bool ComposeShortcutFolder(Platform& platform, int folder95, int folderNT, const char* group,
+bool ComposeShortcutFolder(ShellOps& shell, int folder95, int folderNT, const char* group,
                            char (&folder)[kPathCapacity]) {
-  if (!ResolveSpecialFolder(platform, folder95, folderNT, folder))
+  if (!ResolveSpecialFolder(shell, folder95, folderNT, folder))
     return false;
   return !group || JoinPath(folder, folder, group);
 }
@@ -74,12 +74,12 @@ bool ComposeShortcutPath(const char* folder, const char* linkName, char (&path)[
   return false;
 }
 
-int CreateShortcut(Platform& platform, int folder95, int folderNT, const char* group,
+int CreateShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
                    const char* description, const char* iconFile) {
-  ComScope com(platform);
+  ComScope com(shell);
   if (linkName && workDir && targetFile && description)
-    PlaceShortcut(platform, folder95, folderNT, group, linkName, workDir, targetFile, description,
-                  iconFile);
+    PlaceShortcut(shell, files, folder95, folderNT, group, linkName, workDir, targetFile,
+                  description, iconFile);
   return 1;
 }

@@ -3,21 +3,22 @@
 
 #include "description/setup_settings.h"
 
-class Platform;
+class FileOps;
+class ShellOps;
 
 // Writes "<special folder>[\<group>]\<linkName>.lnk" pointing at "<workDir>\<targetFile>", with
 // `workDir` as its working folder and `description` as its tool tip. The special folder is
 // `folder95` on the 95/98 family and `folderNT` on the NT family. A non-null `group` (even an
 // empty one) is created inside the special folder first. Nothing is reported: a shortcut that
 // cannot be placed is left out. Always returns 1.
-int CreateShortcut(Platform& platform, int folder95, int folderNT, const char* group,
+int CreateShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
                    const char* description, const char* iconFile);
 
 // The folder CreateShortcut puts a shortcut in: the special folder for the running family, then
 // `group` inside it when given. False when the family is unknown, the folder does not resolve,
 // or the path does not fit. The uninstaller composes the same paths to find what was made.
-bool ComposeShortcutFolder(Platform& platform, int folder95, int folderNT, const char* group,
+bool ComposeShortcutFolder(ShellOps& shell, int folder95, int folderNT, const char* group,
                            char (&folder)[kPathCapacity]);
 
 // "<folder>\<linkName>.lnk". False, with `path` empty, when it does not fit.

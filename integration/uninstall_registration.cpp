@@ -18,10 +18,9 @@ bool QuoteCommand(const char* path, char (&command)[kCommandCapacity]) {
 
 }  // namespace
 
-bool ComposeUninstallerPath(Platform& platform, const char* folderName,
-                            char (&path)[kPathCapacity]) {
+bool ComposeUninstallerPath(FileOps& files, const char* folderName, char (&path)[kPathCapacity]) {
   char windows[kPathCapacity] = {};
-  if (!platform.GetWindowsFolder(windows, sizeof windows))
+  if (!files.GetWindowsFolder(windows, sizeof windows))
     return false;
   return JoinPath(path, windows, folderName) && AppendText(path, kUninstallerSuffix);
 }
@@ -33,33 +32,33 @@ bool ComposeUninstallKey(const char* folderName, char (&key)[kPathCapacity]) {
   return false;
 }
 
-int RegKeyExists(Platform& platform, RegistryRoot root, const char* subKey, const char* child) {
+int RegKeyExists(RegistryOps& registry, RegistryRoot root, const char* subKey, const char* child) {
   char name[kProbeNameCapacity] = {};
   bool fits = child ? JoinPath(name, subKey, child) : CopyText(name, subKey);
   if (!fits)
     return 0;
-  return platform.RegistryKeyOpens(root, name) ? 1 : 0;
+  return registry.RegistryKeyOpens(root, name) ? 1 : 0;
 }
 
-void RegisterUninstall(Platform& platform, const SetupSettingsRecord& settings) {
+void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings) {
   char uninstaller[kPathCapacity] = {};
-  bool havePath = ComposeUninstallerPath(platform, settings.FolderName, uninstaller);
+  bool havePath = ComposeUninstallerPath(files, settings.FolderName, uninstaller);
 
-  if (RegKeyExists(platform, RegistryRoot::kLocalMachine, kUninstallRoot, nullptr)) {
+  if (RegKeyExists(registry, RegistryRoot::kLocalMachine, kUninstallRoot, nullptr)) {
     char key[kPathCapacity] = {};
     char command[kCommandCapacity] = {};
     // An entry is written whole or not at all: one whose UninstallString names no file, or
     // that sits under a shortened key name, would belong to nothing.
     if (havePath && QuoteCommand(uninstaller, command) &&
         ComposeUninstallKey(settings.FolderName, key)) {
-      platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "DisplayName",
+      registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "DisplayName",
                                  settings.FolderName);
-      platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "UninstallString", command);
-      platform.RegistrySetString(RegistryRoot::kLocalMachine, key, "InstallTo",
+      registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "UninstallString", command);
+      registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "InstallTo",
                                  settings.InstallDir);
     }
   }
 
   if (havePath)
-    platform.CopyOneFile(kUninstallerSource, uninstaller);
+    files.CopyOneFile(kUninstallerSource, uninstaller);
 }

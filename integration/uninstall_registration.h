@@ -14,12 +14,11 @@ constexpr char kUninstallerSuffix[] = " Uninstall.exe";
 
 // 1 when `subKey` (followed by a backslash and `child`, when given) opens under `root` with full
 // access, else 0. A name longer than a key name may be is never probed in a shortened form.
-int RegKeyExists(Platform& platform, RegistryRoot root, const char* subKey, const char* child);
+int RegKeyExists(RegistryOps& registry, RegistryRoot root, const char* subKey, const char* child);
 
 // "<Windows directory>\<folderName> Uninstall.exe". False when the Windows directory cannot be
 // read or the path does not fit.
-bool ComposeUninstallerPath(Platform& platform, const char* folderName,
-                            char (&path)[kPathCapacity]);
+bool ComposeUninstallerPath(FileOps& files, const char* folderName, char (&path)[kPathCapacity]);
 
 // The uninstall key's name below HKEY_LOCAL_MACHINE. False, with `key` empty, when it does not fit.
 bool ComposeUninstallKey(const char* folderName, char (&key)[kPathCapacity]);
@@ -28,4 +27,4 @@ bool ComposeUninstallKey(const char* folderName, char (&key)[kPathCapacity]);
 // FolderName, when the uninstall root opens with full access, then copies UNINSTAL.EXE to
 // "<Windows directory>\<FolderName> Uninstall.exe" whether or not the key was written.
 // Nothing is reported.
-void RegisterUninstall(Platform& platform, const SetupSettingsRecord& settings);
+void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings);

@@ -37,7 +37,7 @@ class EntryCounter final : public FolderVisitor {
 
 class CopyPass final : public FolderVisitor {
  public:
-  CopyPass(Platform& platform, const char* target) : platform_(platform), target_(target) {}
+  CopyPass(const InstallerSystem& system, const char* target) : system_(system), target_(target) {}
 
   void Visit(const FolderEntry& entry) override {
     char name[kTextCapacity] = {};
@@ -46,17 +46,17 @@ class CopyPass final : public FolderVisitor {
     // Folders (".", ".." and sub-folders) are not descended into and cannot be copied.
     if (!entry.isFolder && CopyText(name, entry.name) && !IsExcluded(name) &&
         JoinPath(destination, target_, name))
-      platform_.CopyOneFile(name, destination);
-    platform_.StepProgress();
-    platform_.Pause(kPauseAfterEntryMs);
+      system_.files.CopyOneFile(name, destination);
+    system_.dialog.StepProgress();
+    system_.processes.Pause(kPauseAfterEntryMs);
   }
 
  private:
-  Platform& platform_;
+  const InstallerSystem& system_;
   const char* target_;
 };
 
-void CreateMenuShortcuts(Platform& platform, const SetupSettingsRecord& settings,
+void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecord& settings,
                          const char* target) {
   // The reader refuses counts above the tables; the bound holds whatever filled the record.
   int count = settings.EntryCount < kMaxEntries ? settings.EntryCount : kMaxEntries;
@@ -65,14 +65,14 @@ void CreateMenuShortcuts(Platform& platform, const SetupSettingsRecord& settings
     const char* file = settings.EntryFile[k];
     if (!name || !file)
       continue;  // declared by the count but never read
-    CreateShortcut(platform, kCsidlPrograms, kCsidlCommonPrograms, settings.ProductName, name,
-                   target, file, name, kLinkIcon);
+    CreateShortcut(system.shell, system.files, kCsidlPrograms, kCsidlCommonPrograms,
+                   settings.ProductName, name, target, file, name, kLinkIcon);
   }
 }
 
 // The command is quoted: unquoted, a folder such as C:\Program Files\Viewer makes the system
 // try C:\Program.exe first.
-void StartInstalledProgram(Platform& platform, const SetupSettingsRecord& settings,
+void StartInstalledProgram(ProcessOps& processes, const SetupSettingsRecord& settings,
                            const char* target) {
   char path[kPathCapacity] = {};
   char command[kPathCapacity + 2] = {};
@@ -80,8 +80,8 @@ void StartInstalledProgram(Platform& platform, const SetupSettingsRecord& settin
     return;
   if (!AppendText(command, "\"") || !AppendText(command, path) || !AppendText(command, "\""))
     return;
-  platform.SetCurrentFolder(target);
-  platform.StartProgram(command);
+  processes.SetCurrentFolder(target);
+  processes.StartProgram(command);
 }
 
 }  // namespace
@@ -94,34 +94,35 @@ int ProgressStepFor(int entries) {
   return kProgressEnd / (entries + 1);
 }
 
-InstallOutcome RunInstall(Platform& platform, SetupSettingsRecord& settings) {
+InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings) {
   char target[kPathCapacity] = {};
   // A folder text too long for a path is refused like any other folder that cannot be made.
-  if (!platform.GetControlText(IDC_FOLDER, target, sizeof target) ||
-      platform.MakeFolder(target) == FolderCreation::kFailed) {
-    platform.ShowMessage(kCannotCreateFolder, "");
+  if (!system.dialog.GetControlText(IDC_FOLDER, target, sizeof target) ||
+      system.files.MakeFolder(target) == FolderCreation::kFailed) {
+    system.dialog.ShowMessage(kCannotCreateFolder, "");
     return InstallOutcome::kFolderRefused;
   }
   CopyText(settings.InstallDir, target);
 
   EntryCounter counter;
-  platform.ListFolder(kAllEntries, counter);
-  platform.SetProgressStep(ProgressStepFor(counter.count()));
-  CopyPass copy(platform, target);
-  platform.ListFolder(kAllEntries, copy);
+  system.files.ListFolder(kAllEntries, counter);
+  system.dialog.SetProgressStep(ProgressStepFor(counter.count()));
+  CopyPass copy(system, target);
+  system.files.ListFolder(kAllEntries, copy);
 
-  RegisterUninstall(platform, settings);
+  RegisterUninstall(system.registry, system.files, settings);
 
-  CreateShortcut(platform, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, nullptr,
-                 settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle, kLinkIcon);
-  CreateMenuShortcuts(platform, settings, target);
+  CreateShortcut(system.shell, system.files, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
+                 nullptr, settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle,
+                 kLinkIcon);
+  CreateMenuShortcuts(system, settings, target);
 
-  platform.SetProgressPos(kProgressEnd);
-  platform.Pause(kPauseAtEndMs);
-  platform.EndModal(kIdOk);
+  system.dialog.SetProgressPos(kProgressEnd);
+  system.processes.Pause(kPauseAtEndMs);
+  system.dialog.EndModal(kIdOk);
 
   // The window lives until the handler returns, so the box can still be read.
-  if (platform.GetCheckState(IDC_RUN_AFTER) == kChecked)
-    StartInstalledProgram(platform, settings, target);
+  if (system.dialog.GetCheckState(IDC_RUN_AFTER) == kChecked)
+    StartInstalledProgram(system.processes, settings, target);
   return InstallOutcome::kInstalled;
 }

@@ -1,7 +1,7 @@
 // The install run behind the setup dialog's OK button.
 #pragma once
 
-class Platform;
+struct InstallerSystem;
 struct SetupSettingsRecord;
 
 constexpr char kCannotCreateFolder[] = "Cannot create directory!";
@@ -20,4 +20,4 @@ int ProgressStepFor(int entries);
 // and "uninstal.exe"), registers the uninstaller, creates the desktop and Start-menu shortcuts,
 // ends the dialog and, when the run-after box is checked, starts the program from the folder.
 // Only a folder that cannot be created stops it; every later failure is silent.
-InstallOutcome RunInstall(Platform& platform, SetupSettingsRecord& settings);
+InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings);

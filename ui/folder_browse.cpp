@@ -5,13 +5,14 @@
 
 char BrowsePath[kPathCapacity];
 
-void BrowseForInstallFolder(Platform& platform, const SetupSettingsRecord& settings) {
-  if (!platform.BrowseForFolder(kBrowseTitle, BrowsePath, sizeof BrowsePath))
+void BrowseForInstallFolder(ShellOps& shell, DialogOps& dialog,
+                            const SetupSettingsRecord& settings) {
+  if (!shell.BrowseForFolder(kBrowseTitle, BrowsePath, sizeof BrowsePath))
     return;  // cancelled
   if (BrowsePath[0] == '\0')
     return;
   // No separator is looked for: a drive root such as "C:\" gets a second backslash.
   char folder[kPathCapacity];
   if (JoinPath(folder, BrowsePath, settings.FolderName))
-    platform.SetControlText(IDC_FOLDER, folder);
+    dialog.SetControlText(IDC_FOLDER, folder);
 }

@@ -13,4 +13,5 @@ extern char BrowsePath[kPathCapacity];
 // Runs the browser and, when a folder was chosen, sets the folder box. The box keeps its text
 // when the user cancels, when the chosen item has no file-system path, and when the composed
 // folder would not fit in MAX_PATH: a cut path would name a folder nobody chose.
-void BrowseForInstallFolder(Platform& platform, const SetupSettingsRecord& settings);
+void BrowseForInstallFolder(ShellOps& shell, DialogOps& dialog,
+                            const SetupSettingsRecord& settings);

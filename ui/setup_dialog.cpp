@@ -10,11 +10,11 @@ void ComposeCaption(char (&caption)[kCaptionCapacity], const char* productName) 
   CopyTextCut(caption + used, sizeof caption - used, kCaptionSuffix);
 }
 
-void ShowSetupSettings(Platform& platform, const SetupSettingsRecord& settings) {
+void ShowSetupSettings(DialogOps& dialog, const SetupSettingsRecord& settings) {
   char caption[kCaptionCapacity];
   ComposeCaption(caption, settings.ProductName);
-  platform.SetCaption(caption);
-  platform.SetControlText(IDC_FOLDER, settings.InstallDir);
+  dialog.SetCaption(caption);
+  dialog.SetControlText(IDC_FOLDER, settings.InstallDir);
 }
 
 int IconOffset(int clientSize, int iconSize) {

@@ -16,19 +16,19 @@ constexpr char kCaptionSuffix[] = " Setup";
 void ComposeCaption(char (&caption)[kCaptionCapacity], const char* productName);
 
 // Shows what the reader filled: the caption, then the folder box.
-void ShowSetupSettings(Platform& platform, const SetupSettingsRecord& settings);
+void ShowSetupSettings(DialogOps& dialog, const SetupSettingsRecord& settings);
 
 // The dialog's steps after its icons are set: the run-after box is checked, `readSetupInfo`
 // (the dialog's own reader, so that its message boxes belong to the dialog) fills `settings`,
 // and what it filled is shown. After a description error the caption and the folder box are
 // still set; the quit request the reader posted then ends the dialog.
 template <class ReadSetupInfo>
-void InitializeSetupDialog(Platform& platform, const SetupSettingsRecord& settings,
+void InitializeSetupDialog(DialogOps& dialog, const SetupSettingsRecord& settings,
                            ReadSetupInfo readSetupInfo) {
   constexpr int kChecked = 1;
-  platform.SetCheckState(IDC_RUN_AFTER, kChecked);
+  dialog.SetCheckState(IDC_RUN_AFTER, kChecked);
   readSetupInfo();  // its result is not looked at: the reader has reported any error itself
-  ShowSetupSettings(platform, settings);
+  ShowSetupSettings(dialog, settings);
 }
 
 // Where an icon of `iconSize` starts so that it sits centred in `clientSize` (one axis).

@@ -91,7 +91,7 @@ FolderVerdict Refuse(FolderCheck& check, FolderVerdict verdict, const char* deta
 }
 
 // Walks the folder's parts from the first below the root: each must be a real folder.
-FolderVerdict CheckParts(Platform& platform, FolderCheck& check) {
+FolderVerdict CheckParts(const UninstallerSystem& system, FolderCheck& check) {
   const char* folder = check.folder;
   std::size_t length = std::strlen(folder);
   char part[kPathCapacity] = {};
@@ -100,7 +100,7 @@ FolderVerdict CheckParts(Platform& platform, FolderCheck& check) {
       continue;
     std::memcpy(part, folder, end);
     part[end] = '\0';
-    switch (ExaminePath(platform, part)) {
+    switch (ExaminePath(system.files, part)) {
       case PathKind::kFolder:
         break;
       case PathKind::kLink:
@@ -116,56 +116,56 @@ FolderVerdict CheckParts(Platform& platform, FolderCheck& check) {
 }
 
 // True when `folder` is `protectedFolder` or one of the folders that hold it, short of the root.
-bool IsOrHolds(Platform& platform, const char* folder, const char* protectedFolder) {
+bool IsOrHolds(const UninstallerSystem& system, const char* folder, const char* protectedFolder) {
   char step[kPathCapacity] = {};
   if (NormalizeFolderPath(protectedFolder, step) != PathForm::kFull)
     return false;
   do {
-    if (std::strlen(step) > RootLength(step) && platform.SameFolder(folder, step))
+    if (std::strlen(step) > RootLength(step) && system.removal.SameFolder(folder, step))
       return true;
   } while (ParentFolder(step, step));
   return false;
 }
 
 // True when `folder` is `windowsFolder` or lies anywhere inside it.
-bool IsInside(Platform& platform, const char* folder, const char* windowsFolder) {
+bool IsInside(const UninstallerSystem& system, const char* folder, const char* windowsFolder) {
   char step[kPathCapacity] = {};
   CopyText(step, folder);
   do {
-    if (platform.SameFolder(step, windowsFolder))
+    if (system.removal.SameFolder(step, windowsFolder))
       return true;
   } while (ParentFolder(step, step));
   return false;
 }
 
-FolderVerdict CheckWindowsAndSpecialFolders(Platform& platform, FolderCheck& check) {
+FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, FolderCheck& check) {
   const char* folder = check.folder;
   char special[kPathCapacity] = {};
 
   char root[kPathCapacity] = {};
   std::memcpy(root, folder, RootLength(folder));
   root[RootLength(folder)] = '\0';
-  if (platform.SameFolder(folder, root))
+  if (system.removal.SameFolder(folder, root))
     return Refuse(check, FolderVerdict::kDriveRoot, root);
 
-  if (platform.GetWindowsFolder(special, sizeof special) && special[0] &&
-      IsInside(platform, folder, special))
+  if (system.files.GetWindowsFolder(special, sizeof special) && special[0] &&
+      IsInside(system, folder, special))
     return Refuse(check, FolderVerdict::kWindows, special);
   for (int csidl : kWindowsFolders) {
-    if (platform.GetSpecialFolder(csidl, special, sizeof special) && special[0] &&
-        IsInside(platform, folder, special))
+    if (system.shell.GetSpecialFolder(csidl, special, sizeof special) && special[0] &&
+        IsInside(system, folder, special))
       return Refuse(check, FolderVerdict::kWindows, special);
   }
 
   for (int csidl : kProtectedFolders) {
-    if (platform.GetSpecialFolder(csidl, special, sizeof special) && special[0] &&
-        IsOrHolds(platform, folder, special))
+    if (system.shell.GetSpecialFolder(csidl, special, sizeof special) && special[0] &&
+        IsOrHolds(system, folder, special))
       return Refuse(check, FolderVerdict::kProtected, special);
   }
   for (const char* value : kSystemFolderValues) {
-    if (platform.RegistryGetString(RegistryRoot::kLocalMachineSystemView, kSystemFoldersKey, value,
-                                   special, sizeof special) &&
-        special[0] && IsOrHolds(platform, folder, special))
+    if (system.registry.RegistryGetString(RegistryRoot::kLocalMachineSystemView, kSystemFoldersKey,
+                                          value, special, sizeof special) &&
+        special[0] && IsOrHolds(system, folder, special))
       return Refuse(check, FolderVerdict::kProtected, special);
   }
 
@@ -174,23 +174,24 @@ FolderVerdict CheckWindowsAndSpecialFolders(Platform& platform, FolderCheck& che
   char profile[kPathCapacity] = {};
   char users[kPathCapacity] = {};
   char parent[kPathCapacity] = {};
-  if (platform.GetSpecialFolder(kCsidlProfile, special, sizeof special) &&
+  if (system.shell.GetSpecialFolder(kCsidlProfile, special, sizeof special) &&
       NormalizeFolderPath(special, profile) == PathForm::kFull && ParentFolder(profile, users) &&
       std::strlen(users) > RootLength(users) && ParentFolder(folder, parent) &&
-      platform.SameFolder(parent, users))
+      system.removal.SameFolder(parent, users))
     return Refuse(check, FolderVerdict::kProfile, users);
   return FolderVerdict::kSafe;
 }
 
 }  // namespace
 
-PathKind ExaminePath(Platform& platform, const char* path) {
+PathKind ExaminePath(FileOps& files, const char* path) {
   FirstEntry first;
-  platform.ListFolder(path, first);
+  files.ListFolder(path, first);
   return first.kind();
 }
 
-FolderVerdict CheckInstallFolder(Platform& platform, const char* installTo, FolderCheck& check) {
+FolderVerdict CheckInstallFolder(const UninstallerSystem& system, const char* installTo,
+                                 FolderCheck& check) {
   check.verdict = FolderVerdict::kSafe;
   check.detail[0] = '\0';
   switch (NormalizeFolderPath(installTo, check.folder)) {
@@ -207,7 +208,7 @@ FolderVerdict CheckInstallFolder(Platform& platform, const char* installTo, Fold
   }
   if (std::strlen(check.folder) == RootLength(check.folder))
     return Refuse(check, FolderVerdict::kDriveRoot, check.folder);
-  if (CheckParts(platform, check) != FolderVerdict::kSafe)
+  if (CheckParts(system, check) != FolderVerdict::kSafe)
     return check.verdict;
-  return CheckWindowsAndSpecialFolders(platform, check);
+  return CheckWindowsAndSpecialFolders(system, check);
 }

@@ -5,7 +5,8 @@
 
 #include "description/setup_settings.h"
 
-class Platform;
+class FileOps;
+struct UninstallerSystem;
 
 enum class FolderVerdict {
   kSafe,       // an existing folder, reached without links, that holds no system or user folder
@@ -30,8 +31,9 @@ struct FolderCheck {
 
 // Checks `installTo` and fills `check`. Asks the platform for the path's parts, the Windows
 // folder and the special folders; changes nothing.
-FolderVerdict CheckInstallFolder(Platform& platform, const char* installTo, FolderCheck& check);
+FolderVerdict CheckInstallFolder(const UninstallerSystem& system, const char* installTo,
+                                 FolderCheck& check);
 
 // What a path names, as a listing of it reports it.
 enum class PathKind { kMissing, kFile, kFolder, kLink };
-PathKind ExaminePath(Platform& platform, const char* path);
+PathKind ExaminePath(FileOps& files, const char* path);

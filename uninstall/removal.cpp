@@ -30,8 +30,8 @@ void Leave(RemovalResult& result, const char* path, const char* why) {
 }
 
 // True when the file is gone; something already missing is not reported.
-bool RemoveFile(Platform& platform, const char* path, RemovalResult& result) {
-  Removal removal = platform.DeleteOneFile(path);
+bool RemoveFile(const UninstallerSystem& system, const char* path, RemovalResult& result) {
+  Removal removal = system.removal.DeleteOneFile(path);
   if (removal == Removal::kRemoved)
     return true;
   if (removal != Removal::kMissing)
@@ -39,14 +39,15 @@ bool RemoveFile(Platform& platform, const char* path, RemovalResult& result) {
   return false;
 }
 
-void RemoveShortcuts(Platform& platform, const RemovalPlan& plan, RemovalResult& result) {
+void RemoveShortcuts(const UninstallerSystem& system, const RemovalPlan& plan,
+                     RemovalResult& result) {
   if (plan.desktopLink[0])
-    result.desktopRemoved = RemoveFile(platform, plan.desktopLink, result);
+    result.desktopRemoved = RemoveFile(system, plan.desktopLink, result);
   for (int k = 0; k < plan.menuLinkCount; ++k)
-    if (RemoveFile(platform, plan.menuLinks[k], result))
+    if (RemoveFile(system, plan.menuLinks[k], result))
       ++result.menuLinksRemoved;
   if (plan.group[0]) {
-    Removal removal = platform.RemoveEmptyFolder(plan.group);
+    Removal removal = system.removal.RemoveEmptyFolder(plan.group);
     result.groupRemoved = removal == Removal::kRemoved;
     if (removal == Removal::kNotEmpty)
       Leave(result, plan.group, "it holds other shortcuts");
@@ -55,7 +56,7 @@ void RemoveShortcuts(Platform& platform, const RemovalPlan& plan, RemovalResult&
   }
 }
 
-void RemoveFolder(Platform& platform, const RemovalPlan& plan, RemovalResult& result) {
+void RemoveFolder(const UninstallerSystem& system, const RemovalPlan& plan, RemovalResult& result) {
   const char* folder = plan.check.folder;
   int filesLeft = 0;
   for (const char* name = plan.files.First(); name; name = plan.files.Next(name)) {
@@ -63,14 +64,14 @@ void RemoveFolder(Platform& platform, const RemovalPlan& plan, RemovalResult& re
     if (!JoinPath(path, folder, name)) {
       ++filesLeft;
       Leave(result, name, "its path is too long");
-    } else if (RemoveFile(platform, path, result)) {
+    } else if (RemoveFile(system, path, result)) {
       ++result.filesRemoved;
     } else {
       ++filesLeft;
     }
   }
 
-  Removal removal = platform.RemoveEmptyFolder(folder);
+  Removal removal = system.removal.RemoveEmptyFolder(folder);
   result.folderRemoved = removal == Removal::kRemoved;
   if (result.folderRemoved || removal == Removal::kMissing)
     return;
@@ -83,12 +84,12 @@ void RemoveFolder(Platform& platform, const RemovalPlan& plan, RemovalResult& re
     Leave(result, folder, Why(removal));
 }
 
-void RemoveSelf(Platform& platform, const RemovalPlan& plan, RemovalResult& result) {
+void RemoveSelf(const UninstallerSystem& system, const RemovalPlan& plan, RemovalResult& result) {
   // A running program's file cannot be deleted on Windows; it goes when Windows next starts.
-  Removal removal = platform.DeleteOneFile(plan.ownPath);
+  Removal removal = system.removal.DeleteOneFile(plan.ownPath);
   if (removal == Removal::kRemoved || removal == Removal::kMissing)
     result.self = SelfRemoval::kNow;
-  else if (platform.DeleteAtRestart(plan.ownPath))
+  else if (system.removal.DeleteAtRestart(plan.ownPath))
     result.self = SelfRemoval::kAtRestart;
   else
     Leave(result, plan.ownPath, "the uninstaller itself could not be removed");
@@ -96,13 +97,14 @@ void RemoveSelf(Platform& platform, const RemovalPlan& plan, RemovalResult& resu
 
 }  // namespace
 
-void CarryOutRemoval(Platform& platform, const RemovalPlan& plan, RemovalResult& result) {
+void CarryOutRemoval(const UninstallerSystem& system, const RemovalPlan& plan,
+                     RemovalResult& result) {
   if (plan.check.verdict == FolderVerdict::kSafe) {
-    RemoveShortcuts(platform, plan, result);
-    RemoveFolder(platform, plan, result);
+    RemoveShortcuts(system, plan, result);
+    RemoveFolder(system, plan, result);
   }
-  result.keyRemoved = platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, plan.key);
+  result.keyRemoved = system.removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, plan.key);
   if (!result.keyRemoved)
     Leave(result, "the entry in the list of installed programs", "could not be deleted");
-  RemoveSelf(platform, plan, result);
+  RemoveSelf(system, plan, result);
 }

@@ -3,7 +3,7 @@
 
 #include "uninstall/message_text.h"
 
-class Platform;
+struct UninstallerSystem;
 struct RemovalPlan;
 
 enum class SelfRemoval { kNow, kAtRestart, kLeft };
@@ -27,4 +27,5 @@ constexpr int kLeftShown = 12;
 // of the plan from the install folder, the folder when it is then empty, the uninstall key, and
 // the uninstaller's own file (at the next start of Windows when it cannot go at once). Every
 // step is tried whatever became of the ones before.
-void CarryOutRemoval(Platform& platform, const RemovalPlan& plan, RemovalResult& result);
+void CarryOutRemoval(const UninstallerSystem& system, const RemovalPlan& plan,
+                     RemovalResult& result);

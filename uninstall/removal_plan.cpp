@@ -38,7 +38,8 @@ class FileLister final : public FolderVisitor {
 };
 
 // The installer's own reader, over the copy of setup.inf that it left in the folder.
-PlanStatus ReadDescription(Platform& platform, const char* folder, SetupSettingsRecord& settings) {
+PlanStatus ReadDescription(const UninstallerSystem& system, const char* folder,
+                           SetupSettingsRecord& settings) {
   char path[kPathCapacity] = {};
   if (!JoinPath(path, folder, kSetupInfoName))
     return PlanStatus::kNoDescription;
@@ -47,7 +48,7 @@ PlanStatus ReadDescription(Platform& platform, const char* folder, SetupSettings
   if (!data)
     return PlanStatus::kNoDescription;
   std::size_t size = 0;
-  bool read = platform.ReadFileHead(path, data, kSetupInfoReadLimit, &size);
+  bool read = system.files.ReadFileHead(path, data, kSetupInfoReadLimit, &size);
   SetupInfoStatus status =
       read ? ParseSetupInfo(data, size, settings) : SetupInfoStatus::kCannotOpen;
   std::free(data);
@@ -56,20 +57,21 @@ PlanStatus ReadDescription(Platform& platform, const char* folder, SetupSettings
 
 // The shortcuts as the installer named them on this Windows family. A name that is not a single
 // name could lead the deletion out of the folder, so that shortcut is left.
-void PlanShortcuts(Platform& platform, const SetupSettingsRecord& settings, RemovalPlan& plan) {
+void PlanShortcuts(const UninstallerSystem& system, const SetupSettingsRecord& settings,
+                   RemovalPlan& plan) {
   char folder[kPathCapacity] = {};
   if (!IsSingleName(settings.LinkTitle))
     ++plan.unnamedShortcuts;
-  else if (ComposeShortcutFolder(platform, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
+  else if (ComposeShortcutFolder(system.shell, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
                                  nullptr, folder))
     ComposeShortcutPath(folder, settings.LinkTitle, plan.desktopLink);
 
   CopyText(plan.groupName, settings.ProductName);
-  if (!ComposeShortcutFolder(platform, kCsidlPrograms, kCsidlCommonPrograms, settings.ProductName,
-                             folder))
+  if (!ComposeShortcutFolder(system.shell, kCsidlPrograms, kCsidlCommonPrograms,
+                             settings.ProductName, folder))
     return;
   // Setup made a real folder; behind a link its shortcuts may be anybody's.
-  if (ExaminePath(platform, folder) == PathKind::kLink) {
+  if (ExaminePath(system.files, folder) == PathKind::kLink) {
     CopyText(plan.linkedGroup, folder);
     return;
   }
@@ -96,9 +98,9 @@ void PlanShortcuts(Platform& platform, const SetupSettingsRecord& settings, Remo
   }
 }
 
-PlanStatus PlanFolder(Platform& platform, RemovalPlan& plan) {
+PlanStatus PlanFolder(const UninstallerSystem& system, RemovalPlan& plan) {
   SetupSettingsRecord settings = {};
-  PlanStatus status = ReadDescription(platform, plan.check.folder, settings);
+  PlanStatus status = ReadDescription(system, plan.check.folder, settings);
   if (status == PlanStatus::kReady && !SameTextIgnoringCase(settings.FolderName, plan.folderName)) {
     CopyText(plan.otherName, settings.FolderName);
     status = PlanStatus::kOtherProgram;
@@ -106,7 +108,7 @@ PlanStatus PlanFolder(Platform& platform, RemovalPlan& plan) {
   if (status == PlanStatus::kReady) {
     if (settings.ProductName[0])
       CopyText(plan.productName, settings.ProductName);
-    PlanShortcuts(platform, settings, plan);
+    PlanShortcuts(system, settings, plan);
   }
   FreeEntryStrings(settings);
   if (status != PlanStatus::kReady)
@@ -116,14 +118,14 @@ PlanStatus PlanFolder(Platform& platform, RemovalPlan& plan) {
   FileLister lister(plan);
   if (!JoinPath(pattern, plan.check.folder, kAllEntries))
     return PlanStatus::kCannotList;
-  platform.ListFolder(pattern, lister);
+  system.files.ListFolder(pattern, lister);
   return lister.outOfMemory() ? PlanStatus::kCannotList : PlanStatus::kReady;
 }
 
 }  // namespace
 
-PlanStatus PlanRemoval(Platform& platform, RemovalPlan& plan) {
-  if (!platform.GetOwnPath(plan.ownPath, sizeof plan.ownPath))
+PlanStatus PlanRemoval(const UninstallerSystem& system, RemovalPlan& plan) {
+  if (!system.removal.GetOwnPath(plan.ownPath, sizeof plan.ownPath))
     return PlanStatus::kNoOwnPath;
   if (!FolderNameFromUninstaller(plan.ownPath, plan.folderName))
     return PlanStatus::kBadName;
@@ -131,17 +133,17 @@ PlanStatus PlanRemoval(Platform& platform, RemovalPlan& plan) {
 
   char installTo[kPathCapacity] = {};
   if (!ComposeUninstallKey(plan.folderName, plan.key) ||
-      !platform.RegistryGetString(RegistryRoot::kLocalMachine, plan.key, kInstallToValue, installTo,
-                                  sizeof installTo))
+      !system.registry.RegistryGetString(RegistryRoot::kLocalMachine, plan.key, kInstallToValue,
+                                         installTo, sizeof installTo))
     return PlanStatus::kNotRegistered;
   // Full access, as the installer asked for it: a user who may read the key but not delete it
   // would be left with half an uninstallation.
-  if (!platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, plan.key))
+  if (!system.registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, plan.key))
     return PlanStatus::kNoRights;
 
-  switch (CheckInstallFolder(platform, installTo, plan.check)) {
+  switch (CheckInstallFolder(system, installTo, plan.check)) {
     case FolderVerdict::kSafe:
-      return PlanFolder(platform, plan);
+      return PlanFolder(system, plan);
     case FolderVerdict::kGone:
       return PlanStatus::kFolderGone;
     default:

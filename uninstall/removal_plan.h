@@ -6,7 +6,7 @@
 #include "uninstall/folder_safety.h"
 #include "uninstall/name_list.h"
 
-class Platform;
+struct UninstallerSystem;
 
 enum class PlanStatus {
   kReady,          // files, shortcuts, key and the uninstaller itself
@@ -42,4 +42,4 @@ struct RemovalPlan {
 
 // Fills `plan` (zero-filled by the caller) and says whether, and what, can be removed. Reads
 // only: nothing is changed.
-PlanStatus PlanRemoval(Platform& platform, RemovalPlan& plan);
+PlanStatus PlanRemoval(const UninstallerSystem& system, RemovalPlan& plan);

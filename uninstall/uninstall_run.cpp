@@ -7,8 +7,8 @@
 
 namespace {
 
-UninstallOutcome End(Platform& platform, UninstallOutcome outcome) {
-  platform.RequestQuit(static_cast<int>(outcome));
+UninstallOutcome End(const UninstallerSystem& system, UninstallOutcome outcome) {
+  system.dialog.RequestQuit(static_cast<int>(outcome));
   return outcome;
 }
 
@@ -16,30 +16,30 @@ UninstallOutcome End(Platform& platform, UninstallOutcome outcome) {
 
 // The texts and the plan live on the stack: buffers of static storage would be stored in the
 // program file.
-UninstallOutcome RunUninstall(Platform& platform) {
+UninstallOutcome RunUninstall(const UninstallerSystem& system) {
   RemovalPlan plan{};
-  PlanStatus status = PlanRemoval(platform, plan);
+  PlanStatus status = PlanRemoval(system, plan);
   char title[kTitleCapacity] = {};
   ComposeTitle(plan, title);
 
   if (status != PlanStatus::kReady && status != PlanStatus::kFolderGone) {
     MessageText refusal;
     ComposeRefusal(status, plan, refusal);
-    platform.ShowMessage(refusal.Get(), title);
-    return End(platform, UninstallOutcome::kRefused);
+    system.dialog.ShowMessage(refusal.Get(), title);
+    return End(system, UninstallOutcome::kRefused);
   }
 
   {
     MessageText question;
     ComposeQuestion(status, plan, question);
-    if (!platform.AskYesNo(question.Get(), title))
-      return End(platform, UninstallOutcome::kDeclined);
+    if (!system.dialog.AskYesNo(question.Get(), title))
+      return End(system, UninstallOutcome::kDeclined);
   }
 
   RemovalResult result;
-  CarryOutRemoval(platform, plan, result);
+  CarryOutRemoval(system, plan, result);
   MessageText report;
   ComposeReport(plan, result, report);
-  platform.ShowMessage(report.Get(), title);
-  return End(platform, UninstallOutcome::kRemoved);
+  system.dialog.ShowMessage(report.Get(), title);
+  return End(system, UninstallOutcome::kRemoved);
 }

@@ -1,7 +1,7 @@
 // The uninstaller's run: plan, one question, removal, report.
 #pragma once
 
-class Platform;
+struct UninstallerSystem;
 
 enum class UninstallOutcome {
   kRemoved = 0,   // the user said Yes; the report told what was removed and what was left
@@ -11,4 +11,4 @@ enum class UninstallOutcome {
 
 // Runs the uninstaller over `platform` and asks the process to end with the outcome's value as
 // its exit code.
-UninstallOutcome RunUninstall(Platform& platform);
+UninstallOutcome RunUninstall(const UninstallerSystem& system);

@@ -23,14 +23,14 @@ class ComApartment {
 
 }  // namespace
 
-bool Win32Platform::BrowseForFolder(const char* title, char* path, std::size_t cap) {
+bool Win32Shell::BrowseForFolder(const char* title, char* path, std::size_t cap) {
   ComApartment com;
   char chosen[MAX_PATH] = "";  // the item's display name first, then its path
 
   // Declared before the item list, so that the item is freed before the allocator goes.
   ShellAllocator allocator;
   BROWSEINFOA request = {};
-  request.hwndOwner = dialog_;
+  request.hwndOwner = owner_.Dialog();
   request.pidlRoot = nullptr;  // the desktop
   request.pszDisplayName = chosen;
   request.lpszTitle = title;

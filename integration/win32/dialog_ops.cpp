@@ -1,5 +1,5 @@
-// The dialog's operations: messages, the quit request, control texts and states, the progress
-// bar. They act on the window given to SetDialog.
+// The dialog's operations: messages and questions, the quit request, control texts and states, the
+// progress bar. They act on the window given to SetDialog.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,19 +8,23 @@
 #include "integration/win32/win32_platform.h"
 #include "res/resource.h"
 
-void Win32Platform::ShowMessage(const char* text, const char* title) {
+void Win32Dialog::ShowMessage(const char* text, const char* title) {
   MessageBoxA(dialog_, text, title, MB_OK);
 }
 
-void Win32Platform::RequestQuit(int exitCode) {
+bool Win32Dialog::AskYesNo(const char* text, const char* title) {
+  return MessageBoxA(dialog_, text, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void Win32Dialog::RequestQuit(int exitCode) {
   PostQuitMessage(exitCode);
 }
 
-void Win32Platform::SetCaption(const char* text) {
+void Win32Dialog::SetCaption(const char* text) {
   SetWindowTextA(dialog_, text);
 }
 
-bool Win32Platform::GetControlText(int id, char* buf, std::size_t cap) {
+bool Win32Dialog::GetControlText(int id, char* buf, std::size_t cap) {
   if (cap == 0)
     return false;
   buf[0] = '\0';
@@ -36,30 +40,30 @@ bool Win32Platform::GetControlText(int id, char* buf, std::size_t cap) {
   return true;
 }
 
-void Win32Platform::SetControlText(int id, const char* text) {
+void Win32Dialog::SetControlText(int id, const char* text) {
   SetDlgItemTextA(dialog_, id, text);
 }
 
-int Win32Platform::GetCheckState(int id) {
+int Win32Dialog::GetCheckState(int id) {
   return static_cast<int>(IsDlgButtonChecked(dialog_, id));
 }
 
-void Win32Platform::SetCheckState(int id, int state) {
+void Win32Dialog::SetCheckState(int id, int state) {
   CheckDlgButton(dialog_, id, static_cast<UINT>(state));
 }
 
-void Win32Platform::EndModal(int result) {
+void Win32Dialog::EndModal(int result) {
   EndFrameDialog(dialog_, result);
 }
 
-void Win32Platform::SetProgressStep(int step) {
+void Win32Dialog::SetProgressStep(int step) {
   SendDlgItemMessageA(dialog_, IDC_PROGRESS, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
 }
 
-void Win32Platform::StepProgress() {
+void Win32Dialog::StepProgress() {
   SendDlgItemMessageA(dialog_, IDC_PROGRESS, PBM_STEPIT, 0, 0);
 }
 
-void Win32Platform::SetProgressPos(int pos) {
+void Win32Dialog::SetProgressPos(int pos) {
   SendDlgItemMessageA(dialog_, IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
 }

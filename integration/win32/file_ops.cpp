@@ -1,8 +1,8 @@
-// File, folder and process operations of the Win32 platform.
+// File and folder operations of the Win32 platform.
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
-FolderCreation Win32Platform::MakeFolder(const char* path) {
+FolderCreation Win32Files::MakeFolder(const char* path) {
   if (CreateDirectoryA(path, nullptr))
     return FolderCreation::kCreated;
   // An existing name, a file included, is accepted; so is a failure that sets no error code.
@@ -12,7 +12,7 @@ FolderCreation Win32Platform::MakeFolder(const char* path) {
   return FolderCreation::kFailed;
 }
 
-void Win32Platform::ListFolder(const char* pattern, FolderVisitor& visitor) {
+void Win32Files::ListFolder(const char* pattern, FolderVisitor& visitor) {
   WIN32_FIND_DATAA found;
   FindHandle search(FindFirstFileA(pattern, &found));
   if (!search.IsValid())
@@ -24,11 +24,11 @@ void Win32Platform::ListFolder(const char* pattern, FolderVisitor& visitor) {
   } while (FindNextFileA(search.Get(), &found));
 }
 
-bool Win32Platform::CopyOneFile(const char* from, const char* to) {
+bool Win32Files::CopyOneFile(const char* from, const char* to) {
   return CopyFileA(from, to, FALSE) != 0;
 }
 
-bool Win32Platform::GetWindowsFolder(char* buf, std::size_t cap) {
+bool Win32Files::GetWindowsFolder(char* buf, std::size_t cap) {
   if (cap == 0)
     return false;
   UINT size = cap > MAX_PATH ? MAX_PATH : static_cast<UINT>(cap);
@@ -39,16 +39,4 @@ bool Win32Platform::GetWindowsFolder(char* buf, std::size_t cap) {
     return false;
   }
   return true;
-}
-
-bool Win32Platform::SetCurrentFolder(const char* path) {
-  return SetCurrentDirectoryA(path) != 0;
-}
-
-void Win32Platform::StartProgram(const char* commandLine) {
-  WinExec(commandLine, SW_SHOW);
-}
-
-void Win32Platform::Pause(unsigned milliseconds) {
-  Sleep(milliseconds);
 }

@@ -2,7 +2,7 @@
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
-bool Win32Platform::ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) {
+bool Win32Files::ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) {
   *got = 0;
   UniqueHandle file(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -57,14 +57,75 @@ int RegSetString(HKEY root, const char* subKey, const char* valueName, const cha
 }
 
 // Full access, not just reading: where the user may not write the key, nothing is written.
-bool Win32Platform::RegistryKeyOpens(RegistryRoot root, const char* key) {
+bool Win32Registry::RegistryKeyOpens(RegistryRoot root, const char* key) {
   RegKey probe;
   return root == RegistryRoot::kLocalMachine &&
          probe.Open(RootKey(root), key, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
-bool Win32Platform::RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
+bool Win32Registry::RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                                       const char* data) {
   return root == RegistryRoot::kLocalMachine &&
          RegSetString(RootKey(root), key, valueName, data) != 0;
+}
+
+bool Win32Registry::RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
+                                      char* buf, std::size_t cap) {
+  if (cap == 0)
+    return false;
+  buf[0] = '\0';
+  RegKey open;
+  if (open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_SUCCESS)
+    return false;
+  DWORD type = 0;
+  DWORD size = static_cast<DWORD>(cap);
+  if (RegQueryValueExA(open.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf),
+                       &size) != ERROR_SUCCESS ||
+      type != REG_SZ) {
+    buf[0] = '\0';
+    return false;
+  }
+  // Stored data need not end with a zero: one is added when there is room for it.
+  if (size > 0 && buf[size - 1] == '\0')
+    return true;
+  if (size < cap) {
+    buf[size] = '\0';
+    return true;
+  }
+  buf[0] = '\0';
+  return false;
+}
+
+bool Win32Registry::RegistrySetMultiString(RegistryRoot root, const char* key,
+                                           const char* valueName, const char* list,
+                                           std::size_t size) {
+  RegKey open;
+  if (root != RegistryRoot::kLocalMachine || size > MAXDWORD ||
+      open.Create(RootKey(root), key, KEY_SET_VALUE) != ERROR_SUCCESS)
+    return false;
+  return RegSetValueExA(open.Get(), valueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(list),
+                        static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::RegistryGetMultiString(RegistryRoot root, const char* key,
+                                           const char* valueName, char* buf, std::size_t cap,
+                                           std::size_t* size) {
+  *size = 0;
+  constexpr std::size_t kEnd = 2;  // the two zeros that end a list, kept free for the reader
+  if (cap <= kEnd || cap - kEnd > MAXDWORD)
+    return false;
+  RegKey open;
+  if (open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_SUCCESS)
+    return false;
+  DWORD type = 0;
+  DWORD bytes = static_cast<DWORD>(cap - kEnd);
+  if (RegQueryValueExA(open.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf),
+                       &bytes) != ERROR_SUCCESS ||
+      type != REG_MULTI_SZ)
+    return false;
+  // Stored data need not end as it should; the list read always does.
+  buf[bytes] = '\0';
+  buf[bytes + 1] = '\0';
+  *size = bytes + kEnd;
+  return true;
 }

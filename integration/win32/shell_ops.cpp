@@ -15,7 +15,7 @@ unsigned comInitFailures = 0;
 
 }  // namespace
 
-int Win32Platform::WindowsFamily() {
+int Win32Shell::WindowsFamily() {
   OSVERSIONINFOA version = {};
   static_assert(sizeof version == 148, "the version query checks the structure's size");
   version.dwOSVersionInfoSize = sizeof version;
@@ -24,7 +24,7 @@ int Win32Platform::WindowsFamily() {
   return static_cast<int>(version.dwPlatformId);
 }
 
-bool Win32Platform::GetSpecialFolder(int csidl, char* buf, std::size_t cap) {
+bool Win32Shell::GetSpecialFolder(int csidl, char* buf, std::size_t cap) {
   if (cap)
     buf[0] = '\0';
   LPITEMIDLIST items = nullptr;
@@ -40,18 +40,18 @@ bool Win32Platform::GetSpecialFolder(int csidl, char* buf, std::size_t cap) {
   return CopyText(buf, cap, path);
 }
 
-void Win32Platform::InitializeCom() {
+void Win32Shell::InitializeCom() {
   if (FAILED(CoInitialize(nullptr)))
     ++comInitFailures;
 }
 
-void Win32Platform::UninitializeCom() {
+void Win32Shell::UninitializeCom() {
   if (comInitFailures > 0)
     --comInitFailures;
   else
     CoUninitialize();
 }
 
-bool Win32Platform::WriteShellLink(const char* linkPath, const LinkInfo& info) {
+bool Win32Shell::WriteShellLink(const char* linkPath, const LinkInfo& info) {
   return SUCCEEDED(CreateLink(linkPath, &info));
 }

@@ -1,18 +1,20 @@
-// Win32Platform: the platform operations carried out by the Windows API.
-// Its dialog operations act on the window given by SetDialog.
+// The platform roles carried out by the Windows API, one class a role, so that a program links
+// only the roles it uses. Win32Dialog acts on the window given by SetDialog (none: message boxes
+// without an owner); Win32Shell's folder browser is owned by that window too.
 #pragma once
 
 #include <windows.h>
 
 #include "integration/platform.h"
 
-class Win32Platform final : public Platform {
+// dialog_ops.cpp
+class Win32Dialog final : public DialogOps {
  public:
   void SetDialog(HWND dialog) { dialog_ = dialog; }
   HWND Dialog() const { return dialog_; }
 
-  // Dialog and messages: dialog_ops.cpp
   void ShowMessage(const char* text, const char* title) override;
+  bool AskYesNo(const char* text, const char* title) override;
   void RequestQuit(int exitCode) override;
   void SetCaption(const char* text) override;
   bool GetControlText(int id, char* buf, std::size_t cap) override;
@@ -24,44 +26,65 @@ class Win32Platform final : public Platform {
   void StepProgress() override;
   void SetProgressPos(int pos) override;
 
-  // Reading setup.inf: read_file_head.cpp
-  bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) override;
+ private:
+  HWND dialog_ = nullptr;
+};
 
-  // Files and processes: file_ops.cpp
+// file_ops.cpp; ReadFileHead in read_file_head.cpp
+class Win32Files final : public FileOps {
+ public:
+  bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) override;
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
   bool GetWindowsFolder(char* buf, std::size_t cap) override;
-  bool SetCurrentFolder(const char* path) override;
-  void StartProgram(const char* commandLine) override;
-  void Pause(unsigned milliseconds) override;
+};
 
-  // Shell and COM: shell_ops.cpp
+// shell_ops.cpp; BrowseForFolder in browse_ops.cpp
+class Win32Shell final : public ShellOps {
+ public:
+  explicit Win32Shell(const Win32Dialog& owner) : owner_(owner) {}
+
   int WindowsFamily() override;
   bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) override;
+  bool BrowseForFolder(const char* title, char* path, std::size_t cap) override;
   void InitializeCom() override;
   void UninitializeCom() override;
   bool WriteShellLink(const char* linkPath, const LinkInfo& info) override;
 
-  // Folder browser: browse_ops.cpp
-  bool BrowseForFolder(const char* title, char* path, std::size_t cap) override;
+ private:
+  const Win32Dialog& owner_;
+};
 
-  // Registry: registry.cpp
+// registry.cpp
+class Win32Registry final : public RegistryOps {
+ public:
   bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
   bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                          const char* data) override;
-
-  // Uninstalling: uninstall_ops.cpp
+  bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
+                              const char* list, std::size_t size) override;
   bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
                          std::size_t cap) override;
-  bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
-  bool AskYesNo(const char* text, const char* title) override;
+  bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName, char* buf,
+                              std::size_t cap, std::size_t* size) override;
+};
+
+// process_ops.cpp
+class Win32Processes final : public ProcessOps {
+ public:
+  bool SetCurrentFolder(const char* path) override;
+  void StartProgram(const char* commandLine) override;
+  void Pause(unsigned milliseconds) override;
+};
+
+// removal_ops.cpp
+class Win32Removal final : public RemovalOps {
+ public:
   bool GetOwnPath(char* buf, std::size_t cap) override;
   bool SameFolder(const char* a, const char* b) override;
   Removal DeleteOneFile(const char* path) override;
   Removal RemoveEmptyFolder(const char* path) override;
   bool DeleteAtRestart(const char* path) override;
-
- private:
-  HWND dialog_ = nullptr;
+  bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
 };

@@ -267,6 +267,38 @@ bool FakePlatform::RegistryGetString(RegistryRoot root, const char* key, const c
   return Give(values->second.at(valueName), buf, cap);
 }
 
+// The list is kept with its zeros; the call line shows its names separated by "|".
+bool FakePlatform::RegistrySetMultiString(RegistryRoot, const char* key, const char* valueName,
+                                          const char* list, std::size_t size) {
+  std::string bytes(list, size);
+  std::string shown;
+  for (std::size_t at = 0; at < bytes.size() && bytes[at] != '\0';
+       at += std::strlen(&bytes[at]) + 1)
+    shown += (shown.empty() ? "" : "|") + std::string(&bytes[at]);
+  calls.push_back("RegistrySetMultiString(" + Text(key) + "|" + Text(valueName) + "|" + shown +
+                  ")");
+  if (!registryWritable)
+    return false;
+  registry[key][valueName] = bytes;
+  return true;
+}
+
+bool FakePlatform::RegistryGetMultiString(RegistryRoot, const char* key, const char* valueName,
+                                          char* buf, std::size_t cap, std::size_t* size) {
+  calls.push_back("RegistryGetMultiString(" + Text(key) + "|" + Text(valueName) + ")");
+  *size = 0;
+  auto values = registry.find(key);
+  if (values == registry.end() || !values->second.count(valueName))
+    return false;
+  // Two zeros end the list in `buf`, as the real read makes sure.
+  std::string bytes = values->second.at(valueName) + std::string(2, '\0');
+  if (bytes.size() > cap)
+    return false;
+  std::memcpy(buf, bytes.data(), bytes.size());
+  *size = bytes.size();
+  return true;
+}
+
 bool FakePlatform::RegistryDeleteKey(RegistryRoot, const char* key) {
   calls.push_back("RegistryDeleteKey(" + Text(key) + ")");
   return registryWritable && registry.erase(key) > 0;

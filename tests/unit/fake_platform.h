@@ -1,4 +1,4 @@
-// FakePlatform: a recording stand-in for the platform, for native tests.
+// FakePlatform: a recording stand-in for every role of the platform, for native tests.
 // Every call is appended to `calls` as one readable line, in order; answers come from the
 // public fields, which a test sets up beforehand.
 #pragma once
@@ -10,7 +10,12 @@
 
 #include "integration/platform.h"
 
-class FakePlatform final : public Platform {
+class FakePlatform final : public DialogOps,
+                           public FileOps,
+                           public ShellOps,
+                           public RegistryOps,
+                           public ProcessOps,
+                           public RemovalOps {
  public:
   struct Entry {
     std::string name;
@@ -86,8 +91,12 @@ class FakePlatform final : public Platform {
   bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
   bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                          const char* data) override;
+  bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
+                              const char* list, std::size_t size) override;
   bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
                          std::size_t cap) override;
+  bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName, char* buf,
+                              std::size_t cap, std::size_t* size) override;
   bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
   bool AskYesNo(const char* text, const char* title) override;
   bool GetOwnPath(char* buf, std::size_t cap) override;

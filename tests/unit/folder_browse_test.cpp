@@ -32,7 +32,7 @@ TEST_P(Browse, ComposesTheFolderBox) {
   SetupSettingsRecord settings = {};
   std::strcpy(settings.FolderName, GetParam().folderName.c_str());
 
-  BrowseForInstallFolder(platform, settings);
+  BrowseForInstallFolder(platform, platform, settings);
 
   EXPECT_EQ(platform.controlText[kFolderBox], GetParam().box);
   EXPECT_EQ(platform.calls.front(), "BrowseForFolder(Select the folder...)");
@@ -62,7 +62,7 @@ TEST(FolderBrowse, CancelLeavesTheFolderBox) {
   SetupSettingsRecord settings = {};
   std::strcpy(settings.FolderName, "Viewer");
 
-  BrowseForInstallFolder(platform, settings);
+  BrowseForInstallFolder(platform, platform, settings);
 
   EXPECT_EQ(platform.calls, std::vector<std::string>{"BrowseForFolder(Select the folder...)"});
   EXPECT_EQ(platform.controlText[kFolderBox], kUnchanged);
@@ -75,8 +75,8 @@ TEST(FolderBrowse, ChoosingTheSameFolderTwiceGivesTheSameText) {
   SetupSettingsRecord settings = {};
   std::strcpy(settings.FolderName, "Viewer");
 
-  BrowseForInstallFolder(platform, settings);
-  BrowseForInstallFolder(platform, settings);
+  BrowseForInstallFolder(platform, platform, settings);
+  BrowseForInstallFolder(platform, platform, settings);
 
   EXPECT_EQ(platform.CallsStartingWith("SetControlText"),
             (std::vector<std::string>{"SetControlText(102|C:\\Apps\\Viewer)",

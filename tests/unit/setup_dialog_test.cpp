@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(SetupDialog, IconPlace,
 // ---- Opening steps ---------------------------------------------------------------------------
 
 std::vector<std::string> Open(FakePlatform& platform, Settings& settings) {
-  InitializeSetupDialog(platform, settings, [&] { ReadSetupInfo(platform, settings); });
+  InitializeSetupDialog(platform, settings, [&] { ReadSetupInfo(platform, platform, settings); });
   return platform.calls;
 }
 

@@ -66,7 +66,7 @@ TEST(SetupReader, ReadsSetupInfoThroughThePlatform) {
   Settings s;
   FakePlatform platform;
   platform.files["setup.inf"] = kExampleDescription;
-  EXPECT_EQ(ReadSetupInfo(platform, s), 1);
+  EXPECT_EQ(ReadSetupInfo(platform, platform, s), 1);
   EXPECT_EQ(platform.calls, std::vector<std::string>{"ReadFileHead(setup.inf)"});
   EXPECT_EQ(s.EntryCount, 2);
 }
@@ -165,7 +165,7 @@ TEST(SetupReader, IgnoredTailBeyondTheReadLimitChangesNothing) {
   FakePlatform platform;
   platform.files["setup.inf"] = Description("1", "A,a.exe\n" + tail);
   Settings viaFile;
-  EXPECT_EQ(ReadSetupInfo(platform, viaFile), 1);
+  EXPECT_EQ(ReadSetupInfo(platform, platform, viaFile), 1);
   EXPECT_EQ(File(viaFile, 0), "a.exe");
 }
 
@@ -339,7 +339,7 @@ TEST(SetupReader, ErrorsShowTheirMessageThenRequestTheQuit) {
     FakePlatform platform;
     if (c.bytes)
       platform.files["setup.inf"] = c.bytes;
-    EXPECT_EQ(ReadSetupInfo(platform, s), 0) << c.name;
+    EXPECT_EQ(ReadSetupInfo(platform, platform, s), 0) << c.name;
     std::vector<std::string> expected = {"ReadFileHead(setup.inf)",
                                          std::string("ShowMessage(") + c.message + "|setup)",
                                          "RequestQuit(0)"};

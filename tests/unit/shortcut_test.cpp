@@ -24,11 +24,11 @@ struct ShortcutFixture : ::testing::Test {
     fake.specialFolders[kCsidlPrograms] = kPrograms9x;
   }
   int Desktop(const char* workDir, const char* file = "Viewer.exe") {
-    return CreateShortcut(fake, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, nullptr,
+    return CreateShortcut(fake, fake, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, nullptr,
                           "Viewer", workDir, file, "Viewer", "Desktop.ico");
   }
   int Menu(const char* group, const char* name = "Read me") {
-    return CreateShortcut(fake, kCsidlPrograms, kCsidlCommonPrograms, group, name,
+    return CreateShortcut(fake, fake, kCsidlPrograms, kCsidlCommonPrograms, group, name,
                           "C:\\Apps\\Viewer", "readme.txt", name, "Desktop.ico");
   }
   std::vector<std::string> Links() const { return fake.CallsStartingWith("WriteShellLink"); }
@@ -140,9 +140,10 @@ TEST_F(ShortcutFixture, UnplaceableShortcutsAreLeftOutWithComBalanced) {
     fake.specialFolders.erase(kCsidlCommonDesktopDirectory);
     if (c.folder)
       fake.specialFolders[kCsidlCommonDesktopDirectory] = c.folder;
-    EXPECT_EQ(CreateShortcut(fake, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, c.group,
-                             c.link.c_str(), c.workDir.c_str(), "Viewer.exe", "Viewer", nullptr),
-              1)
+    EXPECT_EQ(
+        CreateShortcut(fake, fake, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, c.group,
+                       c.link.c_str(), c.workDir.c_str(), "Viewer.exe", "Viewer", nullptr),
+        1)
         << c.what;
     EXPECT_TRUE(Links().empty()) << c.what;
     EXPECT_TRUE(fake.CallsStartingWith("MakeFolder").empty()) << c.what;
@@ -155,10 +156,10 @@ TEST_F(ShortcutFixture, LongestFittingLinkPathIsWritten) {
   // "C:\Users\Public\Desktop" (23) + "\" + name + ".lnk" must stay within 259 characters.
   const std::string fits(259 - 23 - 1 - 4, 'a');
   const std::string tooLong = fits + "a";
-  CreateShortcut(fake, 0, kCsidlCommonDesktopDirectory, nullptr, fits.c_str(), "C:\\A", "x.exe",
-                 "d", nullptr);
-  CreateShortcut(fake, 0, kCsidlCommonDesktopDirectory, nullptr, tooLong.c_str(), "C:\\A", "x.exe",
-                 "d", nullptr);
+  CreateShortcut(fake, fake, 0, kCsidlCommonDesktopDirectory, nullptr, fits.c_str(), "C:\\A",
+                 "x.exe", "d", nullptr);
+  CreateShortcut(fake, fake, 0, kCsidlCommonDesktopDirectory, nullptr, tooLong.c_str(), "C:\\A",
+                 "x.exe", "d", nullptr);
   ASSERT_EQ(Links().size(), 1u);
   EXPECT_NE(Links()[0].find(fits + ".lnk|"), std::string::npos);
 }

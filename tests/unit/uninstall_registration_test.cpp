@@ -25,7 +25,7 @@ struct RegistrationFixture : ::testing::Test {
 };
 
 TEST_F(RegistrationFixture, ValuesInOrderThenTheCopy) {
-  RegisterUninstall(fake, settings);
+  RegisterUninstall(fake, fake, settings);
   std::vector<std::string> expected = {
       "GetWindowsFolder()",
       "RegistryKeyOpens(" + kRoot + ")",
@@ -40,14 +40,14 @@ TEST_F(RegistrationFixture, ValuesInOrderThenTheCopy) {
 
 TEST_F(RegistrationFixture, ProbeFailureStillCopiesTheUninstaller) {
   fake.openableKeys.clear();
-  RegisterUninstall(fake, settings);
+  RegisterUninstall(fake, fake, settings);
   EXPECT_TRUE(fake.CallsStartingWith("RegistrySetString").empty());
   EXPECT_EQ(fake.copied["C:\\WINDOWS\\Viewer Uninstall.exe"], "UNINSTAL.EXE");
 }
 
 TEST_F(RegistrationFixture, KeyFollowsFolderNameNotTheChosenFolder) {
   std::strcpy(settings.InstallDir, "D:\\Elsewhere\\Other");
-  RegisterUninstall(fake, settings);
+  RegisterUninstall(fake, fake, settings);
   const auto& values = fake.registry[kRoot + "\\Viewer"];
   EXPECT_EQ(values.at("DisplayName"), "Viewer");
   EXPECT_EQ(values.at("InstallTo"), "D:\\Elsewhere\\Other");
@@ -55,7 +55,7 @@ TEST_F(RegistrationFixture, KeyFollowsFolderNameNotTheChosenFolder) {
 
 TEST_F(RegistrationFixture, EmptyFolderNameIsUsedAsComposed) {
   settings.FolderName[0] = '\0';
-  RegisterUninstall(fake, settings);
+  RegisterUninstall(fake, fake, settings);
   ASSERT_EQ(fake.registry.count(kRoot + "\\"), 1u);
   const auto& values = fake.registry[kRoot + "\\"];
   EXPECT_EQ(values.at("DisplayName"), "");
@@ -65,7 +65,7 @@ TEST_F(RegistrationFixture, EmptyFolderNameIsUsedAsComposed) {
 
 TEST_F(RegistrationFixture, DriveRootWindowsFolder) {
   fake.windowsFolder = "C:\\";
-  RegisterUninstall(fake, settings);
+  RegisterUninstall(fake, fake, settings);
   EXPECT_EQ(fake.copied["C:\\\\Viewer Uninstall.exe"], "UNINSTAL.EXE");
 }
 
@@ -94,7 +94,7 @@ TEST_F(RegistrationFixture, NothingThatDoesNotFitIsWrittenOrCopied) {
     fresh.windowsFolder = c.windowsFolder;
     std::string name(c.folderNameLength, 'v');
     std::strcpy(settings.FolderName, name.c_str());
-    RegisterUninstall(fresh, settings);
+    RegisterUninstall(fresh, fresh, settings);
     EXPECT_EQ(fresh.CallsStartingWith("RegistrySetString").size(), c.keyWritten ? 3u : 0u)
         << c.what;
     EXPECT_EQ(fresh.CallsStartingWith("CopyOneFile").size(), c.copied ? 1u : 0u) << c.what;

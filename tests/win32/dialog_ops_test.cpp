@@ -18,15 +18,15 @@ HWND Child(HWND parent, const char* cls, DWORD style, int id) {
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
 }
 
-void ControlText(Win32Platform& platform) {
-  platform.SetControlText(IDC_FOLDER, "C:\\Apps\\Viewer");  // 14 characters
+void ControlText(Win32Dialog& dialogOps) {
+  dialogOps.SetControlText(IDC_FOLDER, "C:\\Apps\\Viewer");  // 14 characters
   char buf[64];
-  CHECK(platform.GetControlText(IDC_FOLDER, buf, sizeof buf));
+  CHECK(dialogOps.GetControlText(IDC_FOLDER, buf, sizeof buf));
   CHECK_STREQ(buf, "C:\\Apps\\Viewer");
 
   // Just fits: 14 characters and the terminator.
   char exact[15];
-  CHECK(platform.GetControlText(IDC_FOLDER, exact, sizeof exact));
+  CHECK(dialogOps.GetControlText(IDC_FOLDER, exact, sizeof exact));
   CHECK_STREQ(exact, "C:\\Apps\\Viewer");
 
   // One byte short: refused, and the buffer holds no cut text.
@@ -35,7 +35,7 @@ void ControlText(Win32Platform& platform) {
     char guard[4];
   } small;
   std::memset(&small, '#', sizeof small);
-  CHECK(!platform.GetControlText(IDC_FOLDER, small.buf, sizeof small.buf));
+  CHECK(!dialogOps.GetControlText(IDC_FOLDER, small.buf, sizeof small.buf));
   CHECK_EQ(small.buf[0], '\0');
   CHECK(std::memcmp(small.guard, "####", 4) == 0);
 
@@ -43,46 +43,46 @@ void ControlText(Win32Platform& platform) {
   char longPath[MAX_PATH];
   std::memset(longPath, 'p', MAX_PATH - 1);
   longPath[MAX_PATH - 1] = '\0';
-  platform.SetControlText(IDC_FOLDER, longPath);
+  dialogOps.SetControlText(IDC_FOLDER, longPath);
   char back[MAX_PATH];
-  CHECK(platform.GetControlText(IDC_FOLDER, back, sizeof back));
+  CHECK(dialogOps.GetControlText(IDC_FOLDER, back, sizeof back));
   CHECK_EQ(std::strlen(back), MAX_PATH - 1);
 
-  platform.SetControlText(IDC_FOLDER, "");
-  CHECK(platform.GetControlText(IDC_FOLDER, buf, sizeof buf));
+  dialogOps.SetControlText(IDC_FOLDER, "");
+  CHECK(dialogOps.GetControlText(IDC_FOLDER, buf, sizeof buf));
   CHECK_STREQ(buf, "");
 
   std::strcpy(buf, "old");
-  CHECK(!platform.GetControlText(999, buf, sizeof buf));  // no such control
+  CHECK(!dialogOps.GetControlText(999, buf, sizeof buf));  // no such control
   CHECK_STREQ(buf, "");
-  CHECK(!platform.GetControlText(IDC_FOLDER, buf, 0));  // no room at all: nothing written
+  CHECK(!dialogOps.GetControlText(IDC_FOLDER, buf, 0));  // no room at all: nothing written
 }
 
-void CheckBoxAndCaption(Win32Platform& platform, HWND dialog) {
-  platform.SetCheckState(IDC_RUN_AFTER, 1);
-  CHECK_EQ(platform.GetCheckState(IDC_RUN_AFTER), 1);
-  platform.SetCheckState(IDC_RUN_AFTER, 0);
-  CHECK_EQ(platform.GetCheckState(IDC_RUN_AFTER), 0);
+void CheckBoxAndCaption(Win32Dialog& dialogOps, HWND dialog) {
+  dialogOps.SetCheckState(IDC_RUN_AFTER, 1);
+  CHECK_EQ(dialogOps.GetCheckState(IDC_RUN_AFTER), 1);
+  dialogOps.SetCheckState(IDC_RUN_AFTER, 0);
+  CHECK_EQ(dialogOps.GetCheckState(IDC_RUN_AFTER), 0);
 
-  platform.SetCaption("Viewer 1.0 Setup");
+  dialogOps.SetCaption("Viewer 1.0 Setup");
   char caption[64];
   GetWindowTextA(dialog, caption, sizeof caption);
   CHECK_STREQ(caption, "Viewer 1.0 Setup");
 }
 
-void Progress(Win32Platform& platform, HWND dialog) {
+void Progress(Win32Dialog& dialogOps, HWND dialog) {
   auto pos = [&] { return SendDlgItemMessageA(dialog, IDC_PROGRESS, PBM_GETPOS, 0, 0); };
   CHECK_EQ(pos(), 0);
-  platform.SetProgressStep(7);
-  platform.StepProgress();
-  platform.StepProgress();
+  dialogOps.SetProgressStep(7);
+  dialogOps.StepProgress();
+  dialogOps.StepProgress();
   CHECK_EQ(pos(), 14);
-  platform.SetProgressPos(100);
+  dialogOps.SetProgressPos(100);
   CHECK_EQ(pos(), 100);
 }
 
-void QuitRequest(Win32Platform& platform) {
-  platform.RequestQuit(3);
+void QuitRequest(Win32Dialog& dialogOps) {
+  dialogOps.RequestQuit(3);
   MSG quit;
   CHECK(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   CHECK_EQ(quit.wParam, 3);
@@ -101,13 +101,13 @@ int main() {
     std::printf("cannot create windows: this test needs a display (DISPLAY, Xvfb)\n");
     return 1;
   }
-  Win32Platform platform;
-  platform.SetDialog(dialog);
+  Win32Dialog dialogOps;
+  dialogOps.SetDialog(dialog);
 
-  ControlText(platform);
-  CheckBoxAndCaption(platform, dialog);
-  Progress(platform, dialog);
-  QuitRequest(platform);
+  ControlText(dialogOps);
+  CheckBoxAndCaption(dialogOps, dialog);
+  Progress(dialogOps, dialog);
+  QuitRequest(dialogOps);
 
   DestroyWindow(dialog);
   return check::Finish();

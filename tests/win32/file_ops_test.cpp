@@ -13,7 +13,8 @@
 
 namespace {
 
-Win32Platform platform;
+Win32Files files;
+Win32Processes processes;
 char root[MAX_PATH];
 
 std::string At(const char* name) {
@@ -35,7 +36,7 @@ void MakeFolderResults() {
   };
   scratch::WriteText(At("file.txt").c_str(), "x");
   for (const Case& c : cases) {
-    if (!CHECK(platform.MakeFolder(c.path.c_str()) == c.expected))
+    if (!CHECK(files.MakeFolder(c.path.c_str()) == c.expected))
       std::printf("    for \"%s\"\n", c.path.c_str());
   }
   CHECK(!scratch::Exists(At("missing").c_str()));
@@ -59,7 +60,7 @@ void ListFolderEntries() {
   scratch::WriteText(At("list\\sub\\deep.txt").c_str(), "d");
 
   Recorder all;
-  platform.ListFolder((At("list") + "\\*.*").c_str(), all);
+  files.ListFolder((At("list") + "\\*.*").c_str(), all);
   std::set<std::string> names = {".", "..", "a.txt", "SETUP.EXE", "sub"};
   CHECK(all.names == names);
   std::set<std::string> folders = {".", "..", "sub"};
@@ -68,14 +69,14 @@ void ListFolderEntries() {
   // Relative to the current folder, as the install run lists it.
   char previous[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, previous);
-  CHECK(platform.SetCurrentFolder(At("list").c_str()));
+  CHECK(processes.SetCurrentFolder(At("list").c_str()));
   Recorder relative;
-  platform.ListFolder("*.*", relative);
+  files.ListFolder("*.*", relative);
   CHECK(relative.names == names);
   SetCurrentDirectoryA(previous);
 
   Recorder none;
-  platform.ListFolder((At("no such folder") + "\\*.*").c_str(), none);
+  files.ListFolder((At("no such folder") + "\\*.*").c_str(), none);
   CHECK(none.names.empty());
 }
 
@@ -85,11 +86,11 @@ void CopyOneFileResults() {
   std::string target = At("target.txt");
   scratch::WriteText(source.c_str(), "new");
 
-  CHECK(platform.CopyOneFile(source.c_str(), target.c_str()));
+  CHECK(files.CopyOneFile(source.c_str(), target.c_str()));
   CHECK_STREQ(scratch::ReadText(target.c_str(), text), "new");
 
   scratch::WriteText(target.c_str(), "old and longer");
-  CHECK(platform.CopyOneFile(source.c_str(), target.c_str()));
+  CHECK(files.CopyOneFile(source.c_str(), target.c_str()));
   CHECK_STREQ(scratch::ReadText(target.c_str(), text), "new");
 
   // A read-only target is refused and left as it was, where the platform enforces the mark: as
@@ -99,7 +100,7 @@ void CopyOneFileResults() {
   SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
   HANDLE probe = CreateFileA(locked.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe == INVALID_HANDLE_VALUE) {
-    CHECK(!platform.CopyOneFile(source.c_str(), locked.c_str()));
+    CHECK(!files.CopyOneFile(source.c_str(), locked.c_str()));
     CHECK_STREQ(scratch::ReadText(locked.c_str(), text), "kept");
   } else {
     CloseHandle(probe);
@@ -111,35 +112,35 @@ void CopyOneFileResults() {
   std::string marked = At("marked.txt");
   scratch::WriteText(marked.c_str(), "m");
   SetFileAttributesA(marked.c_str(), FILE_ATTRIBUTE_READONLY);
-  CHECK(platform.CopyOneFile(marked.c_str(), At("marked copy.txt").c_str()));
+  CHECK(files.CopyOneFile(marked.c_str(), At("marked copy.txt").c_str()));
   CHECK(GetFileAttributesA(At("marked copy.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 
-  CHECK(!platform.CopyOneFile(At("list").c_str(), At("folder copy").c_str()));
-  CHECK(!platform.CopyOneFile(At("absent.txt").c_str(), At("absent copy.txt").c_str()));
+  CHECK(!files.CopyOneFile(At("list").c_str(), At("folder copy").c_str()));
+  CHECK(!files.CopyOneFile(At("absent.txt").c_str(), At("absent copy.txt").c_str()));
   CHECK(!scratch::Exists(At("absent copy.txt").c_str()));
-  CHECK(!platform.CopyOneFile(source.c_str(), At("missing\\target.txt").c_str()));
+  CHECK(!files.CopyOneFile(source.c_str(), At("missing\\target.txt").c_str()));
 }
 
 void WindowsFolder() {
   char buf[MAX_PATH];
-  CHECK(platform.GetWindowsFolder(buf, sizeof buf));
+  CHECK(files.GetWindowsFolder(buf, sizeof buf));
   CHECK_PATHEQ(buf, "C:\\windows");
   std::size_t length = std::strlen(buf);
 
   char exact[MAX_PATH];
-  CHECK(platform.GetWindowsFolder(exact, length + 1));
+  CHECK(files.GetWindowsFolder(exact, length + 1));
   CHECK_PATHEQ(exact, buf);
   char small[MAX_PATH];
   std::strcpy(small, "junk");
-  CHECK(!platform.GetWindowsFolder(small, length));
+  CHECK(!files.GetWindowsFolder(small, length));
   CHECK_STREQ(small, "");
 }
 
 void CurrentFolder() {
   char previous[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, previous);
-  CHECK(!platform.SetCurrentFolder(At("no such folder").c_str()));
-  CHECK(platform.SetCurrentFolder(root));
+  CHECK(!processes.SetCurrentFolder(At("no such folder").c_str()));
+  CHECK(processes.SetCurrentFolder(root));
   char now[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, now);
   CHECK_PATHEQ(now, root);
@@ -166,8 +167,8 @@ void StartProgramQuoted() {
 
   char previous[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, previous);
-  platform.SetCurrentFolder(folder.c_str());
-  platform.StartProgram(("\"" + folder + "\\app.exe\" --mark").c_str());
+  processes.SetCurrentFolder(folder.c_str());
+  processes.StartProgram(("\"" + folder + "\\app.exe\" --mark").c_str());
   SetCurrentDirectoryA(previous);
 
   CHECK(WaitFor(folder + "\\app.mark"));

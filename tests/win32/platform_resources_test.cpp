@@ -124,20 +124,20 @@ void ReadFileHeadIsBoundedAndClosesTheFile() {
   const std::size_t size = sizeof text - 1;
   CHECK(WriteBytes(path, text, size));
 
-  Win32Platform platform;
+  Win32Files files;
   struct {
     char buf[10];
     char guard[4];
   } small;
   std::memset(&small, '#', sizeof small);
   std::size_t got = 99;
-  CHECK(platform.ReadFileHead(path, small.buf, sizeof small.buf, &got));
+  CHECK(files.ReadFileHead(path, small.buf, sizeof small.buf, &got));
   CHECK_EQ(got, sizeof small.buf);
   CHECK(std::memcmp(small.buf, text, sizeof small.buf) == 0);
   CHECK(std::memcmp(small.guard, "####", 4) == 0);
 
   char whole[256];
-  CHECK(platform.ReadFileHead(path, whole, sizeof whole, &got));
+  CHECK(files.ReadFileHead(path, whole, sizeof whole, &got));
   CHECK_EQ(got, size);
   CHECK(std::memcmp(whole, text, size) == 0);
 
@@ -145,11 +145,11 @@ void ReadFileHeadIsBoundedAndClosesTheFile() {
   CHECK(DeleteFileA(path));
 
   got = 99;
-  CHECK(!platform.ReadFileHead(path, whole, sizeof whole, &got));
+  CHECK(!files.ReadFileHead(path, whole, sizeof whole, &got));
   CHECK_EQ(got, 0);
 
   CHECK(WriteBytes(path, "", 0));
-  CHECK(platform.ReadFileHead(path, whole, sizeof whole, &got));
+  CHECK(files.ReadFileHead(path, whole, sizeof whole, &got));
   CHECK_EQ(got, 0);
   CHECK(DeleteFileA(path));
 }

@@ -15,7 +15,8 @@
 
 namespace {
 
-Win32Platform platform;
+Win32Registry registry;
+Win32Files files;
 char testKey[64];  // below HKEY_LOCAL_MACHINE, removed at the end
 
 std::string Sub(const char* name) {
@@ -119,11 +120,11 @@ void SetStringResults() {
   // A key that cannot be created.
   CHECK_EQ(RegSetString(reinterpret_cast<HKEY>(0x1234), "x", "Name", "Value"), 0);
 
-  CHECK(platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, Sub("set").c_str()));
-  CHECK(!platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, Sub("missing").c_str()));
-  CHECK(platform.RegistrySetString(RegistryRoot::kLocalMachine, Sub("platform").c_str(), "V", "d"));
+  CHECK(registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, Sub("set").c_str()));
+  CHECK(!registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, Sub("missing").c_str()));
+  CHECK(registry.RegistrySetString(RegistryRoot::kLocalMachine, Sub("platform").c_str(), "V", "d"));
   CHECK_STREQ(Query(Sub("platform"), "V").text, "d");
-  CHECK(platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, kUninstallRoot));
+  CHECK(registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, kUninstallRoot));
 }
 
 void DeleteTree(const std::string& key) {
@@ -146,7 +147,7 @@ void RegistrationWritesTheEntry(const char* folderName, const char* installDir) 
   static SetupSettingsRecord settings;
   std::strcpy(settings.FolderName, folderName);
   std::strcpy(settings.InstallDir, installDir);
-  RegisterUninstall(platform, settings);
+  RegisterUninstall(registry, files, settings);
 }
 
 void Registration() {

@@ -18,7 +18,9 @@
 
 namespace {
 
-Win32Platform platform;
+Win32Dialog noDialog;
+Win32Shell shell(noDialog);
+Win32Files files;
 char root[MAX_PATH];
 
 std::string At(const char* name) {
@@ -26,24 +28,24 @@ std::string At(const char* name) {
 }
 
 void FamilyAndSpecialFolders() {
-  CHECK_EQ(platform.WindowsFamily(), kFamilyWindowsNt);
+  CHECK_EQ(shell.WindowsFamily(), kFamilyWindowsNt);
 
   char path[MAX_PATH];
-  CHECK(platform.GetSpecialFolder(kCsidlCommonDesktopDirectory, path, sizeof path));
+  CHECK(shell.GetSpecialFolder(kCsidlCommonDesktopDirectory, path, sizeof path));
   CHECK_PATHEQ(path, "C:\\users\\Public\\Desktop");
-  CHECK(platform.GetSpecialFolder(kCsidlCommonPrograms, path, sizeof path));
+  CHECK(shell.GetSpecialFolder(kCsidlCommonPrograms, path, sizeof path));
   CHECK_PATHEQ(path, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs");
-  CHECK(platform.GetSpecialFolder(kCsidlDesktopDirectory, path, sizeof path));
-  CHECK(platform.GetSpecialFolder(kCsidlPrograms, path, sizeof path));
+  CHECK(shell.GetSpecialFolder(kCsidlDesktopDirectory, path, sizeof path));
+  CHECK(shell.GetSpecialFolder(kCsidlPrograms, path, sizeof path));
 
   std::size_t length = std::strlen(path);
   char small[MAX_PATH] = "junk";
-  CHECK(!platform.GetSpecialFolder(kCsidlPrograms, small, length));
+  CHECK(!shell.GetSpecialFolder(kCsidlPrograms, small, length));
   CHECK_STREQ(small, "");
-  CHECK(platform.GetSpecialFolder(kCsidlPrograms, small, length + 1));
+  CHECK(shell.GetSpecialFolder(kCsidlPrograms, small, length + 1));
 
   std::strcpy(small, "junk");
-  CHECK(!platform.GetSpecialFolder(0x7F, small, sizeof small));  // no such folder
+  CHECK(!shell.GetSpecialFolder(0x7F, small, sizeof small));  // no such folder
   CHECK_STREQ(small, "");
 }
 
@@ -144,22 +146,22 @@ void CreateLinkWritesAndOverwrites() {
   CHECK(FAILED(CreateLink(tooLong.c_str(), &info)));
   CoUninitialize();
 
-  ComScope com(platform);
-  CHECK(platform.WriteShellLink(link.c_str(), info));
-  CHECK(!platform.WriteShellLink(At("missing\\x.lnk").c_str(), info));
+  ComScope com(shell);
+  CHECK(shell.WriteShellLink(link.c_str(), info));
+  CHECK(!shell.WriteShellLink(At("missing\\x.lnk").c_str(), info));
 }
 
 void ComScopesBalance() {
   CHECK(ComIsUninitialised());
   {
-    ComScope outer(platform);
+    ComScope outer(shell);
     CHECK(!ComIsUninitialised());
   }
   CHECK(ComIsUninitialised());
 
   // A multithreaded apartment makes CoInitialize fail: the scope must not undo it.
   CHECK(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-  { ComScope inner(platform); }
+  { ComScope inner(shell); }
   CHECK(!ComIsUninitialised());
   CoUninitialize();
   CHECK(ComIsUninitialised());
@@ -177,15 +179,15 @@ Shortcuts WriteShortcuts(const char* linkName, const char* group, const char* fo
   Shortcuts made;
   made.folder = folder;
   char desktop[MAX_PATH], programs[MAX_PATH];
-  platform.GetSpecialFolder(kCsidlCommonDesktopDirectory, desktop, sizeof desktop);
-  platform.GetSpecialFolder(kCsidlCommonPrograms, programs, sizeof programs);
+  shell.GetSpecialFolder(kCsidlCommonDesktopDirectory, desktop, sizeof desktop);
+  shell.GetSpecialFolder(kCsidlCommonPrograms, programs, sizeof programs);
   made.desktopLink = std::string(desktop) + "\\" + linkName + ".lnk";
   made.menuGroup = std::string(programs) + "\\" + group;
   made.menuLink = made.menuGroup + "\\Read me.lnk";
 
-  CreateShortcut(platform, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, nullptr, linkName,
-                 folder, "Viewer.exe", linkName, "Desktop.ico");
-  CreateShortcut(platform, kCsidlPrograms, kCsidlCommonPrograms, group, "Read me", folder,
+  CreateShortcut(shell, files, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory, nullptr,
+                 linkName, folder, "Viewer.exe", linkName, "Desktop.ico");
+  CreateShortcut(shell, files, kCsidlPrograms, kCsidlCommonPrograms, group, "Read me", folder,
                  "readme.txt", "Read me", "Desktop.ico");
   return made;
 }

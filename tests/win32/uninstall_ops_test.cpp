@@ -13,7 +13,8 @@
 
 namespace {
 
-Win32Platform platform;
+Win32Registry registry;
+Win32Removal removal;
 char testKey[64];  // below HKEY_LOCAL_MACHINE, removed at the end
 
 void SetValue(const char* name, DWORD type, const void* data, DWORD bytes) {
@@ -51,13 +52,13 @@ void RegistryReads() {
   for (const Case& c : cases) {
     char buf[260] = "stale";
     bool read =
-        platform.RegistryGetString(RegistryRoot::kLocalMachine, testKey, c.value, buf, sizeof buf);
+        registry.RegistryGetString(RegistryRoot::kLocalMachine, testKey, c.value, buf, sizeof buf);
     if (!CHECK(read == c.read))
       std::printf("    value \"%s\"\n", c.value);
     CHECK_STREQ(buf, c.text.c_str());
   }
   char buf[16] = "stale";
-  CHECK(!platform.RegistryGetString(RegistryRoot::kLocalMachine, "Software\\NoSuchKeyAtAll",
+  CHECK(!registry.RegistryGetString(RegistryRoot::kLocalMachine, "Software\\NoSuchKeyAtAll",
                                     "plain", buf, sizeof buf));
   CHECK_STREQ(buf, "");
 }
@@ -65,15 +66,49 @@ void RegistryReads() {
 void KeyDeletion() {
   std::string child = std::string(testKey) + "\\child";
   std::string grandchild = child + "\\grandchild";
-  platform.RegistrySetString(RegistryRoot::kLocalMachine, grandchild.c_str(), "v", "x");
+  registry.RegistrySetString(RegistryRoot::kLocalMachine, grandchild.c_str(), "v", "x");
   // A key that holds another is not deleted: the uninstaller deletes only its own, which holds
   // values only.
-  CHECK(!platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
-  CHECK(platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, grandchild.c_str()));
-  CHECK(platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, grandchild.c_str()));
-  CHECK(platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
-  CHECK(!platform.RegistryKeyOpens(RegistryRoot::kLocalMachine, child.c_str()));
-  CHECK(!platform.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+  CHECK(!removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+  CHECK(registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, grandchild.c_str()));
+  CHECK(removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, grandchild.c_str()));
+  CHECK(removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+  CHECK(!registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, child.c_str()));
+  CHECK(!removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, child.c_str()));
+}
+
+// Lists of names: written whole, and read back ending in two zeros whatever was stored.
+void MultiStrings() {
+  const char list[] = "a.exe\0read me.txt\0";  // the array's own zero ends the list
+  CHECK(registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, testKey, "list", list,
+                                        sizeof list));
+  SetValue("unended", REG_MULTI_SZ, "abc", 3);
+  SetValue("plain", REG_SZ, "C:\\Apps\\Viewer", 15);
+  struct Case {
+    const char* value;
+    std::size_t cap;
+    bool read;
+    std::string bytes;  // what the buffer starts with
+  } cases[] = {
+      {"list", 64, true, std::string(list, sizeof list) + std::string(2, '\0')},
+      {"list", sizeof list + 2, true, std::string(list, sizeof list) + std::string(2, '\0')},
+      {"list", sizeof list + 1, false, ""},
+      {"unended", 64, true, std::string("abc\0\0", 5)},
+      {"plain", 64, false, ""},
+      {"missing", 64, false, ""},
+  };
+  for (const Case& c : cases) {
+    char buf[64];
+    std::size_t size = 99;
+    bool read = registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, testKey, c.value, buf,
+                                                c.cap, &size);
+    // Windows may add a zero to data stored without one: the list read is at least as long.
+    bool sized = c.read ? size >= c.bytes.size() : size == 0;
+    if (!CHECK(read == c.read) || !CHECK(sized) ||
+        !CHECK(std::memcmp(buf, c.bytes.data(), c.bytes.size()) == 0))
+      std::printf("    value \"%s\", room %u, size %u\n", c.value, static_cast<unsigned>(c.cap),
+                  static_cast<unsigned>(size));
+  }
 }
 
 // The system's view names the system's own Program Files: under WoW64 not the one a 32-bit
@@ -82,16 +117,16 @@ void SystemView() {
   const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion";
   char own[MAX_PATH] = "";
   char system[MAX_PATH] = "";
-  CHECK(platform.RegistryGetString(RegistryRoot::kLocalMachine, key, "ProgramFilesDir", own,
+  CHECK(registry.RegistryGetString(RegistryRoot::kLocalMachine, key, "ProgramFilesDir", own,
                                    sizeof own));
-  CHECK(platform.RegistryGetString(RegistryRoot::kLocalMachineSystemView, key, "ProgramFilesDir",
+  CHECK(registry.RegistryGetString(RegistryRoot::kLocalMachineSystemView, key, "ProgramFilesDir",
                                    system, sizeof system));
   BOOL wow64 = FALSE;
   IsWow64Process(GetCurrentProcess(), &wow64);
   CHECK_STREQ(own, wow64 ? (std::string(system) + " (x86)").c_str() : system);
-  CHECK(!platform.RegistrySetString(RegistryRoot::kLocalMachineSystemView, testKey, "v", "x"));
-  CHECK(!platform.RegistryKeyOpens(RegistryRoot::kLocalMachineSystemView, key));
-  CHECK(!platform.RegistryDeleteKey(RegistryRoot::kLocalMachineSystemView, testKey));
+  CHECK(!registry.RegistrySetString(RegistryRoot::kLocalMachineSystemView, testKey, "v", "x"));
+  CHECK(!registry.RegistryKeyOpens(RegistryRoot::kLocalMachineSystemView, key));
+  CHECK(!removal.RegistryDeleteKey(RegistryRoot::kLocalMachineSystemView, testKey));
 }
 
 void FolderIdentity(const char* root) {
@@ -121,7 +156,7 @@ void FolderIdentity(const char* root) {
       {apps + "\\missing", apps + "\\other missing", false},
   };
   for (const Case& c : cases) {
-    if (!CHECK(platform.SameFolder(c.a.c_str(), c.b.c_str()) == c.same))
+    if (!CHECK(removal.SameFolder(c.a.c_str(), c.b.c_str()) == c.same))
       std::printf("    \"%s\" and \"%s\"\n", c.a.c_str(), c.b.c_str());
   }
 }
@@ -138,49 +173,49 @@ void Removals(const char* root) {
   CreateDirectoryA(folder.c_str(), nullptr);
   scratch::WriteText((folder + "\\inside.txt").c_str(), "x");
 
-  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(file.c_str())),
+  CHECK_EQ(static_cast<int>(removal.DeleteOneFile(file.c_str())),
            static_cast<int>(Removal::kRemoved));
   CHECK(!scratch::Exists(file.c_str()));
-  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(file.c_str())),
+  CHECK_EQ(static_cast<int>(removal.DeleteOneFile(file.c_str())),
            static_cast<int>(Removal::kMissing));
-  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(readOnly.c_str())),
+  CHECK_EQ(static_cast<int>(removal.DeleteOneFile(readOnly.c_str())),
            static_cast<int>(Removal::kReadOnly));
   CHECK(scratch::Exists(readOnly.c_str()));
 
   // Held open by a program that does not share deletion.
   HANDLE held =
       CreateFileA(open.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(open.c_str())),
+  CHECK_EQ(static_cast<int>(removal.DeleteOneFile(open.c_str())),
            static_cast<int>(Removal::kInUse));
   CloseHandle(held);
-  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(open.c_str())),
+  CHECK_EQ(static_cast<int>(removal.DeleteOneFile(open.c_str())),
            static_cast<int>(Removal::kRemoved));
 
-  CHECK_EQ(static_cast<int>(platform.RemoveEmptyFolder(folder.c_str())),
+  CHECK_EQ(static_cast<int>(removal.RemoveEmptyFolder(folder.c_str())),
            static_cast<int>(Removal::kNotEmpty));
   CHECK(scratch::Exists((folder + "\\inside.txt").c_str()));
   DeleteFileA((folder + "\\inside.txt").c_str());
-  CHECK_EQ(static_cast<int>(platform.RemoveEmptyFolder(folder.c_str())),
+  CHECK_EQ(static_cast<int>(removal.RemoveEmptyFolder(folder.c_str())),
            static_cast<int>(Removal::kRemoved));
-  CHECK_EQ(static_cast<int>(platform.RemoveEmptyFolder(folder.c_str())),
+  CHECK_EQ(static_cast<int>(removal.RemoveEmptyFolder(folder.c_str())),
            static_cast<int>(Removal::kMissing));
 }
 
 void OwnFile() {
   char own[MAX_PATH] = "";
-  CHECK(platform.GetOwnPath(own, sizeof own));
+  CHECK(removal.GetOwnPath(own, sizeof own));
   CHECK(std::strstr(own, "uninstall_ops_test") != nullptr);
   char tiny[8] = "stale";
-  CHECK(!platform.GetOwnPath(tiny, sizeof tiny));
+  CHECK(!removal.GetOwnPath(tiny, sizeof tiny));
   CHECK_STREQ(tiny, "");
   // A running program's file stays; Windows deletes it at the next start.
-  CHECK_EQ(static_cast<int>(platform.DeleteOneFile(own)), static_cast<int>(Removal::kDenied));
+  CHECK_EQ(static_cast<int>(removal.DeleteOneFile(own)), static_cast<int>(Removal::kDenied));
 }
 
 void RestartDeletion(const char* root) {
   std::string later = std::string(root) + "\\later.txt";
   scratch::WriteText(later.c_str(), "x");
-  CHECK(platform.DeleteAtRestart(later.c_str()));
+  CHECK(removal.DeleteAtRestart(later.c_str()));
   CHECK(scratch::Exists(later.c_str()));  // not before the restart
   // The system's list of pending renames: the file, then an empty name, which means "delete".
   char pending[8192] = "";
@@ -212,6 +247,7 @@ int main() {
     return check::Finish();
   RegistryReads();
   KeyDeletion();
+  MultiStrings();
   SystemView();
   FolderIdentity(root);
   Removals(root);

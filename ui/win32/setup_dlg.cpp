@@ -21,7 +21,7 @@ BOOL CSetupDlg::DestroyWindow() {
 }
 
 int CSetupDlg::ReadSetupInfo() {
-  return ::ReadSetupInfo(platform_, SetupSettings);
+  return ::ReadSetupInfo(files_, dialog_, SetupSettings);
 }
 
 bool CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -40,15 +40,15 @@ void CSetupDlg::DoDataExchange(bool fromControls) {
 
 bool CSetupDlg::OnInitDialog() {
   FrameDialog::OnInitDialog();
-  platform_.SetDialog(Handle());
+  dialog_.SetDialog(Handle());
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-  InitializeSetupDialog(platform_, SetupSettings, [this] { ReadSetupInfo(); });
+  InitializeSetupDialog(dialog_, SetupSettings, [this] { ReadSetupInfo(); });
   return true;  // the focus goes to the first tab stop, the OK button
 }
 
 void CSetupDlg::OnOK() {
-  RunInstall(platform_, SetupSettings);
+  RunInstall(InstallerSystem(dialog_, files_, shell_, registry_, processes_), SetupSettings);
 }
 
 bool CSetupDlg::OnPaint() {
@@ -69,5 +69,5 @@ HICON CSetupDlg::OnQueryDragIcon() {
 }
 
 void CSetupDlg::OnBrowse() {
-  BrowseForInstallFolder(platform_, SetupSettings);
+  BrowseForInstallFolder(shell_, dialog_, SetupSettings);
 }

@@ -27,5 +27,10 @@ class CSetupDlg final : public FrameDialog {
   void OnBrowse();
 
   HICON m_hIcon;
-  Win32Platform platform_;
+  // The installer's roles; the dialog's operations act on this dialog once it is initialised.
+  Win32Dialog dialog_;
+  Win32Files files_;
+  Win32Shell shell_{dialog_};
+  Win32Registry registry_;
+  Win32Processes processes_;
 };

@@ -7,7 +7,11 @@ CUninstallApp theApp;
 
 bool CUninstallApp::InitInstance() {
   // No dialog: the message boxes have no owner window.
-  Win32Platform platform;
-  RunUninstall(platform);
+  Win32Dialog dialog;
+  Win32Files files;
+  Win32Shell shell(dialog);
+  Win32Registry registry;
+  Win32Removal removal;
+  RunUninstall(UninstallerSystem(dialog, files, shell, registry, removal));
   return false;
 }

@@ -1,5 +1,5 @@
-// The operations of the uninstaller: registry reads and deletion, the question, the program's
-// own path, folder identity, and removing files and folders now or at the next start.
+// The operations of the uninstaller: the program's own path, folder identity, and removing files,
+// folders and keys now or at the next start.
 #include "integration/win32/registry.h"
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
@@ -66,42 +66,11 @@ bool DeleteAtRestartFromWininit(const char* path) {
 
 }  // namespace
 
-bool Win32Platform::RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
-                                      char* buf, std::size_t cap) {
-  if (cap == 0)
-    return false;
-  buf[0] = '\0';
-  RegKey open;
-  if (open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_SUCCESS)
-    return false;
-  DWORD type = 0;
-  DWORD size = static_cast<DWORD>(cap);
-  if (RegQueryValueExA(open.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf),
-                       &size) != ERROR_SUCCESS ||
-      type != REG_SZ) {
-    buf[0] = '\0';
-    return false;
-  }
-  // Stored data need not end with a zero: one is added when there is room for it.
-  if (size > 0 && buf[size - 1] == '\0')
-    return true;
-  if (size < cap) {
-    buf[size] = '\0';
-    return true;
-  }
-  buf[0] = '\0';
-  return false;
-}
-
-bool Win32Platform::RegistryDeleteKey(RegistryRoot root, const char* key) {
+bool Win32Removal::RegistryDeleteKey(RegistryRoot root, const char* key) {
   return root == RegistryRoot::kLocalMachine && RegDeleteKeyA(RootKey(root), key) == ERROR_SUCCESS;
 }
 
-bool Win32Platform::AskYesNo(const char* text, const char* title) {
-  return MessageBoxA(dialog_, text, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-bool Win32Platform::GetOwnPath(char* buf, std::size_t cap) {
+bool Win32Removal::GetOwnPath(char* buf, std::size_t cap) {
   if (cap == 0)
     return false;
   DWORD size = cap > MAX_PATH ? MAX_PATH : static_cast<DWORD>(cap);
@@ -114,7 +83,7 @@ bool Win32Platform::GetOwnPath(char* buf, std::size_t cap) {
   return true;
 }
 
-bool Win32Platform::SameFolder(const char* a, const char* b) {
+bool Win32Removal::SameFolder(const char* a, const char* b) {
   BY_HANDLE_FILE_INFORMATION first, second;
   if (FolderIdentity(a, &first) && FolderIdentity(b, &second)) {
     return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
@@ -125,19 +94,19 @@ bool Win32Platform::SameFolder(const char* a, const char* b) {
   return FullPathName(a, fullA) && FullPathName(b, fullB) && lstrcmpiA(fullA, fullB) == 0;
 }
 
-Removal Win32Platform::DeleteOneFile(const char* path) {
+Removal Win32Removal::DeleteOneFile(const char* path) {
   if (DeleteFileA(path))
     return Removal::kRemoved;
   return RemovalFromError(path, GetLastError());
 }
 
-Removal Win32Platform::RemoveEmptyFolder(const char* path) {
+Removal Win32Removal::RemoveEmptyFolder(const char* path) {
   if (RemoveDirectoryA(path))
     return Removal::kRemoved;
   return RemovalFromError(path, GetLastError());
 }
 
-bool Win32Platform::DeleteAtRestart(const char* path) {
+bool Win32Removal::DeleteAtRestart(const char* path) {
   if (MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
     return true;
   return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && DeleteAtRestartFromWininit(path);
