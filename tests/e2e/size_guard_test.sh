@@ -44,4 +44,9 @@ guard() {
 guard "$BUILD_DIR/setup.exe"
 guard "$BUILD_DIR/uninstall/UNINSTAL.EXE"
 
+# The installer is built without the uninstaller's removal operations.
+expect_eq "setup.exe: imports none of the removal operations" "" \
+  "$("$MINGW_BINUTILS-objdump" -p "$BUILD_DIR/setup.exe" 2>>"$E2E_LOG" |
+    grep -owE 'DeleteFileA|MoveFileExA|RegDeleteKeyA' | sort -u | tr '\n' ' ')"
+
 finish
