@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/names.h"
+
 namespace {
 
 char LowerAscii(char c) {
@@ -25,13 +27,6 @@ bool HoldsForbiddenChar(const char* path) {
       return true;
   }
   return false;
-}
-
-bool OnlyDotsAndSpaces(const char* begin, const char* end) {
-  for (const char* p = begin; p < end; ++p)
-    if (*p != '.' && *p != ' ')
-      return false;
-  return true;
 }
 
 PathForm Normalize(const char* path, char (&out)[kPathCapacity]) {
@@ -153,12 +148,4 @@ bool ParentFolder(const char* normalized, char (&parent)[kPathCapacity]) {
   std::memmove(parent, normalized, cut);
   parent[cut] = '\0';
   return true;
-}
-
-bool IsSingleName(const char* name) {
-  return !std::strpbrk(name, "\\/:");
-}
-
-bool IsFolderName(const char* name) {
-  return IsSingleName(name) && !OnlyDotsAndSpaces(name, name + std::strlen(name));
 }

@@ -1,10 +1,11 @@
-// Windows paths as text: putting a recorded folder in one spelling, its root and parent, and
-// the names the uninstaller is willing to compose into paths. Bytes in the ANSI code page,
-// never read as multibyte characters; only ASCII letters compare without regard to case.
+// Windows paths as text: putting a recorded folder in one spelling, its root and parent. Bytes
+// in the ANSI code page, never read as multibyte characters; only ASCII letters compare without
+// regard to case.
 #pragma once
 
 #include <cstddef>
 
+#include "common/names.h"
 #include "description/setup_settings.h"
 
 // Exact but for the case of ASCII letters, as Windows compares names of files and keys.
@@ -34,11 +35,3 @@ std::size_t RootLength(const char* normalized);
 // The folder that holds a normalized path: "C:\Apps" for "C:\Apps\Viewer", "C:\" for "C:\Apps".
 // False for a root.
 bool ParentFolder(const char* normalized, char (&parent)[kPathCapacity]);
-
-// True for a name that composes into a path as a name in that folder: no separator, no drive
-// or stream colon. A shortcut name that is not could lead the deletion out of its folder.
-bool IsSingleName(const char* name);
-
-// True for a name that Windows keeps as it is in a path: a single name that is not made only
-// of dots and spaces, which it would drop and so name the parent folder.
-bool IsFolderName(const char* name);

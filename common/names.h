@@ -1,0 +1,15 @@
+// Names that compose into a path as one name in a folder: shortcut titles, the Start-menu group,
+// the names of files. Bytes in the ANSI code page, never read as multibyte characters.
+#pragma once
+
+// True when [begin, end) holds only dots and spaces (or nothing): Windows drops such a name, or
+// reads it as the folder itself or one above it.
+bool OnlyDotsAndSpaces(const char* begin, const char* end);
+
+// True for a name that composes into a path as a name in that folder: no separator, no drive
+// or stream colon. A shortcut name that is not could lead out of its folder.
+bool IsSingleName(const char* name);
+
+// True for a name that Windows keeps as it is in a path: a single name that is not made only
+// of dots and spaces, which it would drop and so name the parent folder.
+bool IsFolderName(const char* name);
