@@ -11,6 +11,9 @@ constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\
 constexpr char kUninstallKeyPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kUninstallerSource[] = "UNINSTAL.EXE";
 constexpr char kUninstallerSuffix[] = " Uninstall.exe";
+// The uninstall key's value that records the files setup copied into InstallTo in its last run:
+// REG_MULTI_SZ, each name as the distribution's listing spelled it, in no particular order.
+constexpr char kInstalledFilesValue[] = "InstalledFiles";
 
 // 1 when `subKey` (followed by a backslash and `child`, when given) opens under `root` with full
 // access, else 0. A name longer than a key name may be is never probed in a shortened form.
