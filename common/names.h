@@ -2,6 +2,11 @@
 // the names of files. Bytes in the ANSI code page, never read as multibyte characters.
 #pragma once
 
+// Exact but for the case of ASCII letters, as Windows compares names of files and keys.
+bool SameTextIgnoringCase(const char* a, const char* b);
+// True when `text` ends with `suffix`, compared as SameTextIgnoringCase does.
+bool EndsWithIgnoringCase(const char* text, const char* suffix);
+
 // True when [begin, end) holds only dots and spaces (or nothing): Windows drops such a name, or
 // reads it as the folder itself or one above it.
 bool OnlyDotsAndSpaces(const char* begin, const char* end);

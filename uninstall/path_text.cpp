@@ -6,10 +6,6 @@
 
 namespace {
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
@@ -102,19 +98,6 @@ PathForm Normalize(const char* path, char (&out)[kPathCapacity]) {
 
 }  // namespace
 
-bool SameTextIgnoringCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b)
-    if (LowerAscii(*a) != LowerAscii(*b))
-      return false;
-  return *a == *b;
-}
-
-bool EndsWithIgnoringCase(const char* text, const char* suffix) {
-  std::size_t textLength = std::strlen(text);
-  std::size_t suffixLength = std::strlen(suffix);
-  return textLength >= suffixLength &&
-         SameTextIgnoringCase(text + textLength - suffixLength, suffix);
-}
 
 PathForm NormalizeFolderPath(const char* path, char (&out)[kPathCapacity]) {
   PathForm form = Normalize(path, out);

@@ -8,11 +8,6 @@
 #include "common/names.h"
 #include "description/setup_settings.h"
 
-// Exact but for the case of ASCII letters, as Windows compares names of files and keys.
-bool SameTextIgnoringCase(const char* a, const char* b);
-// True when `text` ends with `suffix`, compared as SameTextIgnoringCase does.
-bool EndsWithIgnoringCase(const char* text, const char* suffix);
-
 enum class PathForm {
   kFull,  // "X:\..." or "\\server\share\..."
   kEmpty,
