@@ -98,7 +98,6 @@ PathForm Normalize(const char* path, char (&out)[kPathCapacity]) {
 
 }  // namespace
 
-
 PathForm NormalizeFolderPath(const char* path, char (&out)[kPathCapacity]) {
   PathForm form = Normalize(path, out);
   if (form != PathForm::kFull)
