@@ -28,7 +28,8 @@ file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS
 if(PLATFORM_SOURCES)
   add_library(setup_win32 STATIC ${PLATFORM_SOURCES})
   target_link_libraries(setup_win32 PUBLIC setup_core)
-  target_link_libraries(setup_win32 PUBLIC comctl32 shell32 ole32 uuid advapi32 user32 gdi32)
+  # Known DLLs only: comctl32 is loaded at run time from the system folder (frame/system_dlls.h).
+  target_link_libraries(setup_win32 PUBLIC shell32 ole32 uuid advapi32 user32 gdi32)
 endif()
 
 # setup.exe: the application, its dialog and its resources.
@@ -52,7 +53,7 @@ foreach(src ${WIN32_TEST_SOURCES})
 endforeach()
 
 # Test tools and the sample distribution's programs, each in its own folder.
-foreach(dir tests/driver check uninstall sample bench)
+foreach(dir tests/driver tests/dll_search check uninstall sample bench)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "frame/system_dlls.h"
+
 namespace {
 
 // Private to the frame's dialog procedure: ends the modal loop with the result in wParam.
@@ -11,8 +13,8 @@ constexpr UINT kEndModalMessage = WM_APP;
 
 INT_PTR FrameDialog::DoModal() {
   // The template's progress bar needs its window class registered before the dialog exists.
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  // Without it the dialog cannot be created, which the result below reports.
+  LoadCommonControls(ICC_PROGRESS_CLASS);
 
   result_ = -1;
   ending_ = false;

@@ -3,6 +3,8 @@
 // static constructors, then WinMain, and ends the process with WinMain's result.
 #include <windows.h>
 
+#include "frame/system_dlls.h"
+
 // Laid out by the linker script: a -1 marker, the constructors, a null.
 extern "C" void (*__CTOR_LIST__[])();
 
@@ -14,6 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 // no static object with a destructor (none would run: the process ends with ExitProcess).
 // The stack is realigned, since the loader calls an entry point with no alignment promised.
 extern "C" __attribute__((noreturn, force_align_arg_pointer)) void FrameStartup() {
+  // Before any code of ours can load a DLL, directly or through a system DLL.
+  RestrictDllSearchToSystemFolder();
   int count = 0;
   while (__CTOR_LIST__[count + 1] != nullptr)
     ++count;

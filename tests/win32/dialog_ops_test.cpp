@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frame/system_dlls.h"
 #include "integration/win32/win32_platform.h"
 #include "res/resource.h"
 #include "tests/win32/check.h"
@@ -91,8 +92,8 @@ void QuitRequest(Win32Dialog& dialogOps) {
 }  // namespace
 
 int main() {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  // The frame's own loading of comctl32, which the installer's dialog relies on.
+  CHECK(LoadCommonControls(ICC_PROGRESS_CLASS));
   HWND dialog = CreateWindowExA(0, "STATIC", "Setup", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr,
                                 nullptr, nullptr);
   if (!dialog || !Child(dialog, "EDIT", ES_AUTOHSCROLL, IDC_FOLDER) ||
