@@ -17,10 +17,10 @@ Function Lookup(HMODULE module, const char* name) {
 
 void RestrictDllSearchToSystemFolder() {
   // kernel32 is loaded in every process, so naming it searches nothing.
-  auto restrict =
+  auto setDefaultDirectories =
       Lookup<BOOL(WINAPI*)(DWORD)>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-  if (restrict)
-    restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (setDefaultDirectories)
+    setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 bool LoadCommonControls(DWORD classes) {
