@@ -133,7 +133,7 @@ bool PlanningPlatform::WriteShellLink(const char* linkPath, const LinkInfo& info
 bool PlanningPlatform::RegistrySetString(RegistryRoot, const char* key, const char* valueName,
                                          const char* data) {
   if (valueName)
-    registryWrites.push_back({key, valueName, data});
+    registryWrites.push_back({key, valueName, data, false, {}});
   return true;
 }
 
