@@ -77,7 +77,8 @@ void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSetting
       registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "UninstallString", command);
       registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "InstallTo",
                                  settings.InstallDir);
-      // Without the record the uninstaller takes every file of the folder for installed.
+      // An incomplete record is left out: without one the uninstaller takes every file in the
+      // folder for installed, with one it would leave the missing names behind unnoticed.
       if (installed.Complete())
         registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
                                         installed.List(), installed.Size());

@@ -135,11 +135,8 @@ TEST_F(ShortcutFixture, UnplaceableShortcutsAreLeftOutWithComBalanced) {
        "C:\\" + longName + "\\deeper"},
       // Names that would lead the link out of its folder, or into a stream.
       {"backslash in the name", kFamilyWindowsNt, kDesktopNt, nullptr, "..\\Viewer", "C:\\Apps"},
-      {"slash in the name", kFamilyWindowsNt, kDesktopNt, nullptr, "a/Viewer", "C:\\Apps"},
       {"colon in the name", kFamilyWindowsNt, kDesktopNt, nullptr, "Viewer:x", "C:\\Apps"},
-      {"backslash in the group", kFamilyWindowsNt, kDesktopNt, "..\\Startup", "Viewer", "C:\\Apps"},
       {"slash in the group", kFamilyWindowsNt, kDesktopNt, "a/b", "Viewer", "C:\\Apps"},
-      {"drive in the group", kFamilyWindowsNt, kDesktopNt, "D:", "Viewer", "C:\\Apps"},
   };
   for (const Case& c : cases) {
     fake.calls.clear();

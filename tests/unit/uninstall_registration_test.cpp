@@ -48,33 +48,6 @@ TEST_F(RegistrationFixture, ValuesInOrderThenTheCopy) {
             std::string("Viewer.exe\0readme.txt\0", 23));
 }
 
-TEST(InstalledFilesRecord, NamesUpToTheLastByteOfItsBuffer) {
-  struct Case {
-    std::size_t capacity;
-    std::vector<std::string> names;
-    bool complete;
-    std::string list;  // when complete, the last zero included
-  } cases[] = {
-      {1, {}, true, std::string(1, '\0')},
-      {1, {"a"}, false, ""},
-      {3, {"a"}, true, std::string("a\0", 3)},
-      {4, {"a", "b"}, false, ""},  // "a", "b" and the last zero need 5 bytes
-      {5, {"a", "b"}, true, std::string("a\0b\0", 5)},
-      {5, {"abcd", "b"}, false, ""},  // spoilt by the first, whatever follows
-      {6, {"abcd", "b"}, false, ""},
-  };
-  for (const Case& c : cases) {
-    std::string buffer(c.capacity, 'x');
-    InstalledFilesRecord record(&buffer[0], c.capacity);
-    for (const std::string& name : c.names)
-      record.Add(name.c_str());
-    EXPECT_EQ(record.Complete(), c.complete) << c.capacity;
-    if (c.complete) {
-      EXPECT_EQ(std::string(record.List(), record.Size()), c.list) << c.capacity;
-    }
-  }
-}
-
 TEST_F(RegistrationFixture, RecordGoesWithTheKeyAndOnlyWhenComplete) {
   const std::string key = kRoot + "\\Viewer";
   struct Case {
