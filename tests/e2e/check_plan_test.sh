@@ -120,7 +120,8 @@ installed=$(awk -v prefix='    InstalledFiles    REG_MULTI_SZ    ' \
   <<<"$values" | sed '/^$/d' | LC_ALL=C sort)
 expect_eq "InstalledFiles" "$(plan '.plan.registry.values.InstalledFiles[]' | LC_ALL=C sort)" \
   "$installed"
-expect_eq "InstalledFiles names the planned copies" "$(plan '.plan.copied[].name' | LC_ALL=C sort)" \
+expect_eq "InstalledFiles names the planned copies" \
+  "$(plan '.plan.copied[].name' | LC_ALL=C sort)" \
   "$(plan '.plan.registry.values.InstalledFiles[]' | LC_ALL=C sort)"
 
 section "shortcuts (NT family, as Wine is)"

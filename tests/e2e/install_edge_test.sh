@@ -22,8 +22,7 @@ forget_install "E2E Existing" "E2E Existing 1.0" "E2E Existing Notes" "$folder"
 target=$(linux_path "$folder")
 mkdir -p "$target"
 # Older files of the same names, longer than the new ones so that a copy that does not
-# truncate shows, and a file of the user's own. (Read-only files are not tried: Wine run as root
-# replaces them, where Windows refuses.)
+# truncate shows, and a file of the user's own. (A file that cannot be replaced: the next section.)
 head -c 400000 /dev/urandom >"$target/bytes.bin"
 head -c 400000 /dev/urandom >"$target/read me.txt"
 echo "the user's own file" >"$target/keep.txt"
@@ -49,7 +48,7 @@ else
   fail "existing: installed" "$INSTALL_PROBLEM"
 fi
 
-# ---- A program file that cannot be replaced -------------------------------------------------------
+# ---- A program file that cannot be replaced ----------------------------------------------------
 # Someone left a program of that name in the folder, read-only and held open by another process:
 # Windows refuses to replace it (Wine run as root replaces read-only files, but not one held open
 # without sharing for writing, as cmd's input redirection holds it). Setup must not start it.
@@ -81,7 +80,8 @@ if open_setup "$dir" "$caption" && driver settext "$caption" $IDC_FOLDER "$folde
       "$(copied_names "$dir" TinyNote.exe)" \
       "$(list_of "$(reg_query "$UNINSTALL_KEY\\E2E Held")" InstalledFiles)"
   else
-    fail "held: installed" "setup.exe: ${SETUP_RC:-still running}; dialogs: $(driver list | tr '\n' ' ')"
+    fail "held: installed" "setup.exe: ${SETUP_RC:-still running}" \
+      "dialogs: $(driver list | tr '\n' ' ')"
   fi
   # ping ends by itself; waiting for it keeps the file from being held into the next case.
   for _ in $(seq 150); do kill -0 "$holder" 2>/dev/null || break; sleep 0.1; done
