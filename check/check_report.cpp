@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "check/setup_check.h"
+#include "integration/uninstall_registration.h"
 
 namespace {
 
@@ -111,6 +112,15 @@ void TextPlan(const InstallPlan& p, TextWriter* w) {
     w->Row("registry", "HKEY_LOCAL_MACHINE\\" + Shown(p.registryKey));
     for (const auto& value : p.registryValues)
       w->More("  " + Shown(value.first) + " = " + Quoted(value.second));
+    if (p.installedFilesRecorded) {
+      w->More("  " + std::string(kInstalledFilesValue) + " = " +
+              std::to_string(p.installedFiles.size()) + " names (REG_MULTI_SZ):");
+      for (const std::string& name : p.installedFiles)
+        w->More("    " + Quoted(name));
+    } else {
+      w->More("  " + std::string(kInstalledFilesValue) +
+              " left out: the names do not fit the record");
+    }
   } else {
     w->Row("registry", "nothing written");
   }
@@ -194,6 +204,12 @@ std::string JsonPlan(const InstallPlan& p) {
     for (std::size_t i = 0; i < p.registryValues.size(); ++i)
       out += std::string(i ? ", " : "") + JsonString(p.registryValues[i].first) + ": " +
              JsonString(p.registryValues[i].second);
+    if (p.installedFilesRecorded) {
+      out += ", " + JsonString(kInstalledFilesValue) + ": [";
+      for (std::size_t i = 0; i < p.installedFiles.size(); ++i)
+        out += std::string(i ? ", " : "") + JsonString(p.installedFiles[i]);
+      out += "]";
+    }
     out += "}}";
   } else {
     out += ",\n    \"registry\": null";

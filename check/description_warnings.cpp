@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "check/file_names.h"
+#include "common/names.h"
 #include "description/setup_lines.h"
+#include "description/setup_reader.h"
 #include "description/setup_settings.h"
 
 namespace {
@@ -39,6 +41,38 @@ bool IsFullPath(const std::string& path) {
   bool drive = path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') &&
                path[1] == ':' && path[2] == '\\';
   return drive || path.compare(0, 2, "\\\\") == 0;
+}
+
+// A character that no name of a file holds, as the warnings show it.
+std::string Shown(char c) {
+  return c > 0 && c < 32 ? "a control character" : Quoted(std::string(1, c));
+}
+
+// Why the installer's reader refuses the FolderName it takes from InstallDir; empty when it
+// accepts it.
+std::string FolderNameFault(const std::string& installDir) {
+  char folderName[kTextCapacity];
+  if (DeriveFolderName(installDir.c_str(), folderName))
+    return "";
+  std::size_t end = installDir.find_last_not_of('\\');
+  if (end == std::string::npos)
+    return installDir.empty() ? "InstallDir is empty, and so is FolderName, which names the "
+                                "uninstall entry and the uninstaller"
+                              : "InstallDir holds nothing but backslashes, so FolderName, which "
+                                "names the uninstall entry and the uninstaller, is empty";
+  std::size_t start = installDir.rfind('\\', end);
+  start = start == std::string::npos ? 0 : start + 1;
+  const std::string name = installDir.substr(start, end + 1 - start);
+  const std::string what = "FolderName " + Quoted(name) +
+                           ", the last component of InstallDir and the name of the "
+                           "uninstall entry and the uninstaller,";
+  if (name.size() >= static_cast<std::size_t>(kTextCapacity))
+    return "FolderName, the last component of InstallDir, is " + std::to_string(name.size()) +
+           " characters long, more than the 255 it holds";
+  char bad = ForbiddenNameChar(name);
+  if (bad)
+    return what + " holds " + Shown(bad) + ", which a file name cannot hold";
+  return what + " is made only of dots and spaces, which Windows drops from a path";
 }
 
 class Analysis {
@@ -198,12 +232,12 @@ bool Analysis::HeaderLine(int index) {
                     std::to_string(capacity - 1) + " its field holds: " + kRefused);
     return false;
   }
-  if (index == kLineInstallDir && value.find('\\') == std::string::npos &&
-      value.size() >= static_cast<std::size_t>(kTextCapacity)) {
-    Warn(index, "InstallDir holds no backslash, so FolderName is all of its " +
-                    std::to_string(value.size()) +
-                    " characters, more than the 255 it holds: " + kRefused);
-    return false;
+  if (index == kLineInstallDir) {
+    std::string fault = FolderNameFault(value);
+    if (!fault.empty()) {
+      Warn(index, fault + ": " + kRefused);
+      return false;
+    }
   }
   SemicolonWarning(index, field);
   BlankWarning(index, field, value);
@@ -234,23 +268,16 @@ bool Analysis::HeaderLine(int index) {
 void Analysis::InstallDirWarnings(int index) {
   const std::string value = lines_[index].value;
   const std::string folderName = settings_.FolderName;
-  if (value.empty()) {
-    Warn(index,
-         "InstallDir is empty: the folder box starts empty and OK says \"Cannot create "
-         "directory!\" until the user types a folder");
-    return;
-  }
   std::size_t lastSlash = value.rfind('\\');
   if (lastSlash == std::string::npos) {
     Warn(index, "InstallDir " + Quoted(value) +
                     " holds no backslash: FolderName, which names the uninstall entry and the "
                     "uninstaller, is all of it");
   } else if (lastSlash == value.size() - 1) {
-    Warn(index,
-         "InstallDir ends with a backslash, so FolderName is empty: the uninstall entry "
-         "is written to the Uninstall key itself, the uninstaller is copied as \" "
-         "Uninstall.exe\" in the Windows directory, and every path composed from the "
-         "folder holds a doubled backslash");
+    Warn(index, "InstallDir ends with a backslash: FolderName is the component before it, " +
+                    Quoted(folderName) +
+                    ", but the folder box shows the backslash, so every path composed from the "
+                    "folder holds a doubled backslash");
   }
   if (!IsFullPath(value)) {
     Warn(index, "InstallDir " + Quoted(value) +
@@ -263,7 +290,7 @@ void Analysis::InstallDirWarnings(int index) {
     return;
   // Only the last component is created, so its parent must exist on the user's machine.
   std::string folder = value;
-  if (folder.size() > 3 && folder.back() == '\\')
+  while (folder.size() > 3 && folder.back() == '\\')
     folder.pop_back();
   std::size_t cut = folder.rfind('\\');
   std::string parent = folder.substr(0, cut);
@@ -279,16 +306,18 @@ void Analysis::NameWarning(int index, const std::string& what, const std::string
   char bad = ForbiddenNameChar(name);
   if (!bad)
     return;
-  std::string shortcut =
-      isGroup ? "no Start-menu shortcut can be saved in it" : "its shortcut cannot be saved";
-  if (bad == '\\') {
-    std::string head = name.substr(0, name.rfind('\\'));
-    Warn(index, what + " " + Quoted(name) + " holds a backslash: the installer creates no folder " +
-                    Quoted(head) + ", so unless it exists " + shortcut);
+  // The installer's own test of the names it composes into a link's path.
+  if (!IsSingleName(name.c_str())) {
+    char separator = name[name.find_first_of("\\/:")];
+    Warn(index, what + " " + Quoted(name) + " holds " + Shown(separator) +
+                    ", which would lead the shortcut out of its folder or into a stream: the "
+                    "installer creates " +
+                    (isGroup ? "no Start-menu shortcut" : "no shortcut for it"));
     return;
   }
-  std::string shown = bad > 0 && bad < 32 ? "a control character" : Quoted(std::string(1, bad));
-  Warn(index, what + " " + Quoted(name) + " holds " + shown +
+  std::string shortcut =
+      isGroup ? "no Start-menu shortcut can be saved in it" : "its shortcut cannot be saved";
+  Warn(index, what + " " + Quoted(name) + " holds " + Shown(bad) +
                   ", which a file name cannot hold: " + shortcut);
 }
 

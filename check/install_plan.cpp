@@ -5,6 +5,7 @@
 
 #include "check/file_names.h"
 #include "check/planning_platform.h"
+#include "common/names.h"
 #include "description/setup_lines.h"
 #include "description/setup_settings.h"
 #include "integration/uninstall_registration.h"
@@ -116,8 +117,14 @@ class Planner {
   void Shortcuts();
   PlannedLink LinkOf(const ShortcutAttempt& attempt, PlannedShortcut* shortcut);
   void FitWarnings(int family, const PlanningPlatform& symbolic);
+  bool Copied(const std::string& name) const;
+  // A shortcut whose name, or group, the installer will not compose into a path.
+  bool LeftOutForItsName(const ShortcutSource& source) const {
+    return !IsSingleName(source.name.c_str()) ||
+           (!source.desktop && !IsSingleName(settings_.ProductName));
+  }
   void FileWarning(int index, const std::string& what, const std::string& name,
-                   const std::string& use);
+                   const std::string& use, const std::string& after);
 
   const std::string& folder_;
   const std::vector<ListedEntry>& listing_;
@@ -146,7 +153,13 @@ InstallPlan Planner::Plan() {
   plan_.launched = run.started;
   plan_.launchFolder = run.currentFolder;
   plan_.launchCommand = run.commandLine;
-  if (!run.started)
+  // A program file that is not copied is warned about with the other files.
+  const std::string program = settings_.ProgramFile;
+  if (program.find('"') != std::string::npos)
+    Warn(kLineProgramFile, "ProgramFile " + Quoted(program) +
+                               " holds '\"', which would end the quoted command and add "
+                               "arguments to it: the installer does not start the program");
+  else if (!run.started && Copied(program))
     Warn(kLineProgramFile,
          "the program is not started after setup: the command composed from "
          "the target folder and ProgramFile would be " +
@@ -156,12 +169,12 @@ InstallPlan Planner::Plan() {
   FitWarnings(kFamilyWindowsNt, *runNt_);
 
   FileWarning(kLineProgramFile, "ProgramFile", settings_.ProgramFile,
-              "the desktop shortcut and the launch after setup point at");
+              "the desktop shortcut points at", ", and the program is not started after setup");
   int count = std::min<int>(settings_.EntryCount, kMaxEntries);
   for (int k = 0; k < count; ++k) {
     if (settings_.EntryFile[k])
       FileWarning(kFirstEntryLine + k, "the entry's file", settings_.EntryFile[k],
-                  "its shortcut points at");
+                  "its shortcut points at", "");
   }
   return plan_;
 }
@@ -220,8 +233,26 @@ void Planner::Registration(const PlanningPlatform& run) {
   if (!run.registryWrites.empty()) {
     plan_.registryWritten = true;
     plan_.registryKey = run.registryWrites.front().key;
-    for (const RecordedValue& value : run.registryWrites)
-      plan_.registryValues.push_back({value.name, value.data});
+    for (const RecordedValue& value : run.registryWrites) {
+      if (!value.isList) {
+        plan_.registryValues.push_back({value.name, value.data});
+        continue;
+      }
+      plan_.installedFilesRecorded = true;
+      plan_.installedFiles = value.names;
+    }
+    if (!plan_.installedFilesRecorded) {
+      std::size_t bytes = 1;
+      for (const PlannedCopy& copy : plan_.copies)
+        bytes += copy.name.size() + 1;
+      Warn(kDistribution, "the names of the " + std::to_string(plan_.copies.size()) +
+                              " files copied take " + std::to_string(bytes) +
+                              " bytes, more than the " + std::to_string(kInstalledFilesCapacity) +
+                              " of the record of installed files: the uninstall entry gets no " +
+                              kInstalledFilesValue +
+                              " value, and the uninstaller takes every file in the folder for "
+                              "installed");
+    }
   } else {
     Warn(kLineInstallDir,
          "no uninstall entry is written: the key name composed from "
@@ -274,7 +305,8 @@ void Planner::Shortcuts() {
       shortcut.family9x = LinkOf(run9x_->shortcuts[i], &shortcut);
     if (i < runNt_->shortcuts.size())
       shortcut.familyNt = LinkOf(runNt_->shortcuts[i], &shortcut);
-    if ((!shortcut.family9x.created || !shortcut.familyNt.created) && i < sources.size())
+    if ((!shortcut.family9x.created || !shortcut.familyNt.created) && i < sources.size() &&
+        !LeftOutForItsName(sources[i]))
       Warn(sources[i].line, ShortcutLabel(sources[i]) +
                                 " is not created: its target, composed "
                                 "from the target folder and its file, or "
@@ -319,12 +351,18 @@ void Planner::FitWarnings(int family, const PlanningPlatform& symbolic) {
                               kTooLong);
 }
 
-void Planner::FileWarning(int index, const std::string& what, const std::string& name,
-                          const std::string& use) {
+bool Planner::Copied(const std::string& name) const {
   for (const PlannedCopy& copy : plan_.copies) {
     if (SameNameIgnoringCase(copy.name, name))
-      return;
+      return true;
   }
+  return false;
+}
+
+void Planner::FileWarning(int index, const std::string& what, const std::string& name,
+                          const std::string& use, const std::string& after) {
+  if (Copied(name))
+    return;
   std::string text;
   if (name.empty())
     text = what + " is empty: " + use + " the target folder itself";
@@ -342,7 +380,7 @@ void Planner::FileWarning(int index, const std::string& what, const std::string&
   else
     text = what + " " + Quoted(name) + " is not in the distribution: " + use +
            " a file that is not installed";
-  Warn(index, text);
+  Warn(index, text + after);
 }
 
 bool ListingOrder(const ListedEntry& a, const ListedEntry& b) {

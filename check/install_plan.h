@@ -60,8 +60,10 @@ struct InstallPlan {
   int progressStep = 0;
   int progressStepAtRoot = -1;  // where a drive's root lists no "." and ".."; -1 when the same
   bool registryWritten = false;
-  std::string registryKey;  // below HKEY_LOCAL_MACHINE
-  std::vector<std::pair<std::string, std::string>> registryValues;
+  std::string registryKey;                                          // below HKEY_LOCAL_MACHINE
+  std::vector<std::pair<std::string, std::string>> registryValues;  // REG_SZ, in order
+  bool installedFilesRecorded = false;  // the key's list of the names copied in the run
+  std::vector<std::string> installedFiles;
   bool uninstallerCopied = false;
   std::string uninstallerFrom;
   std::string uninstallerTo;

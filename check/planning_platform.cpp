@@ -83,7 +83,10 @@ FolderCreation PlanningPlatform::MakeFolder(const char* path) {
   return FolderCreation::kCreated;
 }
 
-void PlanningPlatform::ListFolder(const char*, FolderVisitor& visitor) {
+void PlanningPlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
+  // Any other pattern asks about the user's machine, which holds no links or junctions here.
+  if (std::strcmp(pattern, "*.*") != 0)
+    return;
   ++listings;
   for (const ListedEntry& listed : listing_) {
     FolderEntry entry = {listed.name.c_str(), listed.isFolder, listed.isReparsePoint};
@@ -130,7 +133,16 @@ bool PlanningPlatform::WriteShellLink(const char* linkPath, const LinkInfo& info
 bool PlanningPlatform::RegistrySetString(RegistryRoot, const char* key, const char* valueName,
                                          const char* data) {
   if (valueName)
-    registryWrites.push_back({key, valueName, data});
+    registryWrites.push_back({key, valueName, data, false, {}});
+  return true;
+}
+
+bool PlanningPlatform::RegistrySetMultiString(RegistryRoot, const char* key, const char* valueName,
+                                              const char* list, std::size_t size) {
+  RecordedValue value = {key, valueName, "", true, {}};
+  for (std::size_t at = 0; at < size && list[at] != '\0'; at += std::strlen(list + at) + 1)
+    value.names.push_back(list + at);
+  registryWrites.push_back(value);
   return true;
 }
 

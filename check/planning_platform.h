@@ -25,7 +25,9 @@ struct RecordedCopy {
 struct RecordedValue {
   std::string key;
   std::string name;
-  std::string data;
+  std::string data;                // REG_SZ
+  bool isList = false;             // REG_MULTI_SZ
+  std::vector<std::string> names;  // its names, when a list
 };
 
 // One CreateShortcut call, from COM's initialisation to its end.
@@ -99,10 +101,8 @@ class PlanningPlatform final : public DialogOps,
                          const char* data) override;
   bool SetCurrentFolder(const char* path) override;
   void StartProgram(const char* commandLine) override;
-  bool RegistrySetMultiString(RegistryRoot, const char*, const char*, const char*,
-                              std::size_t) override {
-    return true;
-  }
+  bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
+                              const char* list, std::size_t size) override;
   void Pause(unsigned) override {}
   // The install run never reads back or asks. Should it ever, the answers are those of a
   // system where nothing is found.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/names.h"
 #include "description/setup_lines.h"
 #include "integration/platform.h"
 
@@ -35,19 +36,14 @@ SetupInfoStatus ReadEntry(char* value, int k, SetupSettingsRecord& settings) {
   return SetupInfoStatus::kOk;
 }
 
-// FolderName is the part of InstallDir after its last backslash, or all of it when it has none.
-bool DeriveFolderName(SetupSettingsRecord& settings) {
-  const char* slash = std::strrchr(settings.InstallDir, '\\');
-  return CopyText(settings.FolderName, slash ? slash + 1 : settings.InstallDir);
-}
-
 SetupInfoStatus ReadLine(int counter, char* value, SetupSettingsRecord& settings) {
   switch (counter) {
     case kLineProgramFile:
       return CopyText(settings.ProgramFile, value) ? SetupInfoStatus::kOk
                                                    : SetupInfoStatus::kCorrupted;
     case kLineInstallDir:
-      if (!CopyText(settings.InstallDir, value) || !DeriveFolderName(settings))
+      if (!CopyText(settings.InstallDir, value) ||
+          !DeriveFolderName(settings.InstallDir, settings.FolderName))
         return SetupInfoStatus::kCorrupted;
       return SetupInfoStatus::kOk;
     case kLineLinkTitle:
@@ -69,6 +65,29 @@ SetupInfoStatus ReadLine(int counter, char* value, SetupSettingsRecord& settings
 }
 
 }  // namespace
+
+bool DeriveFolderName(const char* installDir, char (&folderName)[kTextCapacity]) {
+  folderName[0] = '\0';
+  const char* end = installDir + std::strlen(installDir);
+  while (end > installDir && end[-1] == '\\')
+    --end;
+  const char* start = end;
+  while (start > installDir && start[-1] != '\\')
+    --start;
+  std::size_t length = static_cast<std::size_t>(end - start);
+  if (length >= sizeof folderName)
+    return false;
+  std::memcpy(folderName, start, length);
+  folderName[length] = '\0';
+  // Windows would drop such a name from the uninstaller's path, or read it as the folder above.
+  if (OnlyDotsAndSpaces(start, end))
+    return false;
+  for (const char* p = start; p < end; ++p) {
+    if (static_cast<unsigned char>(*p) < ' ' || std::strchr("/:*?\"<>|", *p))
+      return false;
+  }
+  return true;
+}
 
 const char* SetupInfoMessage(SetupInfoStatus status) {
   switch (status) {

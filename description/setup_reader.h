@@ -12,11 +12,19 @@ enum class SetupInfoStatus {
   kOk,
   kCannotOpen,
   kNotEnoughData,  // fewer than five lines
-  kCorrupted,      // a bad entry line, a count above the tables, a value longer than its field
+  kCorrupted,      // a bad entry line, a count above the tables, a value longer than its field,
+                   // a FolderName that is no name
 };
 
 constexpr const char kSetupInfoName[] = "setup.inf";
 constexpr const char kSetupInfoTitle[] = "setup";
+
+// FolderName, which names the uninstall key and the uninstaller's copy in the Windows directory:
+// the last component of InstallDir, trailing backslashes ignored, or all of it when it holds no
+// backslash. False when that is empty, made only of dots and spaces, holds a character no file
+// name holds (/ : * ? " < > | or a control character), or is longer than the field; `folderName`
+// then holds the component when it fits, else nothing.
+bool DeriveFolderName(const char* installDir, char (&folderName)[kTextCapacity]);
 
 // The message shown for a status; null for kOk.
 const char* SetupInfoMessage(SetupInfoStatus status);

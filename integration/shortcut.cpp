@@ -1,6 +1,7 @@
 #include "integration/shortcut.h"
 
 #include "common/bounded_text.h"
+#include "common/names.h"
 #include "description/setup_settings.h"
 #include "integration/link_info.h"
 #include "integration/platform.h"
@@ -78,7 +79,11 @@ int CreateShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, 
                    const char* linkName, const char* workDir, const char* targetFile,
                    const char* description, const char* iconFile) {
   ComScope com(shell);
-  if (linkName && workDir && targetFile && description)
+  // A separator or a colon in the link's name or its group would lead the link out of the
+  // special folder, or into a stream; such a shortcut is left out. An empty group is the
+  // special folder itself.
+  if (linkName && workDir && targetFile && description && IsSingleName(linkName) &&
+      (!group || IsSingleName(group)))
     PlaceShortcut(shell, files, folder95, folderNT, group, linkName, workDir, targetFile,
                   description, iconFile);
   return 1;

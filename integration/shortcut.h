@@ -10,7 +10,8 @@ class ShellOps;
 // `workDir` as its working folder and `description` as its tool tip. The special folder is
 // `folder95` on the 95/98 family and `folderNT` on the NT family. A non-null `group` (even an
 // empty one) is created inside the special folder first. Nothing is reported: a shortcut that
-// cannot be placed is left out. Always returns 1.
+// cannot be placed, or whose name or group is not a single name (common/names.h), is left out.
+// Always returns 1.
 int CreateShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
                    const char* description, const char* iconFile);

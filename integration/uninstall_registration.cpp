@@ -1,5 +1,7 @@
 #include "integration/uninstall_registration.h"
 
+#include <cstring>
+
 #include "common/bounded_text.h"
 #include "description/setup_settings.h"
 
@@ -17,6 +19,24 @@ bool QuoteCommand(const char* path, char (&command)[kCommandCapacity]) {
 }
 
 }  // namespace
+
+InstalledFilesRecord::InstalledFilesRecord(char* buffer, std::size_t capacity)
+    : buffer_(buffer), capacity_(capacity), complete_(capacity > 0) {
+  if (complete_)
+    buffer_[0] = '\0';
+}
+
+void InstalledFilesRecord::Add(const char* name) {
+  std::size_t length = std::strlen(name) + 1;
+  // Room is kept for the zero after the last name.
+  if (!complete_ || length >= capacity_ - used_) {
+    complete_ = false;
+    return;
+  }
+  std::memcpy(buffer_ + used_, name, length);
+  used_ += length;
+  buffer_[used_] = '\0';
+}
 
 bool ComposeUninstallerPath(FileOps& files, const char* folderName, char (&path)[kPathCapacity]) {
   char windows[kPathCapacity] = {};
@@ -40,7 +60,8 @@ int RegKeyExists(RegistryOps& registry, RegistryRoot root, const char* subKey, c
   return registry.RegistryKeyOpens(root, name) ? 1 : 0;
 }
 
-void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings) {
+void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
+                       const InstalledFilesRecord& installed) {
   char uninstaller[kPathCapacity] = {};
   bool havePath = ComposeUninstallerPath(files, settings.FolderName, uninstaller);
 
@@ -56,6 +77,11 @@ void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSetting
       registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "UninstallString", command);
       registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "InstallTo",
                                  settings.InstallDir);
+      // An incomplete record is left out: without one the uninstaller takes every file in the
+      // folder for installed, with one it would leave the missing names behind unnoticed.
+      if (installed.Complete())
+        registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
+                                        installed.List(), installed.Size());
     }
   }
 

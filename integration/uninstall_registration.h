@@ -2,6 +2,8 @@
 // in the Windows directory.
 #pragma once
 
+#include <cstddef>
+
 #include "description/setup_settings.h"
 #include "integration/platform.h"
 
@@ -26,8 +28,31 @@ bool ComposeUninstallerPath(FileOps& files, const char* folderName, char (&path)
 // The uninstall key's name below HKEY_LOCAL_MACHINE. False, with `key` empty, when it does not fit.
 bool ComposeUninstallKey(const char* folderName, char (&key)[kPathCapacity]);
 
-// Writes DisplayName, UninstallString and InstallTo below the uninstall key named after
-// FolderName, when the uninstall root opens with full access, then copies UNINSTAL.EXE to
-// "<Windows directory>\<FolderName> Uninstall.exe" whether or not the key was written.
-// Nothing is reported.
-void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings);
+// The room for the record of installed files: thousands of names, and still one fixed buffer.
+constexpr std::size_t kInstalledFilesCapacity = 64 * 1024;
+
+// The record of installed files as the copy pass builds it in a buffer of the caller's, in the
+// form the value stores: each name ending in a zero, one more zero after the last.
+class InstalledFilesRecord {
+ public:
+  InstalledFilesRecord(char* buffer, std::size_t capacity);
+  // A name that does not fit spoils the record: a list missing files would pass for complete.
+  void Add(const char* name);
+  bool Complete() const { return complete_; }
+  const char* List() const { return buffer_; }
+  // The list's bytes, the last zero included.
+  std::size_t Size() const { return used_ + 1; }
+
+ private:
+  char* buffer_;
+  std::size_t capacity_;
+  std::size_t used_ = 0;
+  bool complete_;
+};
+
+// Writes DisplayName, UninstallString, InstallTo and, when complete, the record of installed
+// files below the uninstall key named after FolderName, when the uninstall root opens with full
+// access, then copies UNINSTAL.EXE to "<Windows directory>\<FolderName> Uninstall.exe" whether
+// or not the key was written. Nothing is reported.
+void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
+                       const InstalledFilesRecord& installed);

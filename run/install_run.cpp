@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/names.h"
 #include "description/setup_settings.h"
 #include "integration/platform.h"
 #include "integration/shortcut.h"
@@ -35,9 +36,12 @@ class EntryCounter final : public FolderVisitor {
   int count_ = 0;  // past 99 the step is 0 anyway
 };
 
+// Records the names it copied, and whether the program's own file was among them.
 class CopyPass final : public FolderVisitor {
  public:
-  CopyPass(const InstallerSystem& system, const char* target) : system_(system), target_(target) {}
+  CopyPass(const InstallerSystem& system, const char* target, const char* programFile,
+           InstalledFilesRecord& installed)
+      : system_(system), target_(target), programFile_(programFile), installed_(installed) {}
 
   void Visit(const FolderEntry& entry) override {
     char name[kTextCapacity] = {};
@@ -45,16 +49,50 @@ class CopyPass final : public FolderVisitor {
     // A name or destination that does not fit is not copied rather than copied to a cut path.
     // Folders (".", ".." and sub-folders) are not descended into and cannot be copied.
     if (!entry.isFolder && CopyText(name, entry.name) && !IsExcluded(name) &&
-        JoinPath(destination, target_, name))
-      system_.files.CopyOneFile(name, destination);
+        JoinPath(destination, target_, name) && system_.files.CopyOneFile(name, destination)) {
+      installed_.Add(name);
+      programCopied_ = programCopied_ || SameTextIgnoringCase(name, programFile_);
+    }
     system_.dialog.StepProgress();
     system_.processes.Pause(kPauseAfterEntryMs);
   }
+  bool programCopied() const { return programCopied_; }
 
  private:
   const InstallerSystem& system_;
   const char* target_;
+  const char* programFile_;
+  InstalledFilesRecord& installed_;
+  bool programCopied_ = false;
 };
+
+class LinkFinder final : public FolderVisitor {
+ public:
+  void Visit(const FolderEntry& entry) override { found_ = found_ || entry.isReparsePoint; }
+  bool found() const { return found_; }
+
+ private:
+  bool found_ = false;
+};
+
+// True when `path` or a folder on the way to it is a link or junction. A folder that someone
+// else prepared so would lead the copies, and the program started after them, anywhere.
+bool PassesThroughLink(FileOps& files, const char* path) {
+  char part[kPathCapacity] = {};
+  LinkFinder finder;
+  for (std::size_t end = 1; path[end - 1] != '\0' && !finder.found(); ++end) {
+    char next = path[end];
+    char last = path[end - 1];
+    // A drive ("C:") and a text ending in a separator name no entry of their own.
+    if ((next != '\0' && next != '\\' && next != '/') || last == ':' || last == '\\' ||
+        last == '/' || end >= sizeof part)
+      continue;
+    std::memcpy(part, path, end);
+    part[end] = '\0';
+    files.ListFolder(part, finder);
+  }
+  return finder.found();
+}
 
 void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecord& settings,
                          const char* target) {
@@ -71,12 +109,12 @@ void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecor
 }
 
 // The command is quoted: unquoted, a folder such as C:\Program Files\Viewer makes the system
-// try C:\Program.exe first.
+// try C:\Program.exe first. A quote in the name would end the quoted path and add arguments.
 void StartInstalledProgram(ProcessOps& processes, const SetupSettingsRecord& settings,
                            const char* target) {
   char path[kPathCapacity] = {};
   char command[kPathCapacity + 2] = {};
-  if (!JoinPath(path, target, settings.ProgramFile))
+  if (std::strchr(settings.ProgramFile, '"') || !JoinPath(path, target, settings.ProgramFile))
     return;
   if (!AppendText(command, "\"") || !AppendText(command, path) || !AppendText(command, "\""))
     return;
@@ -96,8 +134,10 @@ int ProgressStepFor(int entries) {
 
 InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings) {
   char target[kPathCapacity] = {};
-  // A folder text too long for a path is refused like any other folder that cannot be made.
+  // A folder text too long for a path is refused like any other folder that cannot be made,
+  // and so is a folder reached through a link, before anything is made through it.
   if (!system.dialog.GetControlText(IDC_FOLDER, target, sizeof target) ||
+      PassesThroughLink(system.files, target) ||
       system.files.MakeFolder(target) == FolderCreation::kFailed) {
     system.dialog.ShowMessage(kCannotCreateFolder, "");
     return InstallOutcome::kFolderRefused;
@@ -107,10 +147,13 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   EntryCounter counter;
   system.files.ListFolder(kAllEntries, counter);
   system.dialog.SetProgressStep(ProgressStepFor(counter.count()));
-  CopyPass copy(system, target);
+  // Static storage: zero-filled, it takes no room in the program file.
+  static char installedNames[kInstalledFilesCapacity];
+  InstalledFilesRecord installed(installedNames, sizeof installedNames);
+  CopyPass copy(system, target, settings.ProgramFile, installed);
   system.files.ListFolder(kAllEntries, copy);
 
-  RegisterUninstall(system.registry, system.files, settings);
+  RegisterUninstall(system.registry, system.files, settings, installed);
 
   CreateShortcut(system.shell, system.files, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
                  nullptr, settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle,
@@ -121,8 +164,9 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   system.processes.Pause(kPauseAtEndMs);
   system.dialog.EndModal(kIdOk);
 
-  // The window lives until the handler returns, so the box can still be read.
-  if (system.dialog.GetCheckState(IDC_RUN_AFTER) == kChecked)
+  // The window lives until the handler returns, so the box can still be read. A program file
+  // that this run did not copy may be anybody's, and would be started with setup's rights.
+  if (system.dialog.GetCheckState(IDC_RUN_AFTER) == kChecked && copy.programCopied())
     StartInstalledProgram(system.processes, settings, target);
   return InstallOutcome::kInstalled;
 }

@@ -17,7 +17,8 @@ enum class InstallOutcome {
 int ProgressStepFor(int entries);
 
 // Creates the folder in the folder box, copies the current folder into it (all but "setup.exe"
-// and "uninstal.exe"), registers the uninstaller, creates the desktop and Start-menu shortcuts,
-// ends the dialog and, when the run-after box is checked, starts the program from the folder.
-// Only a folder that cannot be created stops it; every later failure is silent.
+// and "uninstal.exe"), registers the uninstaller with the names it copied, creates the desktop
+// and Start-menu shortcuts, ends the dialog and, when the run-after box is checked and the
+// program's file was copied, starts the program from the folder. Only a folder that cannot be
+// created, or that lies behind a link or junction, stops it; every later failure is silent.
 InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings);

@@ -109,9 +109,20 @@ check "uninstaller copied to $uninstaller" \
 
 section "registry"
 key=$(hklm "$(plan .plan.registry.key)")
+values=$(reg_query "$key")
 while IFS=$'\t' read -r name data; do
-  expect_eq "$name" "$(resolve "$data")" "$(reg_value "$key" "$name")"
-done < <(plan '.plan.registry.values | to_entries[] | [.key, .value] | join("\t")')
+  expect_eq "$name" "$(resolve "$data")" "$(value_of "$values" "$name")"
+done < <(plan '.plan.registry.values | to_entries[] | select(.value | type == "string") |
+  [.key, .value] | join("\t")')
+# The record of installed files: a list, shown by reg query with "\0" between its names.
+installed=$(awk -v prefix='    InstalledFiles    REG_MULTI_SZ    ' \
+  'index($0, prefix) == 1 { gsub(/\\0/, "\n", $0); print substr($0, length(prefix) + 1) }' \
+  <<<"$values" | sed '/^$/d' | LC_ALL=C sort)
+expect_eq "InstalledFiles" "$(plan '.plan.registry.values.InstalledFiles[]' | LC_ALL=C sort)" \
+  "$installed"
+expect_eq "InstalledFiles names the planned copies" \
+  "$(plan '.plan.copied[].name' | LC_ALL=C sort)" \
+  "$(plan '.plan.registry.values.InstalledFiles[]' | LC_ALL=C sort)"
 
 section "shortcuts (NT family, as Wine is)"
 while IFS=$'\t' read -r link target working description; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installations that meet something already there or something missing: an existing target
-# folder, a folder whose parent is missing (refused, then corrected in the same dialog), and a
-# second run over the first.
+# folder, one whose program file cannot be replaced, folders that cannot be made or lie behind a
+# link (refused, then corrected in the same dialog), and a second run over the first.
 source "$(dirname "${BASH_SOURCE[0]}")/install_lib.sh"
 
 # edge_dist NAME FOLDER_NAME: a scratch distribution whose description names FOLDER_NAME (also
@@ -22,8 +22,7 @@ forget_install "E2E Existing" "E2E Existing 1.0" "E2E Existing Notes" "$folder"
 target=$(linux_path "$folder")
 mkdir -p "$target"
 # Older files of the same names, longer than the new ones so that a copy that does not
-# truncate shows, and a file of the user's own. (Read-only files are not tried: Wine run as root
-# replaces them, where Windows refuses.)
+# truncate shows, and a file of the user's own. (A file that cannot be replaced: the next section.)
 head -c 400000 /dev/urandom >"$target/bytes.bin"
 head -c 400000 /dev/urandom >"$target/read me.txt"
 echo "the user's own file" >"$target/keep.txt"
@@ -39,56 +38,111 @@ if install_with "$dir" "E2E Existing 1.0 Setup" "$folder" yes; then
   verdict "existing: files of the same names overwritten byte for byte" "${LINES[@]}"
   expect_eq "existing: the user's own file left as it was" "the user's own file" \
     "$(cat "$target/keep.txt")"
-  expect_eq "existing: InstallTo" "$folder" \
-    "$(reg_value "$UNINSTALL_KEY\\E2E Existing" InstallTo)"
+  values=$(reg_query "$UNINSTALL_KEY\\E2E Existing")
+  expect_eq "existing: InstallTo" "$folder" "$(value_of "$values" InstallTo)"
+  expect_eq "existing: InstalledFiles names the files copied, not the user's own" \
+    "$(copied_names "$dir")" "$(list_of "$values" InstalledFiles)"
   lines "$(launch_problems "$folder")"
   verdict "existing: the program started in $folder" "${LINES[@]}"
 else
   fail "existing: installed" "$INSTALL_PROBLEM"
 fi
 
-# ---- A folder whose parent is missing ------------------------------------------------------------
-section "a folder whose parent is missing"
-dir=$(edge_dist edge-missing "E2E Missing Parent")
-caption="E2E Missing Parent 1.0 Setup"
-missing="$TARGETS\\missing parent\\not there\\E2E Missing Parent"
-folder="$TARGETS\\missing parent\\E2E Missing Parent"
-forget_install "E2E Missing Parent" "E2E Missing Parent 1.0" "E2E Missing Parent Notes" "$folder"
-rm -rf "$(linux_path "${missing%\\*}")"
-mkdir -p "$(linux_path "${folder%\\*}")"
-if open_setup "$dir" "$caption" && driver settext "$caption" $IDC_FOLDER "$missing" &&
-  driver click "$caption" $IDOK; then
-  # The box has an empty title: the driver finds it by that exact caption.
-  expect_eq "missing parent: the message" "Cannot create directory!" \
-    "$(driver -t 15000 msgbox "")"
-  driver click "" $IDOK
-  check "missing parent: the box closes" driver gone ""
-  check "missing parent: the dialog stays open" driver wait "$caption"
-  expect_eq "missing parent: the folder box keeps the text" "$missing" \
-    "$(driver text "$caption" $IDC_FOLDER)"
-  lines "$(
-    [ -e "$(linux_path "${missing%\\*}")" ] && echo "the parent was created"
-    reg_query "$UNINSTALL_KEY\\E2E Missing Parent" >/dev/null 2>&1 && echo "an uninstall key"
-    [ -e "$(linux_path "$windows_dir\\E2E Missing Parent Uninstall.exe")" ] &&
-      echo "an uninstaller copy"
-    [ -e "$(linux_path "$common_desktop\\E2E Missing Parent Notes.lnk")" ] &&
-      echo "a desktop shortcut"
-  )"
-  verdict "missing parent: nothing installed" "${LINES[@]}"
-  # The same dialog, corrected: a folder that can be made, then OK again.
-  if driver settext "$caption" $IDC_FOLDER "$folder" && driver click "$caption" $IDOK &&
-    wait_setup 60; then
-    pass "missing parent: OK with a valid folder installs"
-    check_install "missing parent" "$dir" "$folder" "E2E Missing Parent" \
-      "E2E Missing Parent Notes" TinyNote.exe "E2E Missing Parent 1.0" "Notes,TinyNote.exe" \
-      "$folder"
+# ---- A program file that cannot be replaced ----------------------------------------------------
+# Someone left a program of that name in the folder, read-only and held open by another process:
+# Windows refuses to replace it (Wine run as root replaces read-only files, but not one held open
+# without sharing for writing, as cmd's input redirection holds it). Setup must not start it.
+section "a program file that cannot be replaced"
+dir=$(edge_dist edge-held "E2E Held")
+caption="E2E Held 1.0 Setup"
+# No space in the path: Wine's cmd loses the quotes of a redirection that wine passes on.
+folder="$TARGETS\\held\\E2E-Held"
+forget_install "E2E Held" "E2E Held 1.0" "E2E Held Notes" "$folder"
+target=$(linux_path "$folder")
+mkdir -p "$target"
+# Still the sample program, so that a start would show; the trailing bytes tell it apart.
+{ cat "$dir/TinyNote.exe" && echo "left by someone else"; } >"$target/TinyNote.exe"
+cp "$target/TinyNote.exe" "$E2E_SCRATCH/held-before.exe"
+chmod a-w "$target/TinyNote.exe"
+if open_setup "$dir" "$caption" && driver settext "$caption" $IDC_FOLDER "$folder"; then
+  (exec wine cmd /c "ping -n 10 127.0.0.1 >nul <$folder\\TinyNote.exe" </dev/null \
+    >>"$E2E_LOG" 2>&1) &
+  holder=$!
+  E2E_STARTED+=("$holder")
+  sleep 3
+  if driver click "$caption" $IDOK && wait_setup 60 && [ "$SETUP_RC" == 0 ]; then
+    pass "held: installed"
+    check "held: the program file was not replaced" cmp "$E2E_SCRATCH/held-before.exe" \
+      "$target/TinyNote.exe"
+    lines "$(launch_problems -)"
+    verdict "held: the program not started" "${LINES[@]}"
+    expect_eq "held: InstalledFiles names the files copied, not the program" \
+      "$(copied_names "$dir" TinyNote.exe)" \
+      "$(list_of "$(reg_query "$UNINSTALL_KEY\\E2E Held")" InstalledFiles)"
   else
-    fail "missing parent: OK with a valid folder installs" "dialogs: $(driver list | tr '\n' ' ')"
+    fail "held: installed" "setup.exe: ${SETUP_RC:-still running}" \
+      "dialogs: $(driver list | tr '\n' ' ')"
   fi
+  # ping ends by itself; waiting for it keeps the file from being held into the next case.
+  for _ in $(seq 150); do kill -0 "$holder" 2>/dev/null || break; sleep 0.1; done
 else
-  fail "missing parent: OK pressed" "dialogs: $(driver list | tr '\n' ' ')"
+  fail "held: the dialog took the folder" "dialogs: $(driver list | tr '\n' ' ')"
 fi
 end_leftovers
+chmod -R u+w "$target"
+
+# ---- Folders that cannot be made, or lie behind a link ------------------------------------------
+# Each is refused with the message and leaves the dialog open; the same dialog then installs into
+# a folder that can be made. A link on the Linux side is what Wine reports as a reparse point.
+section "folders refused, then corrected"
+# name | folder name | refused folder (below C:\e2e\targets\NAME) | a link there to "elsewhere"
+while IFS='|' read -r name folder_name refused link; do
+  dir=$(edge_dist "edge-$folder_name" "$folder_name")
+  caption="$folder_name 1.0 Setup"
+  base="$TARGETS\\$name"
+  refused="$base\\$refused"
+  folder="$base\\$folder_name"
+  forget_install "$folder_name" "$folder_name 1.0" "$folder_name Notes" "$folder"
+  rm -rf "$(linux_path "$base")"
+  mkdir -p "$(linux_path "$base\\elsewhere")"
+  [ -n "$link" ] && ln -s "$(linux_path "$base\\elsewhere")" "$(linux_path "$base\\$link")"
+  if open_setup "$dir" "$caption" && driver settext "$caption" $IDC_FOLDER "$refused" &&
+    driver click "$caption" $IDOK; then
+    # The box has an empty title: the driver finds it by that exact caption.
+    expect_eq "$name: the message" "Cannot create directory!" "$(driver -t 15000 msgbox "")"
+    driver click "" $IDOK
+    check "$name: the box closes" driver gone ""
+    check "$name: the dialog stays open" driver wait "$caption"
+    expect_eq "$name: the folder box keeps the text" "$refused" \
+      "$(driver text "$caption" $IDC_FOLDER)"
+    lines "$(
+      find "$(linux_path "$base")" -mindepth 1 -maxdepth 1 ! -name elsewhere ! -name "${link:-/}" \
+        -printf 'made: %P\n'
+      find "$(linux_path "$base\\elsewhere")" -mindepth 1 -printf 'made behind the link: %P\n'
+      reg_query "$UNINSTALL_KEY\\$folder_name" >/dev/null 2>&1 && echo "an uninstall key"
+      [ -e "$(linux_path "$windows_dir\\$folder_name Uninstall.exe")" ] &&
+        echo "an uninstaller copy"
+      [ -e "$(linux_path "$common_desktop\\$folder_name Notes.lnk")" ] && echo "a desktop shortcut"
+    )"
+    verdict "$name: nothing made or installed" "${LINES[@]}"
+    # The same dialog, corrected: a folder that can be made, then OK again.
+    if driver settext "$caption" $IDC_FOLDER "$folder" && driver click "$caption" $IDOK &&
+      wait_setup 60; then
+      pass "$name: OK with a valid folder installs"
+      check_install "$name" "$dir" "$folder" "$folder_name" "$folder_name Notes" TinyNote.exe \
+        "$folder_name 1.0" "Notes,TinyNote.exe" "$folder"
+    else
+      fail "$name: OK with a valid folder installs" "dialogs: $(driver list | tr '\n' ' ')"
+    fi
+  else
+    fail "$name: OK pressed" "dialogs: $(driver list | tr '\n' ' ')"
+  fi
+  end_leftovers
+done <<'EOF'
+missing parent|E2E Missing Parent|not there\E2E Missing Parent|
+link at the end|E2E Link End|linked|linked
+link on the way|E2E Link Way|linked\E2E Link Way|linked
+EOF
 
 # ---- A second run over the first ------------------------------------------------------------------
 section "a second run over the first"

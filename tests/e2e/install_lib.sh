@@ -48,6 +48,26 @@ verdict() {
   fi
 }
 
+# list_of QUERY NAME: the names of one REG_MULTI_SZ value in the output of `reg query KEY`,
+# which shows them separated by "\0", one a line and sorted; "(missing)" when there is none.
+list_of() {
+  awk -v prefix="    $2    REG_MULTI_SZ    " '
+    index($0, prefix) == 1 {
+      n = split(substr($0, length(prefix) + 1), names, /\\0/)
+      for (i = 1; i <= n; i++) if (names[i] != "") print names[i]
+      found = 1
+    }
+    END { if (!found) print "(missing)" }' <<<"$1" | LC_ALL=C sort
+}
+
+# copied_names DIST [LEFT...]: the names of DIST's files that setup copies, sorted, less LEFT.
+copied_names() {
+  local dist=$1
+  shift
+  find "$dist" -mindepth 1 -maxdepth 1 -type f ! -name setup.exe ! -name uninstal.exe \
+    -printf '%f\n' | grep -vxF -f <(printf '%s\n' "$@") | LC_ALL=C sort
+}
+
 # lines TEXT: TEXT's non-empty lines as the array LINES.
 lines() {
   LINES=()
@@ -224,6 +244,8 @@ check_install() {
     done
   )"
   verdict "$name: uninstall entry '$folder_name'" "${LINES[@]}"
+  expect_eq "$name: InstalledFiles names the files copied" "$(copied_names "$dist")" \
+    "$(list_of "$values" InstalledFiles)"
   check "$name: uninstaller copied to $windows_dir\\$folder_name Uninstall.exe" \
     cmp "$dist/UNINSTAL.EXE" "$(linux_path "$windows_dir\\$folder_name Uninstall.exe")"
 

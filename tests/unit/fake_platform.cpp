@@ -139,7 +139,7 @@ FolderCreation FakePlatform::MakeFolder(const char* path) {
 
 void FakePlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
   calls.push_back("ListFolder(" + Text(pattern) + ")");
-  if (!tree.empty()) {
+  if (std::string(pattern) != "*.*") {
     std::string path = pattern;
     if (EndsWith(path, kAllEntries)) {
       std::string folder = path.substr(0, path.size() - kAllEntries.size());

@@ -26,7 +26,7 @@ class FakePlatform final : public DialogOps,
   // --- What the fake answers -----------------------------------------------------------
   std::map<std::string, std::string> files;          // name -> bytes, for ReadFileHead
   std::map<std::string, FolderCreation> makeFolder;  // path -> result; default kCreated
-  std::vector<Entry> listing;                        // returned by ListFolder for any pattern
+  std::vector<Entry> listing;                        // ListFolder's answer for "*.*"
   std::set<std::string> copyFails;                   // sources whose copy fails
   std::string windowsFolder = "C:\\WINDOWS";         // empty: the query fails
   int family = kFamilyWindowsNt;
@@ -39,9 +39,9 @@ class FakePlatform final : public DialogOps,
   bool registryWritable = true;               // also: keys can be deleted
   // What RegistryRoot::kLocalMachineSystemView reads: key -> value -> data.
   std::map<std::string, std::map<std::string, std::string>> systemViewRegistry;
-  // For the uninstaller. Once `tree` holds anything, ListFolder answers from it: a pattern
-  // "<folder>\*.*" lists ".", ".." and the folder's children, any other pattern the entry of that
-  // exact path (nothing when it is missing). Deleting and removing take entries out of it.
+  // Every other pattern is answered from `tree`: "<folder>\*.*" lists ".", ".." and the folder's
+  // children, any other pattern the entry of that exact path (nothing when it is missing).
+  // Deleting and removing take entries out of it.
   std::map<std::string, Entry> tree;            // full path -> entry
   std::map<std::string, Removal> removalFails;  // path -> what deleting or removing it gives
   std::map<std::string, std::string> aliases;   // lower-case path -> lower-case folder it names

@@ -41,6 +41,7 @@ struct InstallFixture : ::testing::Test {
     fake.specialFolders[kCsidlCommonDesktopDirectory] = "C:\\Desktop";
     fake.specialFolders[kCsidlCommonPrograms] = "C:\\Programs";
     fake.openableKeys.insert(kRoot);
+    List({"Viewer.exe"});
   }
   ~InstallFixture() override {
     for (int k = 0; k < kMaxEntries; ++k) {
@@ -68,6 +69,8 @@ TEST_F(InstallFixture, WholeRunInOrder) {
   EXPECT_EQ(RunInstall(fake, s), InstallOutcome::kInstalled);
   std::vector<std::string> expected = {
       "GetControlText(102)",
+      "ListFolder(C:\\Apps)",  // neither a link nor behind one
+      "ListFolder(C:\\Apps\\Viewer)",
       "MakeFolder(C:\\Apps\\Viewer)",
       "ListFolder(*.*)",
       "SetProgressStep(14)",
@@ -92,6 +95,7 @@ TEST_F(InstallFixture, WholeRunInOrder) {
       "RegistrySetString(" + kRoot +
           "\\Viewer|UninstallString|\"C:\\WINDOWS\\Viewer Uninstall.exe\")",
       "RegistrySetString(" + kRoot + "\\Viewer|InstallTo|C:\\Apps\\Viewer)",
+      "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|Viewer.exe|UNINSTAL.EXE)",
       "CopyOneFile(UNINSTAL.EXE|C:\\WINDOWS\\Viewer Uninstall.exe)",
       "InitializeCom()",
       "WindowsFamily()",
@@ -169,24 +173,42 @@ TEST_F(InstallFixture, FolderThatCannotBeMadeStopsTheRun) {
   struct Case {
     std::string text;
     FolderCreation result;
+    const char* link;  // a link or junction there; null: none anywhere
     bool refused;
   } cases[] = {
-      {"C:\\Apps\\Viewer", FolderCreation::kFailed, true},
-      {"C:\\Apps\\Viewer", FolderCreation::kAlreadyExists, false},
-      {"C:\\Apps\\Viewer", FolderCreation::kCreated, false},
-      {std::string(259, 'd'), FolderCreation::kCreated, false},
-      {std::string(260, 'd'), FolderCreation::kCreated, true},  // too long for a path
+      {"C:\\Apps\\Viewer", FolderCreation::kFailed, nullptr, true},
+      {"C:\\Apps\\Viewer", FolderCreation::kAlreadyExists, nullptr, false},
+      {"C:\\Apps\\Viewer", FolderCreation::kCreated, nullptr, false},
+      {std::string(259, 'd'), FolderCreation::kCreated, nullptr, false},
+      {std::string(260, 'd'), FolderCreation::kCreated, nullptr, true},  // too long for a path
+      // An existing folder that someone else prepared as a link, or one reached through a link.
+      {"C:\\Apps\\Viewer", FolderCreation::kAlreadyExists, "C:\\Apps\\Viewer", true},
+      {"C:\\Apps\\Viewer\\", FolderCreation::kAlreadyExists, "C:\\Apps\\Viewer", true},
+      {"C:\\Apps\\Viewer", FolderCreation::kCreated, "C:\\Apps", true},
+      {"C:/Apps/Viewer", FolderCreation::kCreated, "C:/Apps", true},
+      {"\\\\server\\share\\Apps\\Viewer", FolderCreation::kCreated, "\\\\server\\share\\Apps",
+       true},
+      {"Apps\\Viewer", FolderCreation::kCreated, "Apps", true},  // in the current folder
+      {"C:\\Apps\\Viewer", FolderCreation::kCreated, "C:\\Apps\\Other", false},
+      {"C:\\Apps\\Viewer", FolderCreation::kCreated, "C:\\Apps\\Viewer\\sub", false},
   };
   for (const Case& c : cases) {
     FakePlatform fresh;
     fresh.controlText[IDC_FOLDER] = c.text;
     fresh.makeFolder[c.text] = c.result;
+    fresh.listing = fake.listing;
+    if (c.link)
+      fresh.AddLink(c.link, true);
     std::strcpy(s.InstallDir, "C:\\Program Files\\Viewer");
     InstallOutcome outcome = RunInstall(fresh, s);
-    EXPECT_EQ(outcome == InstallOutcome::kFolderRefused, c.refused) << c.text.size();
+    EXPECT_EQ(outcome == InstallOutcome::kFolderRefused, c.refused) << c.text.size() << c.text;
     if (c.refused) {
       EXPECT_EQ(fresh.calls.back(), "ShowMessage(Cannot create directory!|)");
-      EXPECT_TRUE(fresh.CallsStartingWith("ListFolder").empty());
+      if (c.link) {
+        EXPECT_TRUE(fresh.CallsStartingWith("MakeFolder").empty()) << c.text;
+      }
+      EXPECT_TRUE(fresh.CallsStartingWith("ListFolder(*.*)").empty());
+      EXPECT_TRUE(fresh.CallsStartingWith("CopyOneFile").empty());
       EXPECT_TRUE(fresh.CallsStartingWith("EndModal").empty());
       EXPECT_STREQ(s.InstallDir, "C:\\Program Files\\Viewer");
     } else {
@@ -296,3 +318,104 @@ TEST_F(InstallFixture, QuotingDoesNotCostThePathItsRoom) {
 }
 
 }  // namespace
+
+TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
+  List({".", "..", "Viewer.exe", "setup.exe", "uninstal.exe", "sub", "locked.dll", "readme.txt",
+        std::string(250, 'n')});  // its destination would not fit
+  fake.copyFails.insert("locked.dll");
+  RunInstall(fake, s);
+  EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),
+            std::vector<std::string>{"RegistrySetMultiString(" + kRoot +
+                                     "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)"});
+}
+
+TEST_F(InstallFixture, RecordThatDoesNotFitIsLeftOutWhole) {
+  // 261 names of 250 characters take 65,511 bytes with their zeros; a last name of 23
+  // characters and the list's final zero fill the 65,536 exactly.
+  struct Case {
+    std::size_t lastName;
+    bool recorded;
+  } cases[] = {{23, true}, {24, false}};
+  fake.controlText[IDC_FOLDER] = "C:\\A";  // room for the long names' destinations
+  for (const Case& c : cases) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 261; ++i) {
+      std::string name = std::to_string(i) + ".";
+      names.push_back(name + std::string(250 - name.size(), 'n'));
+    }
+    names.push_back(std::string(c.lastName, 'l'));
+    List(names);
+    fake.calls.clear();
+    RunInstall(fake, s);
+    EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString").size(), c.recorded ? 1u : 0u)
+        << c.lastName;
+    EXPECT_EQ(fake.CallsStartingWith("RegistrySetString").size(), 3u);
+    EXPECT_EQ(fake.CallsStartingWith("CopyOneFile").size(), 263u);  // the uninstaller too
+  }
+}
+
+TEST_F(InstallFixture, ProgramStartsOnlyWhenThisRunCopiedIt) {
+  struct Case {
+    const char* programFile;
+    const char* listed;
+    bool copyFails;
+    bool started;
+  } cases[] = {
+      {"Viewer.exe", "Viewer.exe", false, true},
+      {"viewer.EXE", "Viewer.exe", false, true},    // as Windows compares names
+      {"Viewer.exe", "Viewer.exe", true, false},    // read-only, hidden or in use in the folder
+      {"Viewer.exe", "Other.exe", false, false},    // left where it was, by someone else
+      {"bin\\Viewer.exe", "bin", false, false},     // sub-folders are not copied
+      {"Viewer.exe ", "Viewer.exe", false, false},  // not the name of the copied file
+      {"Viewer.exe\" /x", "Viewer.exe\" /x", false, false},  // a quote would add arguments
+  };
+  for (const Case& c : cases) {
+    std::strcpy(s.ProgramFile, c.programFile);
+    List({c.listed});
+    fake.copyFails.clear();
+    if (c.copyFails)
+      fake.copyFails.insert(c.listed);
+    fake.calls.clear();
+    RunInstall(fake, s);
+    EXPECT_EQ(fake.CallsStartingWith("StartProgram").size(), c.started ? 1u : 0u) << c.programFile;
+    EXPECT_EQ(fake.CallsStartingWith("SetCurrentFolder").size(), c.started ? 1u : 0u);
+  }
+}
+
+TEST_F(InstallFixture, ShortcutNamesThatLeadOutOfTheirFolderAreLeftOut) {
+  struct Case {
+    const char* linkTitle;
+    const char* productName;
+    const char* entryTitle;  // entry 1; entry 2 stays "Read me"
+    std::vector<std::string> links;
+  } cases[] = {
+      {"Viewer",
+       "Viewer 1.0",
+       "Viewer",
+       {"C:\\Desktop\\Viewer.lnk", "C:\\Programs\\Viewer 1.0\\Viewer.lnk",
+        "C:\\Programs\\Viewer 1.0\\Read me.lnk"}},
+      {"..\\Viewer", "Viewer 1.0", "a/b", {"C:\\Programs\\Viewer 1.0\\Read me.lnk"}},
+      {"Viewer:stream", "Viewer 1.0", "C:Viewer", {"C:\\Programs\\Viewer 1.0\\Read me.lnk"}},
+      {"Viewer", "..\\..\\Startup", "Viewer", {"C:\\Desktop\\Viewer.lnk"}},
+      {"Viewer", "Acme/Viewer", "Viewer", {"C:\\Desktop\\Viewer.lnk"}},
+      {"Viewer",
+       "",
+       "Viewer",
+       {"C:\\Desktop\\Viewer.lnk", "C:\\Programs\\\\Viewer.lnk", "C:\\Programs\\\\Read me.lnk"}},
+  };
+  for (const Case& c : cases) {
+    std::strcpy(s.LinkTitle, c.linkTitle);
+    std::strcpy(s.ProductName, c.productName);
+    std::free(s.EntryName[0]);
+    s.EntryName[0] = Dup(c.entryTitle);
+    fake.calls.clear();
+    RunInstall(fake, s);
+    std::vector<std::string> links;
+    for (const std::string& call : Links())
+      links.push_back(call.substr(15, call.find('|') - 15));
+    EXPECT_EQ(links, c.links) << c.linkTitle << " " << c.productName << " " << c.entryTitle;
+    // COM is still set up once for each shortcut, and the program still starts.
+    EXPECT_EQ(fake.CallsStartingWith("InitializeCom").size(), 3u);
+    EXPECT_EQ(fake.CallsStartingWith("StartProgram").size(), 1u);
+  }
+}

@@ -79,6 +79,8 @@ TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
       {"count above the tables", true, "a\nC:\\b\nc\nd\n21\n", 1, "'setup.inf' is corrupted!"},
       {"value too long", true, std::string(256, 'p') + "\nC:\\b\nc\nd\n0\n", 1,
        "'setup.inf' is corrupted!"},
+      {"no FolderName", true, "a\n\\\\\nc\nd\n0\n", 1, "'setup.inf' is corrupted!"},
+      {"FolderName with a colon", true, "a\nC:\\b:c\nc\nd\n0\n", 1, "'setup.inf' is corrupted!"},
   };
   for (const ExitCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -156,19 +158,38 @@ const WarningCase kWarningCases[] = {
     {"entry file missing", Head("1") + "Manual,manual.pdf\n", 6,
      "\"manual.pdf\" is not in the distribution"},
     {"program file missing", "View.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
-     "ProgramFile \"View.exe\" is not in the distribution"},
+     "ProgramFile \"View.exe\" is not in the distribution: the desktop shortcut points at a file "
+     "that is not installed, and the program is not started after setup"},
     {"program in a sub-folder", "bin\\View.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
      "lies in a sub-folder"},
     {"program left behind", "setup.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
      "is in the distribution but is not copied"},
     {"line 2 ends in a backslash", "Viewer.exe\nC:\\Program Files\\\nViewer\nV\n0\n", 2,
-     "FolderName is empty"},
+     "InstallDir ends with a backslash: FolderName is the component before it, \"Program Files\", "
+     "but the folder box shows the backslash"},
     {"line 2 without backslash", "Viewer.exe\nViewer\nViewer\nV\n0\n", 2,
      "holds no backslash: FolderName"},
     {"relative folder", "Viewer.exe\nViewer\nViewer\nV\n0\n", 2, "is not a full path"},
     {"parent folder must exist", "Viewer.exe\nC:\\Apps\\Viewer\nViewer\nV\n0\n", 2,
      "\"C:\\Apps\" must already exist"},
-    {"empty folder", "Viewer.exe\n\nViewer\nV\n0\n", 2, "InstallDir is empty"},
+    {"parent of a folder with trailing backslashes",
+     "Viewer.exe\nC:\\Apps\\Viewer\\\\\nViewer\nV\n0\n", 2, "\"C:\\Apps\" must already exist"},
+    {"empty folder", "Viewer.exe\n\nViewer\nV\n0\n", 2,
+     "InstallDir is empty, and so is FolderName, which names the uninstall entry and the "
+     "uninstaller: the installer refuses the description (\"'setup.inf' is corrupted!\")"},
+    {"only backslashes", "Viewer.exe\n\\\\\nViewer\nV\n0\n", 2,
+     "InstallDir holds nothing but backslashes, so FolderName"},
+    {"FolderName with a slash", "Viewer.exe\nC:\\Apps\\a/b\nViewer\nV\n0\n", 2,
+     "FolderName \"a/b\", the last component of InstallDir and the name of the uninstall entry "
+     "and the uninstaller, holds \"/\", which a file name cannot hold: the installer refuses"},
+    {"FolderName of dots", "Viewer.exe\nC:\\Apps\\..\\\nViewer\nV\n0\n", 2,
+     "FolderName \"..\", the last component of InstallDir and the name of the uninstall entry "
+     "and the uninstaller, is made only of dots and spaces"},
+    {"FolderName too long", "Viewer.exe\n\\" + std::string(256, 'f') + "\nViewer\nV\n0\n", 2,
+     "FolderName, the last component of InstallDir, is 256 characters long"},
+    {"quote in ProgramFile", "Vi\"ewer.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
+     "ProgramFile \"Vi\"ewer.exe\" holds '\"', which would end the quoted command and add "
+     "arguments to it: the installer does not start the program"},
     {"long physical line", Head("1") + "Viewer," + std::string(300, 'v') + "\n", 6,
      "the line is 307 characters long: the installer reads at most 259 characters at a time, "
      "so it takes it as 2 lines"},
@@ -192,9 +213,17 @@ const WarningCase kWarningCases[] = {
     {"too few lines", "Viewer.exe\nC:\\Program Files\\Viewer\n", 3,
      "holds only 2 lines as the installer counts them"},
     {"slash in a title", Head("1") + "Viewer/Editor,Viewer.exe\n", 6,
-     "holds \"/\", which a file name cannot hold"},
+     "the entry's title \"Viewer/Editor\" holds \"/\", which would lead the shortcut out of its "
+     "folder or into a stream: the installer creates no shortcut for it"},
+    {"colon in the link title", "Viewer.exe\nC:\\Program Files\\Viewer\nC:Viewer\nV\n0\n", 3,
+     "LinkTitle \"C:Viewer\" holds \":\", which would lead"},
     {"backslash in the group", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\nAcme\\Viewer\n0\n",
-     4, "the installer creates no folder \"Acme\""},
+     4,
+     "ProductName \"Acme\\Viewer\" holds \"\\\", which would lead the shortcut out of its folder "
+     "or "
+     "into a stream: the installer creates no Start-menu shortcut"},
+    {"star in a title", Head("1") + "Viewer*,Viewer.exe\n", 6,
+     "holds \"*\", which a file name cannot hold: its shortcut cannot be saved"},
     {"empty link title", "Viewer.exe\nC:\\Program Files\\Viewer\n\nV\n0\n", 3,
      "the desktop shortcut is named \".lnk\""},
     {"empty product", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\n\n0\n", 4,
@@ -349,6 +378,13 @@ TEST(SetupCheck, PlanIsWhatTheInstallRunDoes) {
                                   {"UninstallString", "\"<windows>\\Viewer Uninstall.exe\""},
                                   {"InstallTo", "C:\\Program Files\\Viewer"},
                               }));
+  EXPECT_TRUE(p.installedFilesRecorded);
+  EXPECT_EQ(p.installedFiles,
+            (std::vector<std::string>{"readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"}));
+  EXPECT_TRUE(Contains(JsonReport(result),
+                       "\"InstallTo\": \"C:\\\\Program Files\\\\Viewer\", \"InstalledFiles\": "
+                       "[\"readme.txt\", \"setup.inf\", \"UNINSTAL.EXE\", \"Viewer.exe\"]}}"))
+      << JsonReport(result);
   EXPECT_EQ(p.uninstallerTo, "<windows>\\Viewer Uninstall.exe");
 
   ASSERT_EQ(p.shortcuts.size(), 3u);
@@ -375,7 +411,7 @@ TEST(SetupCheck, PlanIsWhatTheInstallRunDoes) {
 
 TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
   Distribution dist;
-  dist.Standard("Viewer.exe\n\nViewer\nV\n0\n");
+  dist.Standard("Viewer.exe\nC:\\A|B\\Viewer\nViewer\nV\n0\n");
   CheckResult result;
   CheckDistribution(dist.path(), &result);
   ASSERT_TRUE(result.planned);
@@ -383,6 +419,26 @@ TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
   EXPECT_EQ(result.plan.message, "Cannot create directory!");
   EXPECT_TRUE(result.plan.copies.empty());
   EXPECT_TRUE(result.plan.shortcuts.empty());
+}
+
+TEST(SetupCheck, RecordThatDoesNotFitIsLeftOutAndWarnedOf) {
+  Distribution dist;
+  dist.Standard();
+  // 300 names of 220 characters and their zeros take more than 64 KiB.
+  for (int i = 0; i < 300; ++i)
+    dist.Write(std::to_string(i) + std::string(220, 'n'), "");
+  CheckResult result;
+  CheckDistribution(dist.path(), &result);
+  EXPECT_TRUE(result.plan.registryWritten);
+  EXPECT_FALSE(result.plan.installedFilesRecorded);
+  bool warned = false;
+  for (const CheckWarning& w : result.warnings)
+    warned = warned || (w.line == 0 && Contains(w.text,
+                                                "the names of the 304 files copied take "
+                                                "67136 bytes, more than the 65536 of the "
+                                                "record of installed files"));
+  EXPECT_TRUE(warned);
+  EXPECT_TRUE(Contains(TextReport(result), "InstalledFiles left out"));
 }
 
 }  // namespace

@@ -364,7 +364,7 @@ TEST(SetupReader, FieldsFilledBeforeAnErrorKeepTheirValues) {
 
 TEST(SetupReader, FiveLinesWithAnEmptyCountSucceed) {
   Settings s;
-  EXPECT_EQ(Parse("\n\n\n\n\n", s), SetupInfoStatus::kOk);
+  EXPECT_EQ(Parse("\nApp\n\n\n\n", s), SetupInfoStatus::kOk);
   EXPECT_EQ(s.EntryCount, 0);
 }
 
@@ -397,13 +397,49 @@ TEST(SetupReader, InstallDirOfAnyLineLengthFitsButFolderNameMustFitItsField) {
             SetupInfoStatus::kCorrupted);
 }
 
-TEST(SetupReader, InstallDirWithoutBackslashGivesWholeValueAsFolderName) {
-  Settings s;
-  ASSERT_EQ(Parse("A\nViewer\nT\nP\n0\n", s), SetupInfoStatus::kOk);
-  EXPECT_STREQ(s.FolderName, "Viewer");
-  Settings trailing;
-  ASSERT_EQ(Parse("A\nC:\\Apps\\\nT\nP\n0\n", trailing), SetupInfoStatus::kOk);
-  EXPECT_STREQ(trailing.FolderName, "");
+// FolderName names a registry key and a file in the Windows folder: a name that could be
+// neither, or that would lead elsewhere, is refused rather than used.
+TEST(SetupReader, FolderNameFromLineTwo) {
+  struct Case {
+    std::string line;
+    const char* folderName;  // null: corrupted
+  } cases[] = {
+      {"C:\\Apps\\Viewer", "Viewer"},
+      {"Viewer", "Viewer"},  // no backslash: all of it
+      {"C:\\Apps\\", "Apps"},
+      {"C:\\Apps\\Viewer\\\\", "Viewer"},
+      {"\\\\server\\share\\App", "App"},
+      {"C:\\Apps\\Viewer 1.0", "Viewer 1.0"},
+      {"C:\\Apps\\.Viewer.", ".Viewer."},
+      {"C:\\Apps\\Vi\xE9wer", "Vi\xE9wer"},
+      {"", nullptr},
+      {"\\", nullptr},
+      {"C:\\", nullptr},
+      {"C:Viewer", nullptr},
+      {"C:\\Apps\\Viewer:stream", nullptr},
+      {"C:\\Apps/Viewer", nullptr},
+      {"C:\\Apps\\..", nullptr},
+      {"C:\\Apps\\. .\\", nullptr},
+      {"C:\\Apps\\Vi\"ew", nullptr},
+      {"C:\\Apps\\Vi*", nullptr},
+      {"C:\\Apps\\Vi\tew", nullptr},
+      {"C:\\Apps\\Vi\x7F"
+       "ew",
+       "Vi\x7F"
+       "ew"},
+  };
+  for (const Case& c : cases) {
+    Settings s;
+    SetupInfoStatus status = Parse("A\n" + c.line + "\nT\nP\n0\n", s);
+    EXPECT_EQ(status, c.folderName ? SetupInfoStatus::kOk : SetupInfoStatus::kCorrupted) << c.line;
+    EXPECT_EQ(s.InstallDir, c.line);  // as read, whatever the name
+    if (c.folderName) {
+      EXPECT_STREQ(s.FolderName, c.folderName);
+      EXPECT_STREQ(s.LinkTitle, "T");
+    } else {
+      EXPECT_STREQ(s.LinkTitle, "") << "nothing is read after line 2";
+    }
+  }
 }
 
 TEST(SetupReader, EntryTextLongerThan255IsCorrupted) {

@@ -133,6 +133,10 @@ TEST_F(ShortcutFixture, UnplaceableShortcutsAreLeftOutWithComBalanced) {
       {"link path too long", kFamilyWindowsNt, kDesktopNt, nullptr, longName, "C:\\Apps"},
       {"target too long", kFamilyWindowsNt, kDesktopNt, nullptr, "Viewer",
        "C:\\" + longName + "\\deeper"},
+      // Names that would lead the link out of its folder, or into a stream.
+      {"backslash in the name", kFamilyWindowsNt, kDesktopNt, nullptr, "..\\Viewer", "C:\\Apps"},
+      {"colon in the name", kFamilyWindowsNt, kDesktopNt, nullptr, "Viewer:x", "C:\\Apps"},
+      {"slash in the group", kFamilyWindowsNt, kDesktopNt, "a/b", "Viewer", "C:\\Apps"},
   };
   for (const Case& c : cases) {
     fake.calls.clear();

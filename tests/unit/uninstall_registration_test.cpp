@@ -15,17 +15,24 @@ namespace {
 const std::string kRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 struct RegistrationFixture : ::testing::Test {
-  RegistrationFixture() : settings() {
+  RegistrationFixture() : settings(), installed(names, sizeof names) {
     std::strcpy(settings.FolderName, "Viewer");
     std::strcpy(settings.InstallDir, "C:\\Apps\\Viewer");
     fake.openableKeys.insert(kRoot);
+    installed.Add("Viewer.exe");
+    installed.Add("readme.txt");
+  }
+  void Register(FakePlatform& platform) {
+    RegisterUninstall(platform, platform, settings, installed);
   }
   FakePlatform fake;
   SetupSettingsRecord settings;
+  char names[64];
+  InstalledFilesRecord installed;
 };
 
 TEST_F(RegistrationFixture, ValuesInOrderThenTheCopy) {
-  RegisterUninstall(fake, fake, settings);
+  Register(fake);
   std::vector<std::string> expected = {
       "GetWindowsFolder()",
       "RegistryKeyOpens(" + kRoot + ")",
@@ -33,21 +40,60 @@ TEST_F(RegistrationFixture, ValuesInOrderThenTheCopy) {
       "RegistrySetString(" + kRoot +
           "\\Viewer|UninstallString|\"C:\\WINDOWS\\Viewer Uninstall.exe\")",
       "RegistrySetString(" + kRoot + "\\Viewer|InstallTo|C:\\Apps\\Viewer)",
+      "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)",
       "CopyOneFile(UNINSTAL.EXE|C:\\WINDOWS\\Viewer Uninstall.exe)",
   };
   EXPECT_EQ(fake.calls, expected);
+  EXPECT_EQ(fake.registry[kRoot + "\\Viewer"]["InstalledFiles"],
+            std::string("Viewer.exe\0readme.txt\0", 23));
+}
+
+TEST_F(RegistrationFixture, RecordGoesWithTheKeyAndOnlyWhenComplete) {
+  const std::string key = kRoot + "\\Viewer";
+  struct Case {
+    const char* what;
+    bool probeOpens;
+    std::size_t folderNameLength;  // 0: "Viewer"
+    bool spoilt;
+    bool recorded;
+  } cases[] = {
+      {"whole entry", true, 0, false, true},
+      {"a name did not fit", true, 0, true, false},
+      {"probe fails", false, 0, false, false},
+      {"key name does not fit", true, 208, false, false},
+  };
+  for (const Case& c : cases) {
+    FakePlatform fresh;
+    fresh.windowsFolder = "C:\\W";
+    if (c.probeOpens)
+      fresh.openableKeys.insert(kRoot);
+    std::strcpy(settings.FolderName,
+                c.folderNameLength ? std::string(c.folderNameLength, 'v').c_str() : "Viewer");
+    char small[16];
+    InstalledFilesRecord record(small, sizeof small);
+    record.Add("Viewer.exe");
+    if (c.spoilt)
+      record.Add("readme.txt");
+    RegisterUninstall(fresh, fresh, settings, record);
+    EXPECT_EQ(fresh.CallsStartingWith("RegistrySetMultiString").size(), c.recorded ? 1u : 0u)
+        << c.what;
+    // The rest of the entry does not depend on the record.
+    EXPECT_EQ(fresh.CallsStartingWith("RegistrySetString").size(),
+              c.probeOpens && !c.folderNameLength ? 3u : 0u)
+        << c.what;
+  }
 }
 
 TEST_F(RegistrationFixture, ProbeFailureStillCopiesTheUninstaller) {
   fake.openableKeys.clear();
-  RegisterUninstall(fake, fake, settings);
+  Register(fake);
   EXPECT_TRUE(fake.CallsStartingWith("RegistrySetString").empty());
   EXPECT_EQ(fake.copied["C:\\WINDOWS\\Viewer Uninstall.exe"], "UNINSTAL.EXE");
 }
 
 TEST_F(RegistrationFixture, KeyFollowsFolderNameNotTheChosenFolder) {
   std::strcpy(settings.InstallDir, "D:\\Elsewhere\\Other");
-  RegisterUninstall(fake, fake, settings);
+  Register(fake);
   const auto& values = fake.registry[kRoot + "\\Viewer"];
   EXPECT_EQ(values.at("DisplayName"), "Viewer");
   EXPECT_EQ(values.at("InstallTo"), "D:\\Elsewhere\\Other");
@@ -55,7 +101,7 @@ TEST_F(RegistrationFixture, KeyFollowsFolderNameNotTheChosenFolder) {
 
 TEST_F(RegistrationFixture, EmptyFolderNameIsUsedAsComposed) {
   settings.FolderName[0] = '\0';
-  RegisterUninstall(fake, fake, settings);
+  Register(fake);
   ASSERT_EQ(fake.registry.count(kRoot + "\\"), 1u);
   const auto& values = fake.registry[kRoot + "\\"];
   EXPECT_EQ(values.at("DisplayName"), "");
@@ -65,7 +111,7 @@ TEST_F(RegistrationFixture, EmptyFolderNameIsUsedAsComposed) {
 
 TEST_F(RegistrationFixture, DriveRootWindowsFolder) {
   fake.windowsFolder = "C:\\";
-  RegisterUninstall(fake, fake, settings);
+  Register(fake);
   EXPECT_EQ(fake.copied["C:\\\\Viewer Uninstall.exe"], "UNINSTAL.EXE");
 }
 
@@ -94,7 +140,7 @@ TEST_F(RegistrationFixture, NothingThatDoesNotFitIsWrittenOrCopied) {
     fresh.windowsFolder = c.windowsFolder;
     std::string name(c.folderNameLength, 'v');
     std::strcpy(settings.FolderName, name.c_str());
-    RegisterUninstall(fresh, fresh, settings);
+    Register(fresh);
     EXPECT_EQ(fresh.CallsStartingWith("RegistrySetString").size(), c.keyWritten ? 3u : 0u)
         << c.what;
     EXPECT_EQ(fresh.CallsStartingWith("CopyOneFile").size(), c.copied ? 1u : 0u) << c.what;

@@ -147,7 +147,11 @@ void RegistrationWritesTheEntry(const char* folderName, const char* installDir) 
   static SetupSettingsRecord settings;
   std::strcpy(settings.FolderName, folderName);
   std::strcpy(settings.InstallDir, installDir);
-  RegisterUninstall(registry, files, settings);
+  char names[32];
+  InstalledFilesRecord installed(names, sizeof names);
+  installed.Add("Viewer.exe");
+  installed.Add("read me.txt");
+  RegisterUninstall(registry, files, settings, installed);
 }
 
 void Registration() {
@@ -161,6 +165,10 @@ void Registration() {
   CHECK_STREQ(Query(key, "DisplayName").text, folderName);
   CHECK_STREQ(Query(key, "UninstallString").text, ("\"" + uninstaller + "\"").c_str());
   CHECK_STREQ(Query(key, "InstallTo").text, "C:\\Program Files\\Registry Test");
+  Stored installed = Query(key, kInstalledFilesValue);
+  CHECK_EQ(installed.type, static_cast<DWORD>(REG_MULTI_SZ));
+  CHECK_EQ(installed.bytes, 24u);
+  CHECK(std::memcmp(installed.text, "Viewer.exe\0read me.txt\0", 24) == 0);
   DeleteTree(key);
   DeleteFileA(uninstaller.c_str());
 }
