@@ -19,6 +19,7 @@ const char* Why(Removal removal) {
     case Removal::kRemoved:
     case Removal::kMissing:
     case Removal::kFailed:
+    case Removal::kChanged:
       break;
   }
   return "could not be removed";
