@@ -90,8 +90,9 @@ FolderVerdict Refuse(FolderCheck& check, FolderVerdict verdict, const char* deta
   return verdict;
 }
 
-// Walks the folder's parts from the first below the root: each must be a real folder.
-FolderVerdict CheckParts(const UninstallerSystem& system, FolderCheck& check) {
+}  // namespace
+
+FolderVerdict CheckFolderParts(FileOps& files, FolderCheck& check) {
   const char* folder = check.folder;
   std::size_t length = std::strlen(folder);
   char part[kPathCapacity] = {};
@@ -100,7 +101,7 @@ FolderVerdict CheckParts(const UninstallerSystem& system, FolderCheck& check) {
       continue;
     std::memcpy(part, folder, end);
     part[end] = '\0';
-    switch (ExaminePath(system.files, part)) {
+    switch (ExaminePath(files, part)) {
       case PathKind::kFolder:
         break;
       case PathKind::kLink:
@@ -114,6 +115,8 @@ FolderVerdict CheckParts(const UninstallerSystem& system, FolderCheck& check) {
   }
   return FolderVerdict::kSafe;
 }
+
+namespace {
 
 // True when `folder` is `protectedFolder` or one of the folders that hold it, short of the root.
 bool IsOrHolds(const UninstallerSystem& system, const char* folder, const char* protectedFolder) {
@@ -208,7 +211,7 @@ FolderVerdict CheckInstallFolder(const UninstallerSystem& system, const char* in
   }
   if (std::strlen(check.folder) == RootLength(check.folder))
     return Refuse(check, FolderVerdict::kDriveRoot, check.folder);
-  if (CheckParts(system, check) != FolderVerdict::kSafe)
+  if (CheckFolderParts(system.files, check) != FolderVerdict::kSafe)
     return check.verdict;
   return CheckWindowsAndSpecialFolders(system, check);
 }
