@@ -114,6 +114,11 @@ void PlanShortcuts(const UninstallerSystem& system, const SetupSettingsRecord& s
     ComposeShortcutPath(folder, settings.LinkTitle, plan.desktopLink);
 
   CopyText(plan.groupName, settings.ProductName);
+  // Composed into a path, "..\..\Desktop" would lead the deletions out of the Start menu.
+  if (!IsSingleName(settings.ProductName)) {
+    plan.groupLeadsOut = true;
+    return;
+  }
   if (!ComposeShortcutFolder(system.shell, kCsidlPrograms, kCsidlCommonPrograms,
                              settings.ProductName, folder))
     return;

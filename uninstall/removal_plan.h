@@ -51,6 +51,7 @@ struct RemovalPlan {
   int menuLinkCount;
   int unnamedShortcuts;             // shortcuts whose names would lead out of their folder
   char groupName[kTextCapacity];    // ProductName, the Start-menu group
+  bool groupLeadsOut;               // the group name is no single name: no Start-menu shortcut
   char group[kPathCapacity];        // the group folder, removed when empty; empty for none
   char linkedGroup[kPathCapacity];  // a group that is a link or junction, left with what it holds
 };

@@ -225,7 +225,7 @@ void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, Message
   bool changed = result.change != FolderChange::kNone;
   int keptFiles = plan.kept.Count();
   bool partly = result.leftCount > 0 || plan.keptLinks > 0 || plan.unnamedShortcuts > 0 ||
-                plan.linkedGroup[0] || keptFiles > 0 || gone;
+                plan.linkedGroup[0] || plan.groupLeadsOut || keptFiles > 0 || gone;
   if (changed)
     ChangeReport(plan, result, text);
   else
@@ -278,6 +278,10 @@ void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, Message
       text.Add("  ");
       Plural(text, plan.unnamedShortcuts, "shortcut", "shortcuts");
       text.Add(" whose names in 'setup.inf' would lead out of their folder\n");
+    }
+    if (plan.groupLeadsOut) {
+      text.Add("  the Start-menu shortcuts: the group name ").Quoted(plan.groupName);
+      text.Add(" in 'setup.inf' would lead out of the Start menu\n");
     }
     if (plan.linkedGroup[0])
       text.Add("  ").Add(plan.linkedGroup).Add(": a link or junction, never followed\n");

@@ -299,6 +299,7 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
     const char* entryName;
     std::vector<std::string> deleted;  // .lnk files, in order
     std::string group;                 // removed when empty; "" for none
+    std::string says = "";             // a line of the report's Left
   } cases[] = {
       {"NT family",
        kFamilyWindowsNt,
@@ -336,7 +337,27 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "Tiny",
        "..\\x",
        {},
-       kPrograms + "\\Tiny"},
+       kPrograms + "\\Tiny",
+       "\n  2 shortcuts whose names in 'setup.inf' would lead out of their folder\n"},
+      {"a group name that climbs out",
+       kFamilyWindowsNt,
+       "Notes",
+       "..\\..\\..\\..\\..\\..\\Users\\admin\\Desktop",
+       "Read me",
+       {kDesktop + "\\Notes.lnk"},
+       "",
+       "\n  the Start-menu shortcuts: the group name "
+       "\"..\\..\\..\\..\\..\\..\\Users\\admin\\Desktop\" "
+       "in 'setup.inf' would lead out of the Start menu\n"},
+      {"a group name that is a full path",
+       kFamilyWindowsNt,
+       "Notes",
+       "C:/Users/admin/Desktop",
+       "Read me",
+       {kDesktop + "\\Notes.lnk"},
+       "",
+       "\n  the Start-menu shortcuts: the group name \"C:/Users/admin/Desktop\" in 'setup.inf' "
+       "would lead out of the Start menu\n"},
   };
   for (const Case& c : cases) {
     FakePlatform f;
@@ -359,10 +380,11 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
     if (!c.group.empty())
       expected.push_back(c.group);
     EXPECT_EQ(removed, expected) << c.what;
-    if (c.deleted.empty() && c.family != 0) {
-      EXPECT_TRUE(Has(LastCall(f, "ShowMessage"), "2 shortcuts whose names in 'setup.inf' would "))
-          << c.what;
-    }
+    std::string report = LastCall(f, "ShowMessage");
+    if (!c.says.empty())
+      EXPECT_TRUE(Has(report, c.says)) << c.what << "\n" << report;
+    else
+      EXPECT_FALSE(Has(report, "would lead out of")) << c.what << "\n" << report;
   }
 }
 
