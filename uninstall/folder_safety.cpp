@@ -1,6 +1,7 @@
 #include "uninstall/folder_safety.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "common/bounded_text.h"
 #include "integration/platform.h"
@@ -141,6 +142,23 @@ bool IsInside(const UninstallerSystem& system, const char* folder, const char* w
   return false;
 }
 
+// True for "<users>\<profile>\AppData\Local\Programs\<name>", where a program installed for one
+// user keeps a folder of its own.
+bool IsPerUserPrograms(const UninstallerSystem& system, const char* folder, const char* users) {
+  char step[kPathCapacity] = {};
+  CopyText(step, folder);
+  for (const char* part : {"Programs", "Local", "AppData"}) {
+    if (!ParentFolder(step, step))
+      return false;
+    const char* last = std::strrchr(step, '\\');
+    if (!last || !SameTextIgnoringCase(last + 1, part))
+      return false;
+  }
+  char profileParent[kPathCapacity] = {};
+  return ParentFolder(step, step) && ParentFolder(step, profileParent) &&
+         system.removal.SameFolder(profileParent, users);
+}
+
 FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, FolderCheck& check) {
   const char* folder = check.folder;
   char special[kPathCapacity] = {};
@@ -177,11 +195,16 @@ FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, Fol
   char profile[kPathCapacity] = {};
   char users[kPathCapacity] = {};
   char parent[kPathCapacity] = {};
-  if (system.shell.GetSpecialFolder(kCsidlProfile, special, sizeof special) &&
-      NormalizeFolderPath(special, profile) == PathForm::kFull && ParentFolder(profile, users) &&
-      std::strlen(users) > RootLength(users) && ParentFolder(folder, parent) &&
-      system.removal.SameFolder(parent, users))
+  if (!system.shell.GetSpecialFolder(kCsidlProfile, special, sizeof special) ||
+      NormalizeFolderPath(special, profile) != PathForm::kFull || !ParentFolder(profile, users) ||
+      std::strlen(users) == RootLength(users) || !ParentFolder(folder, parent))
+    return FolderVerdict::kSafe;
+  if (system.removal.SameFolder(parent, users))
     return Refuse(check, FolderVerdict::kProfile, users);
+  // Other accounts' special folders cannot be asked for, and a user may have saved anything
+  // anywhere in their profile.
+  if (IsInside(system, folder, users) && !IsPerUserPrograms(system, folder, users))
+    return Refuse(check, FolderVerdict::kInUsers, users);
   return FolderVerdict::kSafe;
 }
 

@@ -19,6 +19,7 @@ enum class FolderVerdict {
   kWindows,    // the Windows folder or one inside it
   kProtected,  // a special folder of Windows or of a user, or a folder that holds one
   kProfile,    // a user's profile folder
+  kInUsers,    // inside the folder of all users' profiles, but not a per-user programs folder
   kLink,       // reached through a link or junction, which may lead anywhere
   kNotFolder,  // a file
 };

@@ -39,6 +39,11 @@ void FolderRefusal(const RemovalPlan& plan, MessageText& text) {
     case FolderVerdict::kProfile:
       text.Add("is ").Add(check.folder).Add(", a user's profile folder.");
       break;
+    case FolderVerdict::kInUsers:
+      text.Add("is ").Add(check.folder).Add(", which lies inside ").Add(check.detail);
+      text.Add(", the folder of every user's own files. There only a program's own folder in ");
+      text.Add("a profile's AppData\\Local\\Programs is emptied.");
+      break;
     case FolderVerdict::kLink:
       text.Add("is ").Add(check.folder).Add(", which is reached through the link or junction ");
       text.Add(check.detail).Add(". A link may lead anywhere.");

@@ -239,6 +239,19 @@ TEST(Uninstall, RefusalsRemoveNothing) {
       {"program files",
        [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\Program Files"; },
        "Tiny Notes Uninstall", "a folder of Windows or of a user"},
+      {"another account's folder",
+       [](FakePlatform& f) {
+         f.specialFolders[0x28] = "C:\\Users\\bob";
+         for (const char* folder : {"C:\\Users", "C:\\Users\\alice", "C:\\Users\\alice\\Downloads"})
+           f.AddFolder(folder);
+         f.registry[kKey]["InstallTo"] = "C:\\Users\\alice\\Downloads";
+       },
+       "Tiny Notes Uninstall",
+       "The install folder recorded for Tiny Notes is C:\\Users\\alice\\Downloads, which lies "
+       "inside C:\\Users, the folder of every user's own files. There only a program's own folder "
+       "in a profile's AppData\\Local\\Programs is emptied. Removing the files in it could remove "
+       "files that do not belong to Tiny Notes.\n\nNothing was removed. Remove its files "
+       "yourself, if you are sure which they are."},
       {"no setup.inf", [](FakePlatform& f) { f.files.clear(); }, "Tiny Notes Uninstall",
        "Cannot read 'setup.inf' in C:\\Program Files\\Tiny Notes."},
       {"corrupted setup.inf",
