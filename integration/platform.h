@@ -55,10 +55,11 @@ struct FileIdentity {
   std::uint64_t index;
 };
 
+// Zero, as in a plan that read none, counts as a failure.
 enum class IdentityRead {
+  kFailed,  // missing, not a folder, a link or junction, or it cannot be opened
   kRead,
   kNotKept,  // the system keeps none (the 95/98 family, which has no links either)
-  kFailed,   // missing, not a folder, a link or junction, or it cannot be opened
 };
 
 // One entry of a folder listing, as a bare name.

@@ -236,8 +236,9 @@ IdentityRead Win32Removal::ReadFolderIdentity(const char* path, FileIdentity* id
 bool Win32Removal::HoldFolder(const char* path, const FileIdentity& identity) {
   ReleaseFolder();
   // Shared for reading and writing but not for deleting: while it is open, nobody can rename or
-  // remove it.
-  UniqueHandle folder(OpenNoFollow(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE));
+  // remove it. Only an open that may read, write or delete takes part in sharing at all.
+  UniqueHandle folder(OpenNoFollow(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE));
   DWORD attributes = 0;
   if (!FindNtFileCalls(&nt_) || !CopyText(heldPath_, path) || !folder.IsValid() ||
       !IsFolderOf(folder.Get(), identity, &attributes) || !NameOf(nt_, folder.Get(), &heldName_))

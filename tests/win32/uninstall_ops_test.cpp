@@ -234,9 +234,8 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// A folder's identity read without following links, the folder held, emptied file by file
-// through handles, and removed through a handle when it is still itself. (Windows refuses to
-// rename a held folder; Wine does not, so that is not tested here.)
+// A folder's identity read without following links, the folder held so that nobody renames it,
+// emptied file by file through handles, and removed through a handle when it is still itself.
 void HeldFolder(const char* root) {
   std::string held = std::string(root) + "\\held";
   std::string other = std::string(root) + "\\other";
@@ -273,6 +272,8 @@ void HeldFolder(const char* root) {
     if (!CHECK(removal.HoldFolder(c.path.c_str(), c.identity) == c.held))
       std::printf("    \"%s\"\n", c.path.c_str());
   }
+  // Held, it cannot be renamed.
+  CHECK(!MoveFileA(held.c_str(), (held + "-moved").c_str()));
 
   HANDLE open = CreateFileA((held + "\\open.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, 0, nullptr);
@@ -304,7 +305,7 @@ void HeldFolder(const char* root) {
            static_cast<int>(Removal::kFailed));
   CHECK_EQ(static_cast<int>(removal.RemoveHeldFolder()), static_cast<int>(Removal::kFailed));
 
-  // Another folder put in its place is not it: nothing is removed.
+  // Let go, it can be renamed; another folder put in its place is not it.
   CHECK(MoveFileA(held.c_str(), (held + "-old").c_str()));
   CreateDirectoryA(held.c_str(), nullptr);
   CHECK(!removal.HoldFolder(held.c_str(), heldId));
