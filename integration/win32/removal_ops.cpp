@@ -116,13 +116,13 @@ bool SameNames(const WCHAR* a, const WCHAR* b, std::size_t length) {
 }
 
 // True when `file` is "<folder>\<name>". The file system names an open file by the path it was
-// reached by once every link and junction on the way was followed, on its volume, which the
-// caller compares. While the folder is held, Windows lets nobody rename or remove it, nor any
-// folder above it (a folder with anything open below it cannot be renamed), so the held
-// folder's name names only it, and a file of that name with one more part lies directly in
-// it. Even where a system allowed such a rename, a file of that name was reached without any
-// link or junction: it is an entry of a real folder at the install folder's place, which only
-// its owner could have filled.
+// reached by, every link and junction on the way followed, within its volume (which the caller
+// compares). While the folder is held, Windows lets nobody rename or remove it, nor a folder
+// above it (a folder with anything open below it cannot be renamed): the held folder's name
+// names only it, and a file of that name with one more part lies directly in it. Were a folder
+// above renamed all the same, that name was still reached through no link or junction: the file
+// lies in a real folder at the install folder's place, which only those who may write there
+// could have filled.
 bool IsInFolder(const Win32Removal::FileSystemName& folder,
                 const Win32Removal::FileSystemName& file, const char* name) {
   WCHAR wide[MAX_PATH];
