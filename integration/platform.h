@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <type_traits>
 
 #include "integration/link_info.h"
@@ -45,6 +46,20 @@ enum class Removal {
   kNotEmpty,  // a folder that still holds something
   kDenied,    // no permission, or the file of a running program
   kFailed,
+  kChanged,  // no longer the plain file, or the folder, that was checked: left, whatever it is
+};
+
+// What names a file or folder whatever path leads to it: its volume and its index there.
+struct FileIdentity {
+  std::uint32_t volume;
+  std::uint64_t index;
+};
+
+// Zero, as in a plan that read none, counts as a failure.
+enum class IdentityRead {
+  kFailed,  // missing, not a folder, a link or junction, or it cannot be opened
+  kRead,
+  kNotKept,  // the system keeps none (the 95/98 family, which has no links either)
 };
 
 // One entry of a folder listing, as a bare name.
@@ -173,7 +188,9 @@ class ProcessOps {
 };
 
 // The uninstaller's own operations: its own file, folder identity, and removing files, folders
-// and keys now or at the next start.
+// and keys now or at the next start. A folder that a user may change is emptied through a hold:
+// its identity is read when the plan is made, and after the question it is opened again, held
+// and checked, and each file is deleted through a handle checked against it.
 class RemovalOps {
  public:
   // The full path of the running program's own file. False when it does not fit.
@@ -190,6 +207,23 @@ class RemovalOps {
   virtual bool DeleteAtRestart(const char* path) = 0;
   // Deletes `key`, which must hold no sub-keys. True when it was deleted.
   virtual bool RegistryDeleteKey(RegistryRoot root, const char* key) = 0;
+  // True when `key` holds a value `valueName`, of whatever type and size.
+  virtual bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) = 0;
+
+  // The identity of the folder `path` names, opened without following a link or junction.
+  virtual IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) = 0;
+  // Opens the folder `path` names without following a link or junction and holds it open, so
+  // that it cannot be renamed or removed, until ReleaseFolder or RemoveHeldFolder. False,
+  // holding nothing, when it is not a real folder of that identity.
+  virtual bool HoldFolder(const char* path, const FileIdentity& identity) = 0;
+  // Deletes the file `name` (a single name) of the held folder through a handle opened without
+  // following a link, once that handle shows a plain file directly in the held folder; else
+  // kChanged, and nothing is deleted. kFailed when no folder is held.
+  virtual Removal DeleteHeldFile(const char* name) = 0;
+  // Lets the held folder go and removes it, through a handle, when it is empty and its path
+  // still names it (kChanged when it names anything else).
+  virtual Removal RemoveHeldFolder() = 0;
+  virtual void ReleaseFolder() = 0;
 
  protected:
   ~RemovalOps() = default;

@@ -1,6 +1,7 @@
 #include "uninstall/folder_safety.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "common/bounded_text.h"
 #include "integration/platform.h"
@@ -90,8 +91,9 @@ FolderVerdict Refuse(FolderCheck& check, FolderVerdict verdict, const char* deta
   return verdict;
 }
 
-// Walks the folder's parts from the first below the root: each must be a real folder.
-FolderVerdict CheckParts(const UninstallerSystem& system, FolderCheck& check) {
+}  // namespace
+
+FolderVerdict CheckFolderParts(FileOps& files, FolderCheck& check) {
   const char* folder = check.folder;
   std::size_t length = std::strlen(folder);
   char part[kPathCapacity] = {};
@@ -100,7 +102,7 @@ FolderVerdict CheckParts(const UninstallerSystem& system, FolderCheck& check) {
       continue;
     std::memcpy(part, folder, end);
     part[end] = '\0';
-    switch (ExaminePath(system.files, part)) {
+    switch (ExaminePath(files, part)) {
       case PathKind::kFolder:
         break;
       case PathKind::kLink:
@@ -114,6 +116,8 @@ FolderVerdict CheckParts(const UninstallerSystem& system, FolderCheck& check) {
   }
   return FolderVerdict::kSafe;
 }
+
+namespace {
 
 // True when `folder` is `protectedFolder` or one of the folders that hold it, short of the root.
 bool IsOrHolds(const UninstallerSystem& system, const char* folder, const char* protectedFolder) {
@@ -136,6 +140,23 @@ bool IsInside(const UninstallerSystem& system, const char* folder, const char* w
       return true;
   } while (ParentFolder(step, step));
   return false;
+}
+
+// True for "<users>\<profile>\AppData\Local\Programs\<name>", where a program installed for one
+// user keeps a folder of its own.
+bool IsPerUserPrograms(const UninstallerSystem& system, const char* folder, const char* users) {
+  char step[kPathCapacity] = {};
+  CopyText(step, folder);
+  for (const char* part : {"Programs", "Local", "AppData"}) {
+    if (!ParentFolder(step, step))
+      return false;
+    const char* last = std::strrchr(step, '\\');
+    if (!last || !SameTextIgnoringCase(last + 1, part))
+      return false;
+  }
+  char profileParent[kPathCapacity] = {};
+  return ParentFolder(step, step) && ParentFolder(step, profileParent) &&
+         system.removal.SameFolder(profileParent, users);
 }
 
 FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, FolderCheck& check) {
@@ -174,11 +195,16 @@ FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, Fol
   char profile[kPathCapacity] = {};
   char users[kPathCapacity] = {};
   char parent[kPathCapacity] = {};
-  if (system.shell.GetSpecialFolder(kCsidlProfile, special, sizeof special) &&
-      NormalizeFolderPath(special, profile) == PathForm::kFull && ParentFolder(profile, users) &&
-      std::strlen(users) > RootLength(users) && ParentFolder(folder, parent) &&
-      system.removal.SameFolder(parent, users))
+  if (!system.shell.GetSpecialFolder(kCsidlProfile, special, sizeof special) ||
+      NormalizeFolderPath(special, profile) != PathForm::kFull || !ParentFolder(profile, users) ||
+      std::strlen(users) == RootLength(users) || !ParentFolder(folder, parent))
+    return FolderVerdict::kSafe;
+  if (system.removal.SameFolder(parent, users))
     return Refuse(check, FolderVerdict::kProfile, users);
+  // Other accounts' special folders cannot be asked for, and a user may have saved anything
+  // anywhere in their profile.
+  if (IsInside(system, folder, users) && !IsPerUserPrograms(system, folder, users))
+    return Refuse(check, FolderVerdict::kInUsers, users);
   return FolderVerdict::kSafe;
 }
 
@@ -208,7 +234,7 @@ FolderVerdict CheckInstallFolder(const UninstallerSystem& system, const char* in
   }
   if (std::strlen(check.folder) == RootLength(check.folder))
     return Refuse(check, FolderVerdict::kDriveRoot, check.folder);
-  if (CheckParts(system, check) != FolderVerdict::kSafe)
+  if (CheckFolderParts(system.files, check) != FolderVerdict::kSafe)
     return check.verdict;
   return CheckWindowsAndSpecialFolders(system, check);
 }

@@ -1,6 +1,6 @@
 // Whether the folder recorded as InstallTo may be emptied. The installer took whatever folder
-// the user typed, years ago perhaps; the uninstaller removes every file directly in it, so a
-// folder that holds anything of Windows or of a user is refused before a single file is touched.
+// the user typed, years ago perhaps; the uninstaller removes files directly in it, so a folder
+// that holds anything of Windows or of a user is refused before a single file is touched.
 #pragma once
 
 #include "description/setup_settings.h"
@@ -19,6 +19,7 @@ enum class FolderVerdict {
   kWindows,    // the Windows folder or one inside it
   kProtected,  // a special folder of Windows or of a user, or a folder that holds one
   kProfile,    // a user's profile folder
+  kInUsers,    // inside the folder of all users' profiles, but not a per-user programs folder
   kLink,       // reached through a link or junction, which may lead anywhere
   kNotFolder,  // a file
 };
@@ -33,6 +34,10 @@ struct FolderCheck {
 // folder and the special folders; changes nothing.
 FolderVerdict CheckInstallFolder(const UninstallerSystem& system, const char* installTo,
                                  FolderCheck& check);
+
+// Walks check.folder's parts from the first below the root: each must be a real folder, not a
+// link or junction. kSafe, or the verdict and detail of the first part that is not.
+FolderVerdict CheckFolderParts(FileOps& files, FolderCheck& check);
 
 // What a path names, as a listing of it reports it.
 enum class PathKind { kMissing, kFile, kFolder, kLink };

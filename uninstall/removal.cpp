@@ -19,6 +19,7 @@ const char* Why(Removal removal) {
     case Removal::kRemoved:
     case Removal::kMissing:
     case Removal::kFailed:
+    case Removal::kChanged:
       break;
   }
   return "could not be removed";
@@ -30,13 +31,70 @@ void Leave(RemovalResult& result, const char* path, const char* why) {
 }
 
 // True when the file is gone; something already missing is not reported.
-bool RemoveFile(const UninstallerSystem& system, const char* path, RemovalResult& result) {
-  Removal removal = system.removal.DeleteOneFile(path);
+bool Gone(RemovalResult& result, const char* path, Removal removal) {
   if (removal == Removal::kRemoved)
     return true;
   if (removal != Removal::kMissing)
     Leave(result, path, Why(removal));
   return false;
+}
+
+bool RemoveFile(const UninstallerSystem& system, const char* path, RemovalResult& result) {
+  return Gone(result, path, system.removal.DeleteOneFile(path));
+}
+
+// Always false: the removal stops at a change.
+bool Changed(RemovalResult& result, FolderChange change, const char* at) {
+  result.change = change;
+  CopyText(result.changedAt, at);
+  return false;
+}
+
+// The install folder, held open from its second check to its removal; let go however the
+// removal ends.
+class FolderHold {
+ public:
+  explicit FolderHold(RemovalOps& removal) : removal_(removal) {}
+  ~FolderHold() {
+    if (held)
+      removal_.ReleaseFolder();
+  }
+  FolderHold(const FolderHold&) = delete;
+  FolderHold& operator=(const FolderHold&) = delete;
+
+  bool held = false;  // false on 95/98, which keeps no identities: the removal goes by path
+
+ private:
+  RemovalOps& removal_;
+};
+
+// The question may have stood open for long, and a user who may write to the folder may have
+// replaced it meanwhile: it must still be the folder the plan listed, reached without a link
+// or junction. Held, it cannot be renamed any more, nor can a folder on the way to it, so the
+// path checked stays as checked.
+bool CheckFolderAgain(const UninstallerSystem& system, const RemovalPlan& plan, FolderHold& hold,
+                      RemovalResult& result) {
+  const char* folder = plan.check.folder;
+  switch (plan.identityRead) {
+    case IdentityRead::kRead:
+      hold.held = system.removal.HoldFolder(folder, plan.identity);
+      if (!hold.held)
+        return Changed(result, FolderChange::kReplaced, folder);
+      break;
+    case IdentityRead::kNotKept:
+      break;
+    case IdentityRead::kFailed:
+      return Changed(result, FolderChange::kReplaced, folder);
+  }
+  FolderCheck again = plan.check;
+  switch (CheckFolderParts(system.files, again)) {
+    case FolderVerdict::kSafe:
+      return true;
+    case FolderVerdict::kLink:
+      return Changed(result, FolderChange::kLinkOnTheWay, again.detail);
+    default:
+      return Changed(result, FolderChange::kReplaced, folder);
+  }
 }
 
 void RemoveShortcuts(const UninstallerSystem& system, const RemovalPlan& plan,
@@ -56,25 +114,37 @@ void RemoveShortcuts(const UninstallerSystem& system, const RemovalPlan& plan,
   }
 }
 
-void RemoveFolder(const UninstallerSystem& system, const RemovalPlan& plan, RemovalResult& result) {
+// Each file through the hold, which checks where its name leads, or by path on 95/98. False
+// when something changed.
+bool RemoveFolder(const UninstallerSystem& system, const RemovalPlan& plan, FolderHold& hold,
+                  RemovalResult& result) {
   const char* folder = plan.check.folder;
-  int filesLeft = 0;
+  int filesLeft = plan.kept.Count();
   for (const char* name = plan.files.First(); name; name = plan.files.Next(name)) {
     char path[kPathCapacity] = {};
     if (!JoinPath(path, folder, name)) {
       ++filesLeft;
       Leave(result, name, "its path is too long");
-    } else if (RemoveFile(system, path, result)) {
-      ++result.filesRemoved;
-    } else {
-      ++filesLeft;
+      continue;
     }
+    Removal removal =
+        hold.held ? system.removal.DeleteHeldFile(name) : system.removal.DeleteOneFile(path);
+    if (removal == Removal::kChanged)
+      return Changed(result, FolderChange::kFileElsewhere, path);
+    if (Gone(result, path, removal))
+      ++result.filesRemoved;
+    else
+      ++filesLeft;
   }
 
-  Removal removal = system.removal.RemoveEmptyFolder(folder);
+  Removal removal =
+      hold.held ? system.removal.RemoveHeldFolder() : system.removal.RemoveEmptyFolder(folder);
+  hold.held = false;
+  if (removal == Removal::kChanged)
+    return Changed(result, FolderChange::kReplaced, folder);
   result.folderRemoved = removal == Removal::kRemoved;
   if (result.folderRemoved || removal == Removal::kMissing)
-    return;
+    return true;
   // What the folder still holds says more than the system's error does.
   if (plan.keptFolders > 0)
     Leave(result, folder, "it still holds sub-folders, which are kept");
@@ -82,6 +152,7 @@ void RemoveFolder(const UninstallerSystem& system, const RemovalPlan& plan, Remo
     Leave(result, folder, "it still holds files that were left");
   else
     Leave(result, folder, Why(removal));
+  return true;
 }
 
 void RemoveSelf(const UninstallerSystem& system, const RemovalPlan& plan, RemovalResult& result) {
@@ -100,8 +171,12 @@ void RemoveSelf(const UninstallerSystem& system, const RemovalPlan& plan, Remova
 void CarryOutRemoval(const UninstallerSystem& system, const RemovalPlan& plan,
                      RemovalResult& result) {
   if (plan.check.verdict == FolderVerdict::kSafe) {
+    FolderHold hold(system.removal);
+    if (!CheckFolderAgain(system, plan, hold, result))
+      return;
     RemoveShortcuts(system, plan, result);
-    RemoveFolder(system, plan, result);
+    if (!RemoveFolder(system, plan, hold, result))
+      return;
   }
   result.keyRemoved = system.removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, plan.key);
   if (!result.keyRemoved)

@@ -1,12 +1,21 @@
 // Carrying out a removal plan, and what came of it.
 #pragma once
 
+#include "description/setup_settings.h"
 #include "uninstall/message_text.h"
 
 struct UninstallerSystem;
 struct RemovalPlan;
 
 enum class SelfRemoval { kNow, kAtRestart, kLeft };
+
+// What was found changed after the question, which stopped the removal there.
+enum class FolderChange {
+  kNone,
+  kReplaced,      // the folder is not the one the question named: replaced, moved or removed
+  kLinkOnTheWay,  // a link or junction now leads to it (`changedAt`)
+  kFileElsewhere  // a file's name in it now leads to something else (`changedAt`)
+};
 
 struct RemovalResult {
   int filesRemoved = 0;
@@ -16,6 +25,8 @@ struct RemovalResult {
   bool folderRemoved = false;
   bool keyRemoved = false;
   SelfRemoval self = SelfRemoval::kLeft;
+  FolderChange change = FolderChange::kNone;
+  char changedAt[kPathCapacity] = {};
   // What stayed, one line each ("path: why"); only the first kLeftShown are written out.
   int leftCount = 0;
   MessageText left;
@@ -23,9 +34,10 @@ struct RemovalResult {
 
 constexpr int kLeftShown = 12;
 
-// Removes, in this order: the shortcuts, the Start-menu group when it is then empty, the files
-// of the plan from the install folder, the folder when it is then empty, the uninstall key, and
-// the uninstaller's own file (at the next start of Windows when it cannot go at once). Every
-// step is tried whatever became of the ones before.
+// Checks the install folder again, then removes, in this order: the shortcuts, the Start-menu
+// group when it is then empty, the files of the plan from the install folder, the folder when
+// it is then empty, the uninstall key, and the uninstaller's own file (at the next start of
+// Windows when it cannot go at once). Every step is tried whatever became of the ones before,
+// except after a change to the folder (`change`): then nothing more is removed.
 void CarryOutRemoval(const UninstallerSystem& system, const RemovalPlan& plan,
                      RemovalResult& result);

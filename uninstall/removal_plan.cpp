@@ -16,26 +16,73 @@ namespace {
 constexpr char kInstallToValue[] = "InstallTo";
 constexpr char kAllEntries[] = "*.*";
 
+// True when the record names `name`. Only single names count: any other is never composed
+// into a path. The record ends in two zeros.
+bool Recorded(const char* record, std::size_t size, const char* name) {
+  for (const char* p = record; p < record + size && *p; p += std::strlen(p) + 1)
+    if (IsSingleName(p) && SameTextIgnoringCase(p, name))
+      return true;
+  return false;
+}
+
+// Sorts the folder's entries: files setup copied go, the rest stay. Without a record, every
+// file goes, as before setup kept one.
 class FileLister final : public FolderVisitor {
  public:
-  explicit FileLister(RemovalPlan& plan) : plan_(plan) {}
+  FileLister(RemovalPlan& plan, const char* record, std::size_t size)
+      : plan_(plan), record_(record), size_(size) {}
 
   void Visit(const FolderEntry& entry) override {
     if (std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0)
       return;
-    if (entry.isReparsePoint)
+    if (entry.isReparsePoint) {
       ++plan_.keptLinks;
-    else if (entry.isFolder)
+    } else if (entry.isFolder) {
       ++plan_.keptFolders;
-    else if (!plan_.files.Add(entry.name))
-      outOfMemory_ = true;
+    } else {
+      bool goes = plan_.record == FileRecord::kMissing ||
+                  (plan_.record == FileRecord::kRead && Recorded(record_, size_, entry.name));
+      if (!(goes ? plan_.files : plan_.kept).Add(entry.name))
+        outOfMemory_ = true;
+    }
   }
   bool outOfMemory() const { return outOfMemory_; }
 
  private:
   RemovalPlan& plan_;
+  const char* record_;
+  std::size_t size_;
   bool outOfMemory_ = false;
 };
+
+// Reads the record into `data` (kRecordLimit and two bytes); `size` gets its bytes.
+FileRecord ReadRecord(const UninstallerSystem& system, const char* key, char* data,
+                      std::size_t* size) {
+  if (system.registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
+                                             data, kRecordLimit + 2, size))
+    return FileRecord::kRead;
+  return system.removal.RegistryValueExists(RegistryRoot::kLocalMachine, key, kInstalledFilesValue)
+             ? FileRecord::kUnreadable
+             : FileRecord::kMissing;
+}
+
+// Reads the record and the folder's identity, then sorts the folder's files by the record.
+PlanStatus ListFolder(const UninstallerSystem& system, RemovalPlan& plan) {
+  char pattern[kPathCapacity] = {};
+  if (!JoinPath(pattern, plan.check.folder, kAllEntries))
+    return PlanStatus::kCannotList;
+  // On the heap: a buffer of static storage would be stored in the program file.
+  char* record = static_cast<char*>(std::malloc(kRecordLimit + 2));
+  if (!record)
+    return PlanStatus::kCannotList;
+  std::size_t size = 0;
+  plan.record = ReadRecord(system, plan.key, record, &size);
+  plan.identityRead = system.removal.ReadFolderIdentity(plan.check.folder, &plan.identity);
+  FileLister lister(plan, record, size);
+  system.files.ListFolder(pattern, lister);
+  std::free(record);
+  return lister.outOfMemory() ? PlanStatus::kCannotList : PlanStatus::kReady;
+}
 
 // The installer's own reader, over the copy of setup.inf that it left in the folder.
 PlanStatus ReadDescription(const UninstallerSystem& system, const char* folder,
@@ -67,6 +114,11 @@ void PlanShortcuts(const UninstallerSystem& system, const SetupSettingsRecord& s
     ComposeShortcutPath(folder, settings.LinkTitle, plan.desktopLink);
 
   CopyText(plan.groupName, settings.ProductName);
+  // Composed into a path, "..\..\Desktop" would lead the deletions out of the Start menu.
+  if (!IsSingleName(settings.ProductName)) {
+    plan.groupLeadsOut = true;
+    return;
+  }
   if (!ComposeShortcutFolder(system.shell, kCsidlPrograms, kCsidlCommonPrograms,
                              settings.ProductName, folder))
     return;
@@ -113,13 +165,7 @@ PlanStatus PlanFolder(const UninstallerSystem& system, RemovalPlan& plan) {
   FreeEntryStrings(settings);
   if (status != PlanStatus::kReady)
     return status;
-
-  char pattern[kPathCapacity] = {};
-  FileLister lister(plan);
-  if (!JoinPath(pattern, plan.check.folder, kAllEntries))
-    return PlanStatus::kCannotList;
-  system.files.ListFolder(pattern, lister);
-  return lister.outOfMemory() ? PlanStatus::kCannotList : PlanStatus::kReady;
+  return ListFolder(system, plan);
 }
 
 }  // namespace

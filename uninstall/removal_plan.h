@@ -3,6 +3,7 @@
 #pragma once
 
 #include "description/setup_settings.h"
+#include "integration/platform.h"
 #include "uninstall/folder_safety.h"
 #include "uninstall/name_list.h"
 
@@ -21,6 +22,16 @@ enum class PlanStatus {
   kCannotList,     // the folder's listing did not fit in memory
 };
 
+// The uninstall key's record of the files setup copied (InstalledFiles).
+enum class FileRecord {
+  kMissing,     // an installation made before setup kept one: every file in the folder goes
+  kRead,        // only the files it names go
+  kUnreadable,  // there, but too large or of another type: no file goes
+};
+
+// The most the record may hold; the read adds two zeros.
+constexpr std::size_t kRecordLimit = 64 * 1024;
+
 struct RemovalPlan {
   char ownPath[kPathCapacity];
   char folderName[kTextCapacity];   // from the own file name
@@ -28,7 +39,11 @@ struct RemovalPlan {
   char otherName[kTextCapacity];    // for kOtherProgram: the FolderName setup.inf names
   char key[kPathCapacity];          // the uninstall key below HKEY_LOCAL_MACHINE
   FolderCheck check;                // InstallTo: check.folder is its normalized spelling
-  NameList files;                   // the files directly in the folder
+  IdentityRead identityRead;        // the folder's identity, read with the listing
+  FileIdentity identity;
+  FileRecord record;
+  NameList files;                   // the files directly in the folder that are removed
+  NameList kept;                    // the files directly in it that stay: not in the record
   int keptFolders;                  // its sub-folders, which stay
   int keptLinks;                    // links and junctions in it, which are never touched
   char desktopLink[kPathCapacity];  // empty when it cannot be named
@@ -36,6 +51,7 @@ struct RemovalPlan {
   int menuLinkCount;
   int unnamedShortcuts;             // shortcuts whose names would lead out of their folder
   char groupName[kTextCapacity];    // ProductName, the Start-menu group
+  bool groupLeadsOut;               // the group name is no single name: no Start-menu shortcut
   char group[kPathCapacity];        // the group folder, removed when empty; empty for none
   char linkedGroup[kPathCapacity];  // a group that is a link or junction, left with what it holds
 };

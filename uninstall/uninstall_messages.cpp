@@ -39,6 +39,11 @@ void FolderRefusal(const RemovalPlan& plan, MessageText& text) {
     case FolderVerdict::kProfile:
       text.Add("is ").Add(check.folder).Add(", a user's profile folder.");
       break;
+    case FolderVerdict::kInUsers:
+      text.Add("is ").Add(check.folder).Add(", which lies inside ").Add(check.detail);
+      text.Add(", the folder of every user's own files. There only a program's own folder in ");
+      text.Add("a profile's AppData\\Local\\Programs is emptied.");
+      break;
     case FolderVerdict::kLink:
       text.Add("is ").Add(check.folder).Add(", which is reached through the link or junction ");
       text.Add(check.detail).Add(". A link may lead anywhere.");
@@ -58,6 +63,76 @@ void FolderRefusal(const RemovalPlan& plan, MessageText& text) {
 
 void Plural(MessageText& text, int count, const char* one, const char* many) {
   text.Add(count).Add(" ").Add(count == 1 ? one : many);
+}
+
+// The first `shown` names of `list`, one a line, and how many more there are.
+void ListNames(MessageText& text, const NameList& list, int shown) {
+  int count = 0;
+  for (const char* name = list.First(); name && count < shown; name = list.Next(name), ++count)
+    text.Add("  ").Add(name).Add("\n");
+  if (list.Count() > count)
+    text.Add("  and ").Add(list.Count() - count).Add(" more\n");
+  text.Add("\n");
+}
+
+// Which files the question says go, and which stay.
+void QuestionFiles(const RemovalPlan& plan, MessageText& text) {
+  const char* folder = plan.check.folder;
+  if (plan.files.Count() == 0 && plan.kept.Count() == 0) {
+    text.Add("The folder ").Add(folder).Add(" holds no files; it is removed when it ");
+    text.Add("is empty.\n\n");
+    return;
+  }
+  switch (plan.record) {
+    case FileRecord::kMissing:
+      text.Add("Setup keeps no list of the files it installed, so every file directly in the ");
+      text.Add("folder\n  ").Add(folder).Add("\nwill be deleted, including files you ");
+      text.Add("saved there yourself:\n");
+      ListNames(text, plan.files, kFilesShown);
+      return;
+    case FileRecord::kUnreadable:
+      text.Add("The list of the files Setup installed cannot be read, so no file directly in ");
+      text.Add("the folder\n  ").Add(folder).Add("\nis deleted:\n");
+      ListNames(text, plan.kept, kKeptShown);
+      return;
+    case FileRecord::kRead:
+      break;
+  }
+  if (plan.files.Count() == 0) {
+    text.Add("None of the files Setup installed is left in the folder\n  ").Add(folder);
+    text.Add("\n\n");
+  } else {
+    text.Add("The files Setup installed are deleted from the folder\n  ").Add(folder);
+    text.Add(":\n");
+    ListNames(text, plan.files, kFilesShown);
+  }
+  if (plan.kept.Count() > 0) {
+    text.Add("Files you added there are kept:\n");
+    ListNames(text, plan.kept, kKeptShown);
+  }
+}
+
+// Why the removal stopped after the question.
+void ChangeReport(const RemovalPlan& plan, const RemovalResult& result, MessageText& text) {
+  text.Add(plan.productName).Add(" was not removed completely. After the question was ");
+  text.Add("answered, ");
+  switch (result.change) {
+    case FolderChange::kReplaced:
+      text.Add("the folder ").Add(plan.check.folder).Add(" was no longer the one it named: ");
+      text.Add("it had been replaced, moved or removed.");
+      break;
+    case FolderChange::kLinkOnTheWay:
+      text.Add("the folder ").Add(plan.check.folder).Add(" was reached through the link or ");
+      text.Add("junction ").Add(result.changedAt).Add(", which may lead anywhere.");
+      break;
+    case FolderChange::kFileElsewhere:
+      text.Add(result.changedAt).Add(" no longer led to a file in the folder it named.");
+      break;
+    case FolderChange::kNone:
+      break;
+  }
+  text.Add(" Nothing more was removed, and the entry in the list of installed programs stays: ");
+  text.Add("run this uninstaller again to see what the folder holds now.");
 }
 
 }  // namespace
@@ -130,21 +205,7 @@ void ComposeQuestion(PlanStatus status, const RemovalPlan& plan, MessageText& te
     return;
   }
   text.Add("Remove ").Add(plan.productName).Add(" from this computer?\n\n");
-  if (plan.files.Count() == 0) {
-    text.Add("The folder ").Add(plan.check.folder).Add(" holds no files; it is removed when it ");
-    text.Add("is empty.\n\n");
-  } else {
-    text.Add("Setup keeps no list of the files it installed, so every file directly in the ");
-    text.Add("folder\n  ").Add(plan.check.folder).Add("\nwill be deleted, including files you ");
-    text.Add("saved there yourself:\n");
-    int shown = 0;
-    for (const char* name = plan.files.First(); name && shown < kFilesShown;
-         name = plan.files.Next(name), ++shown)
-      text.Add("  ").Add(name).Add("\n");
-    if (plan.files.Count() > shown)
-      text.Add("  and ").Add(plan.files.Count() - shown).Add(" more\n");
-    text.Add("\n");
-  }
+  QuestionFiles(plan, text);
   // "The A, the B and the C are removed as well."
   text.Add("Sub-folders and the files in them are kept. ");
   int items = 1 + (plan.desktopLink[0] ? 1 : 0) + (plan.menuLinkCount > 0 ? 1 : 0);
@@ -166,10 +227,15 @@ void ComposeQuestion(PlanStatus status, const RemovalPlan& plan, MessageText& te
 
 void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, MessageText& text) {
   bool gone = plan.check.verdict == FolderVerdict::kGone;
+  bool changed = result.change != FolderChange::kNone;
+  int keptFiles = plan.kept.Count();
   bool partly = result.leftCount > 0 || plan.keptLinks > 0 || plan.unnamedShortcuts > 0 ||
-                plan.linkedGroup[0] || gone;
-  text.Add(plan.productName)
-      .Add(partly ? " was removed, except for what is listed under Left." : " was removed.");
+                plan.linkedGroup[0] || plan.groupLeadsOut || keptFiles > 0 || gone;
+  if (changed)
+    ChangeReport(plan, result, text);
+  else
+    text.Add(plan.productName)
+        .Add(partly ? " was removed, except for what is listed under Left." : " was removed.");
   text.Add("\n\nRemoved:\n");
   if (result.filesRemoved > 0) {
     text.Add("  ");
@@ -200,6 +266,14 @@ void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, Message
     text.Add("\nLeft:\n").Add(result.left.Get());
     if (result.leftCount > kLeftShown)
       text.Add("  and ").Add(result.leftCount - kLeftShown).Add(" more\n");
+    if (keptFiles > 0) {
+      text.Add("  ");
+      Plural(text, keptFiles, "file", "files");
+      text.Add(" in ").Add(plan.check.folder);
+      text.Add(plan.record == FileRecord::kRead
+                   ? " that Setup did not install\n"
+                   : ": the list of the files Setup installed cannot be read\n");
+    }
     if (plan.keptLinks > 0) {
       text.Add("  ");
       Plural(text, plan.keptLinks, "link", "links");
@@ -209,6 +283,10 @@ void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, Message
       text.Add("  ");
       Plural(text, plan.unnamedShortcuts, "shortcut", "shortcuts");
       text.Add(" whose names in 'setup.inf' would lead out of their folder\n");
+    }
+    if (plan.groupLeadsOut) {
+      text.Add("  the Start-menu shortcuts: the group name ").Quoted(plan.groupName);
+      text.Add(" in 'setup.inf' would lead out of the Start menu\n");
     }
     if (plan.linkedGroup[0])
       text.Add("  ").Add(plan.linkedGroup).Add(": a link or junction, never followed\n");

@@ -9,8 +9,10 @@ struct RemovalResult;
 constexpr char kUntitled[] = "Uninstall";
 constexpr char kTitleSuffix[] = " Uninstall";
 constexpr int kTitleCapacity = kTextCapacity + sizeof kTitleSuffix;
-// Names of files listed in the question; the rest are counted.
+// Names of files listed in the question, of those deleted and of those kept; the rest are
+// counted. With the longest names both lists and the rest of the question still fit.
 constexpr int kFilesShown = 15;
+constexpr int kKeptShown = 10;
 
 // "<ProductName> Uninstall", or "<FolderName> Uninstall" before setup.inf is read, or
 // "Uninstall" before even FolderName is known.

@@ -1,13 +1,23 @@
 // The operations of the uninstaller: the program's own path, folder identity, and removing files,
 // folders and keys now or at the next start.
+#include <utility>
+
+#include "common/bounded_text.h"
 #include "integration/win32/registry.h"
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
 namespace {
 
-// Why a deletion failed, from the error it left behind.
-Removal RemovalFromError(const char* path, DWORD error) {
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// Folders open only with backup semantics; a link or junction opens as itself.
+constexpr DWORD kNoFollow = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+constexpr int kFileNameInformation = 9;
+constexpr int kFileDispositionInformation = 13;
+
+// Why a deletion failed, from the error it left behind. `attributes` tell a read-only mark,
+// which refuses with the same error as a missing permission.
+Removal RemovalFromError(DWORD error, DWORD attributes) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -17,25 +27,120 @@ Removal RemovalFromError(const char* path, DWORD error) {
       return Removal::kInUse;
     case ERROR_DIR_NOT_EMPTY:
       return Removal::kNotEmpty;
-    case ERROR_ACCESS_DENIED: {
-      // A read-only mark refuses with the same error as a missing permission.
-      DWORD attributes = GetFileAttributesA(path);
+    case ERROR_ACCESS_DENIED:
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return Removal::kReadOnly;
       return Removal::kDenied;
-    }
     default:
       return Removal::kFailed;
   }
 }
 
-// The volume and file index of an existing folder: together they name it whatever path leads
-// there. Folders cannot be opened on the 95/98 family; then this is false.
-bool FolderIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-  UniqueHandle folder(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return folder.IsValid() && GetFileInformationByHandle(folder.Get(), info) &&
-         (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+Removal RemovalAtPath(const char* path, DWORD error) {
+  return RemovalFromError(
+      error, error == ERROR_ACCESS_DENIED ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES);
+}
+
+// A function of ntdll as the type the caller declared for it.
+template <class Call>
+bool FindCall(HMODULE ntdll, const char* name, Call* call) {
+  *call = reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
+  return *call != nullptr;
+}
+
+// False on the 95/98 family, whose ntdll lacks them: it has no file identities and no links.
+bool FindNtFileCalls(Win32Removal::NtFileCalls* nt) {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return !(GetVersion() & 0x80000000u) && ntdll &&
+         FindCall(ntdll, "NtQueryInformationFile", &nt->query) &&
+         FindCall(ntdll, "NtSetInformationFile", &nt->set) &&
+         FindCall(ntdll, "RtlNtStatusToDosError", &nt->toError);
+}
+
+HANDLE OpenNoFollow(const char* path, DWORD access, DWORD share) {
+  return CreateFileA(path, access | SYNCHRONIZE, share, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
+}
+
+bool IdentityOf(HANDLE handle, FileIdentity* identity, DWORD* attributes) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info))
+    return false;
+  identity->volume = info.dwVolumeSerialNumber;
+  identity->index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  *attributes = info.dwFileAttributes;
+  return true;
+}
+
+bool IsRealFolder(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.index == b.index;
+}
+
+// The identity of an existing folder, through whatever links lead there. Folders cannot be
+// opened on the 95/98 family; then this is false.
+bool FolderIdentity(const char* path, FileIdentity* identity) {
+  UniqueHandle folder(
+      CreateFileA(path, 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  DWORD attributes = 0;
+  return folder.IsValid() && IdentityOf(folder.Get(), identity, &attributes) &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// An open folder is a real folder of `identity`; `attributes` get its attributes.
+bool IsFolderOf(HANDLE folder, const FileIdentity& identity, DWORD* attributes) {
+  FileIdentity now;
+  return IdentityOf(folder, &now, attributes) && IsRealFolder(*attributes) &&
+         SameIdentity(now, identity);
+}
+
+bool NameOf(const Win32Removal::NtFileCalls& nt, HANDLE handle,
+            Win32Removal::FileSystemName* name) {
+  ULONG_PTR io[2] = {};  // IO_STATUS_BLOCK
+  // A name that does not fit gives STATUS_BUFFER_OVERFLOW, which is not success.
+  return nt.query(handle, io, name, sizeof *name, kFileNameInformation) == 0 &&
+         name->bytes < sizeof name->text;
+}
+
+// Compares UTF-16 names as Windows does for ASCII letters; any other difference counts.
+bool SameNames(const WCHAR* a, const WCHAR* b, std::size_t length) {
+  for (std::size_t k = 0; k < length; ++k) {
+    WCHAR x = a[k] >= L'A' && a[k] <= L'Z' ? a[k] - L'A' + L'a' : a[k];
+    WCHAR y = b[k] >= L'A' && b[k] <= L'Z' ? b[k] - L'A' + L'a' : b[k];
+    if (x != y)
+      return false;
+  }
+  return true;
+}
+
+// True when `file` is "<folder>\<name>". The file system names an open file by the path it was
+// reached by, every link and junction on the way followed, within its volume (which the caller
+// compares). While the folder is held, Windows lets nobody rename or remove it, nor a folder
+// above it (a folder with anything open below it cannot be renamed): the held folder's name
+// names only it, and a file of that name with one more part lies directly in it. Were a folder
+// above renamed all the same, that name was still reached through no link or junction: the file
+// lies in a real folder at the install folder's place, which only those who may write there
+// could have filled.
+bool IsInFolder(const Win32Removal::FileSystemName& folder,
+                const Win32Removal::FileSystemName& file, const char* name) {
+  WCHAR wide[MAX_PATH];
+  int written = MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH);
+  if (written <= 1)
+    return false;
+  std::size_t nameLength = static_cast<std::size_t>(written) - 1;
+  std::size_t folderLength = folder.bytes / sizeof(WCHAR);
+  return file.bytes / sizeof(WCHAR) == folderLength + 1 + nameLength &&
+         SameNames(file.text, folder.text, folderLength) && file.text[folderLength] == L'\\' &&
+         SameNames(file.text + folderLength + 1, wide, nameLength);
+}
+
+// Marks an open file or empty folder for deletion when its last handle closes; an NTSTATUS.
+LONG MarkForDeletion(const Win32Removal::NtFileCalls& nt, HANDLE handle) {
+  ULONG_PTR io[2] = {};
+  BOOLEAN deleteFile = TRUE;  // FILE_DISPOSITION_INFORMATION
+  return nt.set(handle, io, &deleteFile, sizeof deleteFile, kFileDispositionInformation);
 }
 
 // The full path name without a trailing separator, unless it is a root. False when it does not
@@ -84,12 +189,9 @@ bool Win32Removal::GetOwnPath(char* buf, std::size_t cap) {
 }
 
 bool Win32Removal::SameFolder(const char* a, const char* b) {
-  BY_HANDLE_FILE_INFORMATION first, second;
-  if (FolderIdentity(a, &first) && FolderIdentity(b, &second)) {
-    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
-  }
+  FileIdentity first, second;
+  if (FolderIdentity(a, &first) && FolderIdentity(b, &second))
+    return SameIdentity(first, second);
   char fullA[MAX_PATH], fullB[MAX_PATH];
   return FullPathName(a, fullA) && FullPathName(b, fullB) && lstrcmpiA(fullA, fullB) == 0;
 }
@@ -97,17 +199,90 @@ bool Win32Removal::SameFolder(const char* a, const char* b) {
 Removal Win32Removal::DeleteOneFile(const char* path) {
   if (DeleteFileA(path))
     return Removal::kRemoved;
-  return RemovalFromError(path, GetLastError());
+  return RemovalAtPath(path, GetLastError());
 }
 
 Removal Win32Removal::RemoveEmptyFolder(const char* path) {
   if (RemoveDirectoryA(path))
     return Removal::kRemoved;
-  return RemovalFromError(path, GetLastError());
+  return RemovalAtPath(path, GetLastError());
 }
 
 bool Win32Removal::DeleteAtRestart(const char* path) {
   if (MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
     return true;
   return GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && DeleteAtRestartFromWininit(path);
+}
+
+bool Win32Removal::RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) {
+  RegKey open;
+  return open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) == ERROR_SUCCESS &&
+         RegQueryValueExA(open.Get(), valueName, nullptr, nullptr, nullptr, nullptr) ==
+             ERROR_SUCCESS;
+}
+
+IdentityRead Win32Removal::ReadFolderIdentity(const char* path, FileIdentity* identity) {
+  NtFileCalls nt;
+  if (!FindNtFileCalls(&nt))
+    return IdentityRead::kNotKept;
+  UniqueHandle folder(OpenNoFollow(path, FILE_READ_ATTRIBUTES, kShareAll));
+  DWORD attributes = 0;
+  return folder.IsValid() && IdentityOf(folder.Get(), identity, &attributes) &&
+                 IsRealFolder(attributes)
+             ? IdentityRead::kRead
+             : IdentityRead::kFailed;
+}
+
+bool Win32Removal::HoldFolder(const char* path, const FileIdentity& identity) {
+  ReleaseFolder();
+  // Shared for reading and writing but not for deleting: while it is open, nobody can rename or
+  // remove it. Only an open that may read, write or delete takes part in sharing at all.
+  UniqueHandle folder(OpenNoFollow(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE));
+  DWORD attributes = 0;
+  if (!FindNtFileCalls(&nt_) || !CopyText(heldPath_, path) || !folder.IsValid() ||
+      !IsFolderOf(folder.Get(), identity, &attributes) || !NameOf(nt_, folder.Get(), &heldName_))
+    return false;
+  heldIdentity_ = identity;
+  held_ = std::move(folder);
+  return true;
+}
+
+Removal Win32Removal::DeleteHeldFile(const char* name) {
+  char path[MAX_PATH];
+  if (!held_.IsValid() || !JoinPath(path, heldPath_, name))
+    return Removal::kFailed;
+  UniqueHandle file(OpenNoFollow(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll));
+  if (!file.IsValid())
+    return RemovalAtPath(path, GetLastError());
+  FileIdentity identity;
+  DWORD attributes = 0;
+  FileSystemName fileName;
+  if (!IdentityOf(file.Get(), &identity, &attributes) || !NameOf(nt_, file.Get(), &fileName))
+    return Removal::kFailed;
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+      identity.volume != heldIdentity_.volume || !IsInFolder(heldName_, fileName, name))
+    return Removal::kChanged;
+  LONG status = MarkForDeletion(nt_, file.Get());
+  return status == 0 ? Removal::kRemoved : RemovalFromError(nt_.toError(status), attributes);
+}
+
+Removal Win32Removal::RemoveHeldFolder() {
+  if (!held_.IsValid())
+    return Removal::kFailed;
+  // The hold shares no deletion, not even with this process, so it goes first; the folder's
+  // identity then tells whether its path still names it.
+  held_.Close();
+  UniqueHandle folder(OpenNoFollow(heldPath_, DELETE | FILE_READ_ATTRIBUTES, kShareAll));
+  if (!folder.IsValid())
+    return RemovalAtPath(heldPath_, GetLastError());
+  DWORD attributes = 0;
+  if (!IsFolderOf(folder.Get(), heldIdentity_, &attributes))
+    return Removal::kChanged;
+  LONG status = MarkForDeletion(nt_, folder.Get());
+  return status == 0 ? Removal::kRemoved : RemovalFromError(nt_.toError(status), attributes);
+}
+
+void Win32Removal::ReleaseFolder() {
+  held_.Close();
 }

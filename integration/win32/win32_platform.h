@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "integration/platform.h"
+#include "integration/win32/unique_handle.h"
 
 // dialog_ops.cpp
 class Win32Dialog final : public DialogOps {
@@ -78,7 +79,8 @@ class Win32Processes final : public ProcessOps {
   void Pause(unsigned milliseconds) override;
 };
 
-// removal_ops.cpp
+// removal_ops.cpp. The held folder's operations use ntdll's file calls, which every system of
+// the NT family has and which are looked up when used: the program still starts on 95/98.
 class Win32Removal final : public RemovalOps {
  public:
   bool GetOwnPath(char* buf, std::size_t cap) override;
@@ -87,4 +89,30 @@ class Win32Removal final : public RemovalOps {
   Removal RemoveEmptyFolder(const char* path) override;
   bool DeleteAtRestart(const char* path) override;
   bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
+  bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) override;
+  IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
+  bool HoldFolder(const char* path, const FileIdentity& identity) override;
+  Removal DeleteHeldFile(const char* name) override;
+  Removal RemoveHeldFolder() override;
+  void ReleaseFolder() override;
+
+  // ntdll's NtQueryInformationFile and NtSetInformationFile, and RtlNtStatusToDosError.
+  struct NtFileCalls {
+    LONG(NTAPI* query)(HANDLE, void*, void*, ULONG, int);
+    LONG(NTAPI* set)(HANDLE, void*, void*, ULONG, int);
+    ULONG(NTAPI* toError)(LONG);
+  };
+  // The name the file system gives an open file (FILE_NAME_INFORMATION): its path on its
+  // volume, reached after every link and junction on the way.
+  struct FileSystemName {
+    ULONG bytes;
+    WCHAR text[MAX_PATH];
+  };
+
+ private:
+  UniqueHandle held_;
+  char heldPath_[MAX_PATH] = {};
+  FileIdentity heldIdentity_ = {};
+  FileSystemName heldName_ = {};
+  NtFileCalls nt_ = {};
 };

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # UNINSTAL.EXE from outside: setup.exe installs, the registered UninstallString is started
 # exactly as stored, the driver answers the one question, and what is left is checked from
-# outside the prefix: the files, the user's own sub-folder, the shortcuts, the group, the key
-# and the uninstaller copy (gone, or waiting in PendingFileRenameOperations for the restart).
+# outside the prefix: the files, the user's own files and sub-folder, the shortcuts, the group,
+# the key and the uninstaller copy (gone, or waiting in PendingFileRenameOperations for the
+# restart). Then the folder, or a file in it, swapped while the question is open, and the
+# folders that are refused.
 source "$(dirname "${BASH_SOURCE[0]}")/install_lib.sh"
 
 readonly IDYES=6 IDNO=7
@@ -75,6 +77,27 @@ install_sample() {
   install_with "$dir" "$SAMPLE_CAPTION" "$2" no
 }
 
+# record_of KEY: the names in KEY's record of installed files, sorted, one a line.
+record_of() {
+  reg_query "$1" /v InstalledFiles |
+    awk -F '    ' '$2 == "InstalledFiles" && $3 == "REG_MULTI_SZ" { print $4 }' |
+    sed 's/\\0/\n/g' | sed '/^$/d' | LC_ALL=C sort
+}
+
+# ensure_record KEY NAME...: the uninstall key records the files setup copied. Where setup.exe
+# keeps no record yet, one is written as it would write it; RECORD_BY says who wrote it.
+ensure_record() {
+  local key=$1
+  shift
+  RECORD_BY=setup.exe
+  if [ -z "$(record_of "$key")" ]; then
+    RECORD_BY="this test"
+    wine_reg add "$key" /v InstalledFiles /t REG_MULTI_SZ \
+      /d "$(printf '%s\\0' "$@" | sed 's/\\0$//')" /f >>"$E2E_LOG"
+  fi
+  [ "$(record_of "$key")" == "$(printf '%s\n' "$@" | LC_ALL=C sort)" ]
+}
+
 # ---- No, then Yes --------------------------------------------------------------------------------
 section "the sample: the question"
 folder='C:\Program Files\Tiny Notes'
@@ -84,6 +107,9 @@ if install_sample uninstall-sample "$folder"; then
 else
   fail "sample installed into $folder" "$INSTALL_PROBLEM"
 fi
+check "the uninstall key records the files setup copied" ensure_record "$SAMPLE_KEY" \
+  "${SAMPLE_FILES[@]}"
+echo "        (the record was written by $RECORD_BY)"
 # What the user added since: a note beside the program, and a folder of their own.
 echo "my note" >"$target/my note.txt"
 mkdir -p "$target/My Notes" && echo "kept" >"$target/My Notes/kept.txt"
@@ -97,15 +123,20 @@ start_uninstall "$command"
 if question=$(next_box "$TITLE"); then
   pass "the question '$TITLE' appears"
   text=$(driver msgbox "$question" | tr -d '\r')
-  lines "$(
-    for part in "Remove Tiny Notes 1.0 from this computer?" \
-      "Setup keeps no list of the files it installed" "$folder" "${SAMPLE_FILES[@]}" \
-      "my note.txt" "Sub-folders and the files in them are kept."; do
-      has "$text" "$part" || echo "missing: $part"
-    done
-    has "$text" "My Notes" && echo "names the sub-folder My Notes"
-  )"
-  verdict "the question names the product, the folder and every file in it" "${LINES[@]}"
+  # The files in the order Wine lists them.
+  expect_eq "the question names the product, the files it deletes and those the user added" \
+    "Remove Tiny Notes 1.0 from this computer?
+
+The files Setup installed are deleted from the folder
+  $folder:
+$(printf '  %s\n' "${SAMPLE_FILES[@]}" | LC_ALL=C sort -f)
+
+Files you added there are kept:
+  my note.txt
+
+Sub-folders and the files in them are kept. The desktop shortcut, the Start-menu shortcuts \
+in \"Tiny Notes 1.0\" and the entry in the list of installed programs are removed as well." \
+    "$text"
   expect_eq "the question's buttons" "&Yes &No" \
     "$(driver text "$question" $IDYES | tr -d '\r') $(driver text "$question" $IDNO | tr -d '\r')"
   expect_eq "the question shows an icon" 1 "$(driver icon "$question" | tr -d '\r')"
@@ -134,21 +165,24 @@ else
 fi
 end_leftovers
 lines "$(
-  for part in "Removed:" "  6 files from $folder" "  the desktop shortcut" \
+  for part in "Removed:" "  5 files from $folder" "  the desktop shortcut" \
     "  3 Start-menu shortcuts" "  the Start-menu group \"Tiny Notes 1.0\"" \
     "  the entry in the list of installed programs" \
-    "  $folder: it still holds sub-folders, which are kept"; do
+    "  $folder: it still holds sub-folders, which are kept" \
+    "  1 file in $folder that Setup did not install"; do
     has "$report" "$part" || echo "missing: $part"
   done
 )"
 verdict "the report says what was removed and what was left" "${LINES[@]}"
 
 lines "$(
-  for name in "${SAMPLE_FILES[@]}" "my note.txt"; do
+  for name in "${SAMPLE_FILES[@]}"; do
     [ -e "$target/$name" ] && echo "still there: $name"
   done
 )"
-verdict "every file directly in the folder is gone" "${LINES[@]}"
+verdict "every file setup copied is gone" "${LINES[@]}"
+check "the file the user added is kept" test "$(cat "$target/my note.txt" 2>/dev/null)" == \
+  "my note"
 check "the user's sub-folder and its file are kept" \
   test "$(cat "$target/My Notes/kept.txt" 2>/dev/null)" == kept
 check "the desktop shortcut is gone" test ! -e "$(linux_path "$common_desktop\\Tiny Notes.lnk")"
@@ -169,8 +203,8 @@ else
     "pending: $(pending_removals | tr '\n' ' ')"
 fi
 
-# ---- A folder that held sub-folders before --------------------------------------------------------
-section "installed into a folder that already held sub-folders"
+# ---- A folder that held sub-folders before, installed before setup kept a record ----------------
+section "installed into a folder that already held sub-folders, without a record"
 folder='C:\e2e\targets\prefilled\Tiny Notes'
 target=$(linux_path "$folder")
 forget_install "Tiny Notes" "Tiny Notes 1.0" "Tiny Notes" "$folder"
@@ -179,10 +213,24 @@ echo "old" >"$target/Old Version/bin/old.exe"
 echo "data" >"$target/Data/data.txt"
 dir=$(fresh_dist uninstall-prefilled)
 if install_with "$dir" "$SAMPLE_CAPTION" "$folder" no; then
+  # As an installation made before setup kept a record: every file directly in it goes.
+  wine_reg delete "$SAMPLE_KEY" /v InstalledFiles /f >>"$E2E_LOG"
+  echo "saved" >"$target/saved.txt"
   start_uninstall "$(reg_value "$SAMPLE_KEY" UninstallString)"
-  if question=$(next_box "$TITLE") && driver click "$question" $IDYES &&
-    box=$(next_box "$TITLE" "$question") && driver click "$box" $IDOK; then
+  if question=$(next_box "$TITLE") && text=$(driver msgbox "$question" | tr -d '\r') &&
+    driver click "$question" $IDYES && box=$(next_box "$TITLE" "$question") &&
+    driver click "$box" $IDOK; then
     expect_eq "uninstalled (exit 0)" 0 "$(wait_uninstall)"
+    if has "$text" "Setup keeps no list of the files it installed, so every file directly in \
+the folder
+  $folder
+will be deleted, including files you saved there yourself:
+" && has "$text" $'\n  saved.txt\n'; then
+      pass "without a record the question says that every file goes, and names them"
+    else
+      fail "without a record the question says that every file goes, and names them" \
+        "text: $text"
+    fi
   else
     fail "uninstalled" "dialogs: $(driver list | tr '\n' ' ')"
   fi
@@ -194,10 +242,75 @@ else
   fail "installed into $folder" "$INSTALL_PROBLEM"
 fi
 
+# ---- A swap while the question stands open ---------------------------------------------------------
+# While the question is open, the folder, or one file in it, is replaced on the Linux side by a
+# symbolic link into a decoy folder holding files of the same names. Wine opens through such a
+# link, so the uninstaller finds another folder, or a file outside its folder, when it checks.
+swap_folder() {
+  mv "$1" "$1.orig" && ln -s "$2" "$1"
+}
+swap_file() {
+  rm "$1/readme.txt" && ln -s "$2/readme.txt" "$1/readme.txt"
+}
+folder='C:\e2e\targets\swap\Tiny Notes'
+target=$(linux_path "$folder")
+decoy=$(linux_path 'C:\e2e\targets\decoy')
+# what is swapped | how | what the report says changed
+while IFS='|' read -r what swap says; do
+  section "$what swapped while the question is open"
+  rm -rf "$decoy" "$target.orig" && mkdir -p "$decoy" "$(dirname "$target")"
+  for name in "${SAMPLE_FILES[@]}"; do
+    echo decoy >"$decoy/$name"
+  done
+  if ! install_sample "uninstall-swap" "$folder" ||
+    ! ensure_record "$SAMPLE_KEY" "${SAMPLE_FILES[@]}"; then
+    fail "$what: installed into $folder, with a record" "$INSTALL_PROBLEM"
+    continue
+  fi
+  start_uninstall "$(reg_value "$SAMPLE_KEY" UninstallString)"
+  report=
+  if question=$(next_box "$TITLE") && "$swap" "$target" "$decoy" &&
+    driver click "$question" $IDYES && box=$(next_box "$TITLE" "$question"); then
+    report=$(driver msgbox "$box" | tr -d '\r')
+    driver click "$box" $IDOK
+    expect_eq "$what: the uninstaller ends after its report (exit 0)" 0 "$(wait_uninstall)"
+  else
+    fail "$what: Yes leads to the report" "dialogs: $(driver list | tr '\n' ' ')"
+  fi
+  end_leftovers
+  expect_eq "$what: the report says what changed and that nothing more was removed" \
+    "Tiny Notes 1.0 was not removed completely. After the question was answered, $says \
+Nothing more was removed, and the entry in the list of installed programs stays: run this \
+uninstaller again to see what the folder holds now." "${report%%$'\n\n'*}"
+  lines "$(
+    for name in "${SAMPLE_FILES[@]}"; do
+      [ "$(cat "$decoy/$name" 2>/dev/null)" == decoy ] || echo "deleted or changed: $name"
+      if [ -d "$target.orig" ] && [ ! -e "$target.orig/$name" ]; then
+        echo "deleted from the folder put aside: $name"
+      fi
+    done
+  )"
+  verdict "$what: nothing in the decoy folder, nor in a folder put aside, was deleted" \
+    "${LINES[@]}"
+  expect_eq "$what: the uninstall entry stays" "$folder" "$(reg_value "$SAMPLE_KEY" InstallTo)"
+  rm -rf "$target" "$target.orig" "$decoy"
+  forget_install "Tiny Notes" "Tiny Notes 1.0" "Tiny Notes"
+done <<EOF
+the folder|swap_folder|the folder $folder was no longer the one it named: it had been replaced, moved or removed.
+a file|swap_file|$folder\\readme.txt no longer led to a file in the folder it named.
+EOF
+
 # ---- Refusals --------------------------------------------------------------------------------------
 section "refusals: nothing is removed"
 # The distribution's own UNINSTAL.EXE, started by hand, does not know what it belongs to.
 dir=$(fresh_dist uninstall-by-hand)
+# A folder inside the folder of all profiles is refused; a per-user programs folder is not, and
+# is then refused only for its missing setup.inf.
+profile=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public \
+  -printf '%f\n' | head -n 1)
+public_folder='C:\users\Public\Documents\E2E Tiny'
+own_programs="C:\\users\\$profile\\AppData\\Local\\Programs\\E2E Tiny"
+mkdir -p "$(linux_path "$public_folder")" "$(linux_path "$own_programs")"
 snapshot >"$E2E_LOGS/before-refusals.txt"
 start_uninstall "\"$(win_path "$dir")\\UNINSTAL.EXE\""
 if box=$(next_box Uninstall); then
@@ -246,9 +359,12 @@ E2E Program Files|C:\\Program Files|a folder of Windows or of a user
 E2E Users|C:\\users|a folder of Windows or of a user
 E2E Root|C:\\|the root of a drive
 E2E Relative|Tiny Notes|is not a full path
+E2E Public|$public_folder|which lies inside C:\\users, the folder of every user's own files.
+E2E Own Programs|$own_programs|Cannot read 'setup.inf' in $own_programs.
 EOF
 snapshot >"$E2E_LOGS/after-refusals.txt"
 check "the refusals left drive C: and the uninstall entries as they were" \
   diff "$E2E_LOGS/before-refusals.txt" "$E2E_LOGS/after-refusals.txt"
+rm -rf "$(linux_path "$public_folder")" "$(linux_path "$own_programs")"
 
 finish

@@ -306,6 +306,8 @@ bool FakePlatform::RegistryDeleteKey(RegistryRoot, const char* key) {
 
 bool FakePlatform::AskYesNo(const char* text, const char* title) {
   calls.push_back("AskYesNo(" + Text(text) + "|" + Text(title) + ")");
+  if (whileAsking)
+    whileAsking(*this);
   return answerYes;
 }
 
@@ -331,6 +333,10 @@ bool FakePlatform::SameFolder(const char* a, const char* b) {
 
 Removal FakePlatform::DeleteOneFile(const char* path) {
   calls.push_back("DeleteOneFile(" + Text(path) + ")");
+  return Delete(path);
+}
+
+Removal FakePlatform::Delete(const std::string& path) {
   if (auto fails = removalFails.find(path); fails != removalFails.end())
     return fails->second;
   auto it = tree.find(path);
@@ -344,6 +350,10 @@ Removal FakePlatform::DeleteOneFile(const char* path) {
 
 Removal FakePlatform::RemoveEmptyFolder(const char* path) {
   calls.push_back("RemoveEmptyFolder(" + Text(path) + ")");
+  return RemoveFolderEntry(path);
+}
+
+Removal FakePlatform::RemoveFolderEntry(const std::string& path) {
   if (auto fails = removalFails.find(path); fails != removalFails.end())
     return fails->second;
   auto it = tree.find(path);
@@ -361,4 +371,73 @@ bool FakePlatform::DeleteAtRestart(const char* path) {
   if (restartDeletionWorks)
     deletedAtRestart.push_back(path);
   return restartDeletionWorks;
+}
+
+bool FakePlatform::RegistryValueExists(RegistryRoot, const char* key, const char* valueName) {
+  calls.push_back("RegistryValueExists(" + Text(key) + "|" + Text(valueName) + ")");
+  auto values = registry.find(key);
+  return values != registry.end() && values->second.count(valueName) > 0;
+}
+
+bool FakePlatform::IdentityNow(const std::string& path, FileIdentity* identity) const {
+  auto it = tree.find(path);
+  if (it == tree.end() || !it->second.isFolder || it->second.isReparsePoint)
+    return false;
+  std::string lower = Lower(path);
+  if (auto alias = aliases.find(lower); alias != aliases.end())
+    lower = alias->second;
+  auto given = identities.find(lower);
+  identity->volume = 1;
+  identity->index = given != identities.end() ? given->second : std::hash<std::string>()(lower);
+  return true;
+}
+
+IdentityRead FakePlatform::ReadFolderIdentity(const char* path, FileIdentity* identity) {
+  calls.push_back("ReadFolderIdentity(" + Text(path) + ")");
+  if (!identitiesKept)
+    return IdentityRead::kNotKept;
+  return IdentityNow(path, identity) ? IdentityRead::kRead : IdentityRead::kFailed;
+}
+
+bool FakePlatform::HoldFolder(const char* path, const FileIdentity& identity) {
+  calls.push_back("HoldFolder(" + Text(path) + ")");
+  heldFolder.clear();
+  FileIdentity now;
+  if (!identitiesKept || !IdentityNow(path, &now) || now.volume != identity.volume ||
+      now.index != identity.index)
+    return false;
+  heldFolder = path;
+  heldIdentity_ = identity;
+  return true;
+}
+
+Removal FakePlatform::DeleteHeldFile(const char* name) {
+  calls.push_back("DeleteHeldFile(" + Text(name) + ")");
+  if (heldFolder.empty())
+    return Removal::kFailed;
+  std::string path = heldFolder + "\\" + name;
+  if (openedElsewhere.count(path))
+    return Removal::kChanged;
+  if (auto it = tree.find(path);
+      it != tree.end() && (it->second.isFolder || it->second.isReparsePoint))
+    return Removal::kChanged;
+  return Delete(path);
+}
+
+Removal FakePlatform::RemoveHeldFolder() {
+  calls.push_back("RemoveHeldFolder()");
+  if (heldFolder.empty())
+    return Removal::kFailed;
+  std::string path = heldFolder;
+  heldFolder.clear();
+  FileIdentity now;
+  if (tree.count(path) && !removalFails.count(path) &&
+      (!IdentityNow(path, &now) || now.index != heldIdentity_.index))
+    return Removal::kChanged;
+  return RemoveFolderEntry(path);
+}
+
+void FakePlatform::ReleaseFolder() {
+  calls.push_back("ReleaseFolder()");
+  heldFolder.clear();
 }

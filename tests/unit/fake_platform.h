@@ -3,6 +3,8 @@
 // public fields, which a test sets up beforehand.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -48,6 +50,14 @@ class FakePlatform final : public DialogOps,
   std::string ownPath;                          // empty: it cannot be read
   bool answerYes = false;
   bool restartDeletionWorks = true;
+  // Folder identities: a real folder in `tree` has the one of its canonical path unless
+  // `identities` gives another (lower-case path -> index). False: the system keeps none (95/98).
+  bool identitiesKept = true;
+  std::map<std::string, std::uint64_t> identities;
+  // Files of the held folder whose handle turns out to lie elsewhere (full paths).
+  std::set<std::string> openedElsewhere;
+  // Run by AskYesNo while the question is open: what a user changes meanwhile.
+  std::function<void(FakePlatform&)> whileAsking;
 
   // --- What the fake saw ------------------------------------------------------------------
   std::vector<std::string> calls;
@@ -57,6 +67,7 @@ class FakePlatform final : public DialogOps,
   std::map<std::string, std::map<std::string, std::string>> registry;  // key -> value -> data
   std::map<std::string, std::string> copied;                           // destination -> source
   std::vector<std::string> deletedAtRestart;
+  std::string heldFolder;  // empty when none is held
 
   // Puts a file, folder or link (a reparse point) into `tree` under its full path.
   void AddFile(const std::string& path);
@@ -104,7 +115,21 @@ class FakePlatform final : public DialogOps,
   Removal DeleteOneFile(const char* path) override;
   Removal RemoveEmptyFolder(const char* path) override;
   bool DeleteAtRestart(const char* path) override;
+  bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) override;
+  IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
+  bool HoldFolder(const char* path, const FileIdentity& identity) override;
+  Removal DeleteHeldFile(const char* name) override;
+  Removal RemoveHeldFolder() override;
+  void ReleaseFolder() override;
   bool SetCurrentFolder(const char* path) override;
   void StartProgram(const char* commandLine) override;
   void Pause(unsigned milliseconds) override;
+
+ private:
+  // The identity of the real folder `path` names now, or false.
+  bool IdentityNow(const std::string& path, FileIdentity* identity) const;
+  Removal Delete(const std::string& path);
+  Removal RemoveFolderEntry(const std::string& path);
+
+  FileIdentity heldIdentity_ = {};
 };

@@ -155,7 +155,6 @@ TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
   const Case cases[] = {
       {"C:\\Program Files\\Tiny Notes", FolderVerdict::kSafe, ""},
       {"C:\\\\Tiny Notes", FolderVerdict::kSafe, ""},
-      {"C:\\Users\\bob\\Apps\\Tiny", FolderVerdict::kSafe, ""},
       {"\\\\srv\\share\\Apps", FolderVerdict::kSafe, ""},
       {"", FolderVerdict::kEmpty, ""},
       {"Tiny Notes", FolderVerdict::kRelative, ""},
@@ -178,6 +177,39 @@ TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
       {"C:\\Links\\Tiny", FolderVerdict::kLink, "C:\\Links"},
       {"C:\\Program Files\\Tiny Notes\\setup.inf", FolderVerdict::kNotFolder,
        "C:\\Program Files\\Tiny Notes\\setup.inf"},
+  };
+  ExpectVerdicts(cases);
+}
+
+// Other accounts' folders cannot be asked for by name: nothing inside the folder of all profiles
+// is emptied but a program's own folder in a profile's AppData\Local\Programs.
+TEST_F(FolderFixture, InsideTheUsersFolderForEveryProfile) {
+  for (const char* folder :
+       {"C:\\Users\\alice\\Downloads", "C:\\Users\\alice\\OneDrive", "C:\\Users\\alice\\Desktop",
+        "C:\\Users\\alice\\Documents", "C:\\Users\\alice\\Documents\\Tiny", "C:\\Users\\Public",
+        "C:\\Users\\Public\\Downloads", "C:\\Users\\alice\\AppData",
+        "C:\\Users\\alice\\AppData\\Local", "C:\\Users\\alice\\AppData\\Local\\Programs",
+        "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny",
+        "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin",
+        "C:\\Users\\alice\\AppData\\Roaming", "C:\\Users\\alice\\AppData\\Roaming\\Programs",
+        "C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny", "C:\\Users\\bob\\AppData",
+        "C:\\Users\\bob\\AppData\\Local", "C:\\Users\\bob\\AppData\\Local\\Programs",
+        "C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny"})
+    fake.AddFolder(folder);
+  const Case cases[] = {
+      {"C:\\Users\\alice\\Downloads", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\alice\\OneDrive", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\alice\\Desktop", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\alice\\Documents\\Tiny", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\Public\\Downloads", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\bob\\Apps\\Tiny", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\alice\\AppData\\Local\\Programs", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin", FolderVerdict::kInUsers,
+       "C:\\Users"},
+      {"C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny", FolderVerdict::kInUsers, "C:\\Users"},
+      // A per-user programs folder, of any profile.
+      {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},
+      {"C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},
   };
   ExpectVerdicts(cases);
 }

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/unit/fake_platform.h"
+#include "uninstall/uninstall_messages.h"
 
 namespace {
 
@@ -63,8 +65,8 @@ std::string LastCall(const FakePlatform& fake, const std::string& prefix) {
 // Every call that changes something, grouped by operation.
 std::vector<std::string> ChangesOf(const FakePlatform& fake) {
   std::vector<std::string> changes;
-  for (const char* prefix :
-       {"DeleteOneFile", "RemoveEmptyFolder", "RegistryDeleteKey", "DeleteAtRestart"})
+  for (const char* prefix : {"DeleteOneFile", "DeleteHeldFile", "RemoveEmptyFolder",
+                             "RemoveHeldFolder", "RegistryDeleteKey", "DeleteAtRestart"})
     for (const std::string& call : fake.CallsStartingWith(prefix))
       changes.push_back(call);
   return changes;
@@ -118,14 +120,14 @@ TEST_F(UninstallFixture, YesRemovesWhatSetupMadeAndKeepsTheSubFolder) {
       "DeleteOneFile(" + kGroup + "\\Tiny Notes.lnk)",
       "DeleteOneFile(" + kGroup + "\\Read me.lnk)",
       "DeleteOneFile(" + kGroup + "\\License.lnk)",
-      "DeleteOneFile(" + kFolder + "\\TinyNote.exe)",
-      "DeleteOneFile(" + kFolder + "\\UNINSTAL.EXE)",
-      "DeleteOneFile(" + kFolder + "\\license.txt)",
-      "DeleteOneFile(" + kFolder + "\\readme.txt)",
-      "DeleteOneFile(" + kFolder + "\\setup.inf)",
       "DeleteOneFile(" + kOwn + ")",
+      "DeleteHeldFile(TinyNote.exe)",
+      "DeleteHeldFile(UNINSTAL.EXE)",
+      "DeleteHeldFile(license.txt)",
+      "DeleteHeldFile(readme.txt)",
+      "DeleteHeldFile(setup.inf)",
       "RemoveEmptyFolder(" + kGroup + ")",
-      "RemoveEmptyFolder(" + kFolder + ")",
+      "RemoveHeldFolder()",
       "RegistryDeleteKey(" + kKey + ")",
       "DeleteAtRestart(" + kOwn + ")",
   };
@@ -237,6 +239,19 @@ TEST(Uninstall, RefusalsRemoveNothing) {
       {"program files",
        [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\Program Files"; },
        "Tiny Notes Uninstall", "a folder of Windows or of a user"},
+      {"another account's folder",
+       [](FakePlatform& f) {
+         f.specialFolders[0x28] = "C:\\Users\\bob";
+         for (const char* folder : {"C:\\Users", "C:\\Users\\alice", "C:\\Users\\alice\\Downloads"})
+           f.AddFolder(folder);
+         f.registry[kKey]["InstallTo"] = "C:\\Users\\alice\\Downloads";
+       },
+       "Tiny Notes Uninstall",
+       "The install folder recorded for Tiny Notes is C:\\Users\\alice\\Downloads, which lies "
+       "inside C:\\Users, the folder of every user's own files. There only a program's own folder "
+       "in a profile's AppData\\Local\\Programs is emptied. Removing the files in it could remove "
+       "files that do not belong to Tiny Notes.\n\nNothing was removed. Remove its files "
+       "yourself, if you are sure which they are."},
       {"no setup.inf", [](FakePlatform& f) { f.files.clear(); }, "Tiny Notes Uninstall",
        "Cannot read 'setup.inf' in C:\\Program Files\\Tiny Notes."},
       {"corrupted setup.inf",
@@ -297,6 +312,7 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
     const char* entryName;
     std::vector<std::string> deleted;  // .lnk files, in order
     std::string group;                 // removed when empty; "" for none
+    std::string says = "";             // a line of the report's Left
   } cases[] = {
       {"NT family",
        kFamilyWindowsNt,
@@ -334,7 +350,27 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "Tiny",
        "..\\x",
        {},
-       kPrograms + "\\Tiny"},
+       kPrograms + "\\Tiny",
+       "\n  2 shortcuts whose names in 'setup.inf' would lead out of their folder\n"},
+      {"a group name that climbs out",
+       kFamilyWindowsNt,
+       "Notes",
+       "..\\..\\..\\..\\..\\..\\Users\\admin\\Desktop",
+       "Read me",
+       {kDesktop + "\\Notes.lnk"},
+       "",
+       "\n  the Start-menu shortcuts: the group name "
+       "\"..\\..\\..\\..\\..\\..\\Users\\admin\\Desktop\" "
+       "in 'setup.inf' would lead out of the Start menu\n"},
+      {"a group name that is a full path",
+       kFamilyWindowsNt,
+       "Notes",
+       "C:/Users/admin/Desktop",
+       "Read me",
+       {kDesktop + "\\Notes.lnk"},
+       "",
+       "\n  the Start-menu shortcuts: the group name \"C:/Users/admin/Desktop\" in 'setup.inf' "
+       "would lead out of the Start menu\n"},
   };
   for (const Case& c : cases) {
     FakePlatform f;
@@ -353,15 +389,205 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
     std::vector<std::string> removed;
     for (const std::string& call : f.CallsStartingWith("RemoveEmptyFolder("))
       removed.push_back(call.substr(18, call.size() - 19));
-    std::vector<std::string> expected = {kFolder};
+    std::vector<std::string> expected;
     if (!c.group.empty())
-      expected.insert(expected.begin(), c.group);
+      expected.push_back(c.group);
     EXPECT_EQ(removed, expected) << c.what;
-    if (c.deleted.empty() && c.family != 0) {
-      EXPECT_TRUE(Has(LastCall(f, "ShowMessage"), "2 shortcuts whose names in 'setup.inf' would "))
-          << c.what;
-    }
+    std::string report = LastCall(f, "ShowMessage");
+    if (!c.says.empty())
+      EXPECT_TRUE(Has(report, c.says)) << c.what << "\n" << report;
+    else
+      EXPECT_FALSE(Has(report, "would lead out of")) << c.what << "\n" << report;
   }
+}
+
+// A user who may write to the install folder may swap it while the question stands open. What
+// is found changed after Yes stops the removal there: the entry and the uninstaller stay, so
+// that it can be run again. 95/98 keeps no identities and has no links: it goes on by path.
+TEST(Uninstall, AChangeAfterTheQuestionStopsTheRemoval) {
+  const std::vector<std::string> shortcuts = {"DeleteOneFile(" + kDesktop + "\\Tiny Notes.lnk)",
+                                              "DeleteOneFile(" + kGroup + "\\Tiny Notes.lnk)",
+                                              "DeleteOneFile(" + kGroup + "\\Read me.lnk)",
+                                              "DeleteOneFile(" + kGroup + "\\License.lnk)"};
+  const std::string stopped =
+      " Nothing more was removed, and the entry in the list of installed programs stays: run "
+      "this uninstaller again to see what the folder holds now.";
+  struct Case {
+    const char* what;
+    std::function<void(FakePlatform&)> change;
+    std::vector<std::string> changes;  // every call that changed something
+    std::string headline;              // the report's first paragraph
+    bool identitiesKept = true;
+  } cases[] = {
+      {"another folder in its place",
+       [](FakePlatform& f) { f.identities["c:\\program files\\tiny notes"] = 7; },
+       {},
+       "Tiny Notes 1.0 was not removed completely. After the question was answered, the folder " +
+           kFolder + " was no longer the one it named: it had been replaced, moved or removed." +
+           stopped},
+      {"a junction in its place",
+       [](FakePlatform& f) { f.AddLink(kFolder, true); },
+       {},
+       "Tiny Notes 1.0 was not removed completely. After the question was answered, the folder " +
+           kFolder + " was no longer the one it named: it had been replaced, moved or removed." +
+           stopped},
+      {"a junction on the way",
+       [](FakePlatform& f) { f.AddLink("C:\\Program Files", true); },
+       {},
+       "Tiny Notes 1.0 was not removed completely. After the question was answered, the folder " +
+           kFolder +
+           " was reached through the link or junction C:\\Program Files, which may lead "
+           "anywhere." +
+           stopped},
+      {"a file whose handle is not in the folder",
+       [](FakePlatform& f) { f.openedElsewhere.insert(kFolder + "\\readme.txt"); },
+       {shortcuts[0], shortcuts[1], shortcuts[2], shortcuts[3], "DeleteHeldFile(TinyNote.exe)",
+        "DeleteHeldFile(UNINSTAL.EXE)", "DeleteHeldFile(license.txt)", "DeleteHeldFile(readme.txt)",
+        "RemoveEmptyFolder(" + kGroup + ")"},
+       "Tiny Notes 1.0 was not removed completely. After the question was answered, " + kFolder +
+           "\\readme.txt no longer led to a file in the folder it named." + stopped},
+      {"95/98: no way to tell",
+       [](FakePlatform& f) { f.identities["c:\\program files\\tiny notes"] = 7; },
+       {shortcuts[0], shortcuts[1], shortcuts[2], shortcuts[3],
+        "DeleteOneFile(" + kFolder + "\\TinyNote.exe)",
+        "DeleteOneFile(" + kFolder + "\\UNINSTAL.EXE)",
+        "DeleteOneFile(" + kFolder + "\\license.txt)", "DeleteOneFile(" + kFolder + "\\readme.txt)",
+        "DeleteOneFile(" + kFolder + "\\setup.inf)", "DeleteOneFile(" + kOwn + ")",
+        "RemoveEmptyFolder(" + kGroup + ")", "RemoveEmptyFolder(" + kFolder + ")",
+        "RegistryDeleteKey(" + kKey + ")", "DeleteAtRestart(" + kOwn + ")"},
+       "Tiny Notes 1.0 was removed, except for what is listed under Left.",
+       false},
+  };
+  for (const Case& c : cases) {
+    FakePlatform f;
+    Install(f);
+    f.answerYes = true;
+    f.whileAsking = c.change;
+    f.identitiesKept = c.identitiesKept;
+    EXPECT_EQ(RunUninstall(f), UninstallOutcome::kRemoved) << c.what;
+    EXPECT_EQ(ChangesOf(f), c.changes) << c.what;
+    std::string report = LastCall(f, "ShowMessage");
+    std::string headline = report.substr(12, report.find("\n\n") - 12);
+    EXPECT_EQ(headline, c.headline) << c.what;
+    EXPECT_TRUE(f.heldFolder.empty()) << c.what;  // let go
+  }
+}
+
+// A list of names as REG_MULTI_SZ holds them, each ending in a zero.
+std::string Names(std::initializer_list<const char*> names) {
+  std::string list;
+  for (const char* name : names)
+    list += std::string(name) + '\0';
+  return list;
+}
+
+// setup.exe records the names it copied. Only those go; what the user added stays and is named
+// in the question. An installation without a record keeps today's behaviour; one whose record
+// cannot be read loses no file.
+TEST(Uninstall, OnlyTheRecordedFilesGo) {
+  const std::string before = "Remove Tiny Notes 1.0 from this computer?\n\n";
+  const std::string after =
+      "Sub-folders and the files in them are kept. The desktop shortcut, the Start-menu "
+      "shortcuts in \"Tiny Notes 1.0\" and the entry in the list of installed programs are "
+      "removed as well.";
+  const std::string all =
+      "  TinyNote.exe\n  UNINSTAL.EXE\n  license.txt\n  my note.txt\n"
+      "  readme.txt\n  setup.inf\n\n";
+  const char* kNone = "(none)";
+  struct Case {
+    const char* what;
+    std::string record;  // the InstalledFiles value, kNone for none
+    std::vector<std::string> deleted;
+    std::string files;  // what the question says of the files
+    std::string left;   // a line of the report's Left, if any
+  } cases[] = {
+      {"what setup copied",
+       Names({"TinyNote.exe", "UNINSTAL.EXE", "license.txt", "readme.txt", "setup.inf"}),
+       {"TinyNote.exe", "UNINSTAL.EXE", "license.txt", "readme.txt", "setup.inf"},
+       "The files Setup installed are deleted from the folder\n  " + kFolder +
+           ":\n  TinyNote.exe\n  UNINSTAL.EXE\n  license.txt\n  readme.txt\n  setup.inf\n\n"
+           "Files you added there are kept:\n  my note.txt\n\n",
+       "\n  1 file in " + kFolder + " that Setup did not install\n"},
+      {"names in another case",
+       Names({"tinynote.exe", "README.TXT"}),
+       {"TinyNote.exe", "readme.txt"},
+       "The files Setup installed are deleted from the folder\n  " + kFolder +
+           ":\n  TinyNote.exe\n  readme.txt\n\nFiles you added there are kept:\n  UNINSTAL.EXE\n"
+           "  license.txt\n  my note.txt\n  setup.inf\n\n",
+       "\n  4 files in " + kFolder + " that Setup did not install\n"},
+      {"names that are no single names, and one that is gone",
+       Names({"..\\readme.txt", "C:license.txt", "sub/setup.inf", "gone.txt", "TinyNote.exe"}),
+       {"TinyNote.exe"},
+       "The files Setup installed are deleted from the folder\n  " + kFolder +
+           ":\n  TinyNote.exe\n\nFiles you added there are kept:\n  UNINSTAL.EXE\n  license.txt\n"
+           "  my note.txt\n  readme.txt\n  setup.inf\n\n",
+       "\n  5 files in " + kFolder + " that Setup did not install\n"},
+      {"an empty record",
+       std::string(1, '\0'),
+       {},
+       "None of the files Setup installed is left in the folder\n  " + kFolder +
+           "\n\nFiles you added there are kept:\n" + all,
+       "\n  6 files in " + kFolder + " that Setup did not install\n"},
+      {"no record: an installation from before",
+       kNone,
+       {"TinyNote.exe", "UNINSTAL.EXE", "license.txt", "my note.txt", "readme.txt", "setup.inf"},
+       "Setup keeps no list of the files it installed, so every file directly in the folder\n  " +
+           kFolder + "\nwill be deleted, including files you saved there yourself:\n" + all,
+       ""},
+      {"a record too large to read",
+       std::string(70000, 'x'),
+       {},
+       "The list of the files Setup installed cannot be read, so no file directly in the "
+       "folder\n  " +
+           kFolder + "\nis deleted:\n" + all,
+       "\n  6 files in " + kFolder + ": the list of the files Setup installed cannot be read\n"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform f;
+    Install(f);
+    f.answerYes = true;
+    f.AddFile(kFolder + "\\my note.txt");
+    if (c.record != kNone)
+      f.registry[kKey]["InstalledFiles"] = c.record;
+    RunUninstall(f);
+    EXPECT_EQ(LastCall(f, "AskYesNo"), "AskYesNo(" + before + c.files + after + "|" + kTitle + ")")
+        << c.what;
+    std::vector<std::string> deleted;
+    for (const std::string& call : f.CallsStartingWith("DeleteHeldFile("))
+      deleted.push_back(call.substr(15, call.size() - 16));
+    EXPECT_EQ(deleted, c.deleted) << c.what;
+    for (const std::string& call : f.calls)
+      EXPECT_FALSE(Has(call, "..\\readme") || Has(call, "C:license") || Has(call, "sub/"))
+          << c.what << ": " << call;
+    std::string report = LastCall(f, "ShowMessage");
+    if (!c.left.empty())
+      EXPECT_TRUE(Has(report, c.left)) << c.what << "\n" << report;
+    else
+      EXPECT_FALSE(Has(report, "Setup did not install")) << c.what << "\n" << report;
+  }
+}
+
+// The question is read whole before Yes: with the longest names in both lists it still fits.
+TEST(UninstallMessages, TheLongestQuestionFitsWhole) {
+  RemovalPlan plan{};
+  std::string name(kTextCapacity - 1, 'p');
+  std::string path = "C:\\" + std::string(kPathCapacity - 4, 'f');
+  std::snprintf(plan.productName, sizeof plan.productName, "%s", name.c_str());
+  std::snprintf(plan.groupName, sizeof plan.groupName, "%s", name.c_str());
+  std::snprintf(plan.check.folder, sizeof plan.check.folder, "%s", path.c_str());
+  plan.desktopLink[0] = 'x';
+  plan.group[0] = 'x';
+  plan.menuLinkCount = 1;
+  plan.record = FileRecord::kRead;
+  for (int k = 0; k < 100; ++k) {
+    std::string file = std::to_string(1000 + k) + std::string(kPathCapacity - 5, 'n');
+    plan.files.Add(file.c_str());
+    plan.kept.Add(file.c_str());
+  }
+  MessageText text;
+  ComposeQuestion(PlanStatus::kReady, plan, text);
+  EXPECT_FALSE(text.Cut());
+  EXPECT_TRUE(Has(text.Get(), " are removed as well.")) << text.Get();
 }
 
 }  // namespace

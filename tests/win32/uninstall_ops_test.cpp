@@ -1,6 +1,6 @@
 // The uninstaller's operations of the Win32 platform under Wine: what a registry read accepts,
-// the system's view of it, deleting a key, folder identity however a folder is spelled, and why a
-// deletion failed.
+// the system's view of it, deleting a key, folder identity however a folder is spelled, why a
+// deletion failed, and a held folder emptied through handles.
 #include <windows.h>
 
 #include <cstdio>
@@ -111,6 +111,33 @@ void MultiStrings() {
   }
 }
 
+// A record too large to read is still there: the uninstaller then keeps every file.
+void ValueExists() {
+  const std::string large(70000, 'x');
+  SetValue("large", REG_MULTI_SZ, large.c_str(), static_cast<DWORD>(large.size()));
+  struct Case {
+    const char* key;
+    const char* value;
+    bool exists;
+  } cases[] = {
+      {testKey, "list", true},
+      {testKey, "plain", true},
+      {testKey, "large", true},
+      {testKey, "missing", false},
+      {"Software\\NoSuchKeyAtAll", "list", false},
+  };
+  for (const Case& c : cases) {
+    if (!CHECK(removal.RegistryValueExists(RegistryRoot::kLocalMachine, c.key, c.value) ==
+               c.exists))
+      std::printf("    value \"%s\"\n", c.value);
+  }
+  char* buf = new char[64 * 1024 + 2];
+  std::size_t size = 0;
+  CHECK(!registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, testKey, "large", buf,
+                                         64 * 1024 + 2, &size));
+  delete[] buf;
+}
+
 // The system's view names the system's own Program Files: under WoW64 not the one a 32-bit
 // program sees, which is its own "(x86)" folder. Nothing is written or deleted there.
 void SystemView() {
@@ -201,6 +228,100 @@ void Removals(const char* root) {
            static_cast<int>(Removal::kMissing));
 }
 
+std::string Upper(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return text;
+}
+
+// A folder's identity read without following links, the folder held so that nobody renames it,
+// emptied file by file through handles, and removed through a handle when it is still itself.
+void HeldFolder(const char* root) {
+  std::string held = std::string(root) + "\\held";
+  std::string other = std::string(root) + "\\other";
+  CreateDirectoryA(held.c_str(), nullptr);
+  CreateDirectoryA(other.c_str(), nullptr);
+  CreateDirectoryA((held + "\\sub").c_str(), nullptr);
+  for (const char* name : {"a.txt", "Mixed Case.txt", "read-only.txt", "open.txt"})
+    scratch::WriteText((held + "\\" + name).c_str(), "x");
+  SetFileAttributesA((held + "\\read-only.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  scratch::WriteText((other + "\\target.txt").c_str(), "kept");
+  CreateHardLinkA((held + "\\linked.txt").c_str(), (other + "\\target.txt").c_str(), nullptr);
+
+  FileIdentity heldId = {}, otherId = {}, id = {};
+  CHECK(removal.ReadFolderIdentity(held.c_str(), &heldId) == IdentityRead::kRead);
+  CHECK(removal.ReadFolderIdentity(other.c_str(), &otherId) == IdentityRead::kRead);
+  CHECK(heldId.index != otherId.index);
+  CHECK(removal.ReadFolderIdentity(Upper(held).c_str(), &id) == IdentityRead::kRead &&
+        id.volume == heldId.volume && id.index == heldId.index);
+  for (const char* name : {"a.txt", "missing"})
+    CHECK(removal.ReadFolderIdentity((held + "\\" + name).c_str(), &id) == IdentityRead::kFailed);
+
+  struct HoldCase {
+    std::string path;
+    FileIdentity identity;
+    bool held;
+  } holds[] = {
+      {held, otherId, false},
+      {held + "\\missing", heldId, false},
+      {held + "\\a.txt", heldId, false},
+      {Upper(held), heldId, true},
+      {held, heldId, true},
+  };
+  for (const HoldCase& c : holds) {
+    if (!CHECK(removal.HoldFolder(c.path.c_str(), c.identity) == c.held))
+      std::printf("    \"%s\"\n", c.path.c_str());
+  }
+  // Held, it cannot be renamed.
+  CHECK(!MoveFileA(held.c_str(), (held + "-moved").c_str()));
+
+  HANDLE open = CreateFileA((held + "\\open.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  struct DeleteCase {
+    const char* name;
+    Removal removal;
+    bool stays;
+  } deletions[] = {
+      {"a.txt", Removal::kRemoved, false},          {"a.txt", Removal::kMissing, false},
+      {"mixed case.TXT", Removal::kRemoved, false}, {"read-only.txt", Removal::kReadOnly, true},
+      {"open.txt", Removal::kInUse, true},          {"sub", Removal::kChanged, true},
+      {"linked.txt", Removal::kRemoved, false},  // that name only: the file stays in `other`
+  };
+  for (const DeleteCase& c : deletions) {
+    std::string path = held + "\\" + c.name;
+    bool right =
+        CHECK_EQ(static_cast<int>(removal.DeleteHeldFile(c.name)), static_cast<int>(c.removal)) &&
+        CHECK(scratch::Exists(path.c_str()) == c.stays);
+    if (!right)
+      std::printf("    \"%s\"\n", c.name);
+  }
+  CloseHandle(open);
+  char text[256];
+  CHECK_STREQ(scratch::ReadText((other + "\\target.txt").c_str(), text), "kept");
+
+  // Not empty: it stays, and it is no longer held.
+  CHECK_EQ(static_cast<int>(removal.RemoveHeldFolder()), static_cast<int>(Removal::kNotEmpty));
+  CHECK_EQ(static_cast<int>(removal.DeleteHeldFile("open.txt")),
+           static_cast<int>(Removal::kFailed));
+  CHECK_EQ(static_cast<int>(removal.RemoveHeldFolder()), static_cast<int>(Removal::kFailed));
+
+  // Let go, it can be renamed; another folder put in its place is not it.
+  CHECK(MoveFileA(held.c_str(), (held + "-old").c_str()));
+  CreateDirectoryA(held.c_str(), nullptr);
+  CHECK(!removal.HoldFolder(held.c_str(), heldId));
+  CHECK(removal.DeleteHeldFile("read-only.txt") == Removal::kFailed);
+  CHECK(removal.HoldFolder((held + "-old").c_str(), heldId));
+
+  SetFileAttributesA((held + "-old\\read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  for (const char* name : {"read-only.txt", "open.txt"})
+    CHECK(removal.DeleteHeldFile(name) == Removal::kRemoved);
+  RemoveDirectoryA((held + "-old\\sub").c_str());
+  CHECK_EQ(static_cast<int>(removal.RemoveHeldFolder()), static_cast<int>(Removal::kRemoved));
+  CHECK(!scratch::Exists((held + "-old").c_str()));
+  CHECK(scratch::Exists(held.c_str()));
+  CHECK(scratch::Exists(other.c_str()));
+}
+
 void OwnFile() {
   char own[MAX_PATH] = "";
   CHECK(removal.GetOwnPath(own, sizeof own));
@@ -248,9 +369,11 @@ int main() {
   RegistryReads();
   KeyDeletion();
   MultiStrings();
+  ValueExists();
   SystemView();
   FolderIdentity(root);
   Removals(root);
+  HeldFolder(root);
   OwnFile();
   RestartDeletion(root);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, testKey);
