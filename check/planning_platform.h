@@ -47,7 +47,8 @@ class PlanningPlatform final : public DialogOps,
                                public FileOps,
                                public ShellOps,
                                public RegistryOps,
-                               public ProcessOps {
+                               public ProcessOps,
+                               public LogOps {
  public:
   // `listing` is the distribution folder `folder` in the order the installer will see it;
   // `folderBox` the text the folder box holds when OK is pressed.
@@ -104,6 +105,9 @@ class PlanningPlatform final : public DialogOps,
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                               const char* list, std::size_t size) override;
   void Pause(unsigned) override {}
+  // The plan is of an install run without a log.
+  bool AppendToLog(const char*, const char*) override { return true; }
+  void LocalTimestamp(char (&stamp)[20]) override { stamp[0] = '\0'; }
   // The install run never reads back or asks. Should it ever, the answers are those of a
   // system where nothing is found.
   bool RegistryGetString(RegistryRoot, const char*, const char*, char* buf,

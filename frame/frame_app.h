@@ -18,6 +18,8 @@ class FrameApp {
   static FrameApp* Current() { return current_; }
 
   HINSTANCE Instance() const { return instance_; }
+  // What the program was started with after its own name, as WinMain was given it.
+  const char* Arguments() const { return arguments_; }
   // The icon group `id` of the program's resources.
   HICON LoadIconResource(int id) const;
 
@@ -34,4 +36,5 @@ class FrameApp {
 
   static FrameApp* current_;
   HINSTANCE instance_ = nullptr;
+  const char* arguments_ = "";
 };

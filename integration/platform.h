@@ -229,6 +229,19 @@ class RemovalOps {
   ~RemovalOps() = default;
 };
 
+// The log of a run: lines appended to a plain-text file, and the local time to stamp them with.
+class LogOps {
+ public:
+  // Appends `text` to the file `path`, creating it when missing; never truncates it. False when
+  // it cannot be opened or written whole.
+  virtual bool AppendToLog(const char* path, const char* text) = 0;
+  // The local date and time, "YYYY-MM-DD hh:mm:ss".
+  virtual void LocalTimestamp(char (&stamp)[20]) = 0;
+
+ protected:
+  ~LogOps() = default;
+};
+
 namespace platform_detail {
 // True for one object that carries out several roles at once, as the test fakes do.
 template <class All, class System>
@@ -238,31 +251,43 @@ using IfAllRoles = typename std::enable_if<!std::is_base_of<System, All>::value,
 // What setup.exe works with: every role but removal.
 struct InstallerSystem {
   InstallerSystem(DialogOps& dialog, FileOps& files, ShellOps& shell, RegistryOps& registry,
-                  ProcessOps& processes)
-      : dialog(dialog), files(files), shell(shell), registry(registry), processes(processes) {}
+                  ProcessOps& processes, LogOps& log)
+      : dialog(dialog),
+        files(files),
+        shell(shell),
+        registry(registry),
+        processes(processes),
+        log(log) {}
   template <class All, platform_detail::IfAllRoles<All, InstallerSystem> = 0>
-  InstallerSystem(All& all) : InstallerSystem(all, all, all, all, all) {}
+  InstallerSystem(All& all) : InstallerSystem(all, all, all, all, all, all) {}
 
   DialogOps& dialog;
   FileOps& files;
   ShellOps& shell;
   RegistryOps& registry;
   ProcessOps& processes;
+  LogOps& log;
 };
 
 // What UNINSTAL.EXE works with: every role but starting programs.
 struct UninstallerSystem {
   UninstallerSystem(DialogOps& dialog, FileOps& files, ShellOps& shell, RegistryOps& registry,
-                    RemovalOps& removal)
-      : dialog(dialog), files(files), shell(shell), registry(registry), removal(removal) {}
+                    RemovalOps& removal, LogOps& log)
+      : dialog(dialog),
+        files(files),
+        shell(shell),
+        registry(registry),
+        removal(removal),
+        log(log) {}
   template <class All, platform_detail::IfAllRoles<All, UninstallerSystem> = 0>
-  UninstallerSystem(All& all) : UninstallerSystem(all, all, all, all, all) {}
+  UninstallerSystem(All& all) : UninstallerSystem(all, all, all, all, all, all) {}
 
   DialogOps& dialog;
   FileOps& files;
   ShellOps& shell;
   RegistryOps& registry;
   RemovalOps& removal;
+  LogOps& log;
 };
 
 // Scope of COM initialisation for one shortcut.

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "description/setup_settings.h"
-#include "uninstall/message_text.h"
+#include "common/message_text.h"
 
 struct UninstallerSystem;
 struct RemovalPlan;

@@ -1,7 +1,7 @@
 // The uninstaller's texts: the title, the refusals, the one question and the closing report.
 #pragma once
 
-#include "uninstall/message_text.h"
+#include "common/message_text.h"
 #include "uninstall/removal_plan.h"
 
 struct RemovalResult;

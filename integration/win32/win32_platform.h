@@ -79,6 +79,13 @@ class Win32Processes final : public ProcessOps {
   void Pause(unsigned milliseconds) override;
 };
 
+// log_ops.cpp
+class Win32Log final : public LogOps {
+ public:
+  bool AppendToLog(const char* path, const char* text) override;
+  void LocalTimestamp(char (&stamp)[20]) override;
+};
+
 // removal_ops.cpp. The held folder's operations use ntdll's file calls, which every system of
 // the NT family has and which are looked up when used: the program still starts on 95/98.
 class Win32Removal final : public RemovalOps {

@@ -441,3 +441,14 @@ void FakePlatform::ReleaseFolder() {
   calls.push_back("ReleaseFolder()");
   heldFolder.clear();
 }
+
+bool FakePlatform::AppendToLog(const char* path, const char* text) {
+  if (!logWritable)
+    return false;
+  logs[path] += text;
+  return true;
+}
+
+void FakePlatform::LocalTimestamp(char (&stamp)[20]) {
+  Give(timestamp, stamp, sizeof stamp);
+}

@@ -17,7 +17,8 @@ class FakePlatform final : public DialogOps,
                            public ShellOps,
                            public RegistryOps,
                            public ProcessOps,
-                           public RemovalOps {
+                           public RemovalOps,
+                           public LogOps {
  public:
   struct Entry {
     std::string name;
@@ -59,7 +60,11 @@ class FakePlatform final : public DialogOps,
   // Run by AskYesNo while the question is open: what a user changes meanwhile.
   std::function<void(FakePlatform&)> whileAsking;
 
+  std::string timestamp = "2026-12-07 09:30:00";  // for LocalTimestamp
+  bool logWritable = true;
+
   // --- What the fake saw ------------------------------------------------------------------
+  std::map<std::string, std::string> logs;  // path -> what was appended
   std::vector<std::string> calls;
   std::string caption;
   int progressPos = 0;
@@ -124,6 +129,9 @@ class FakePlatform final : public DialogOps,
   bool SetCurrentFolder(const char* path) override;
   void StartProgram(const char* commandLine) override;
   void Pause(unsigned milliseconds) override;
+  // The log's lines go to `logs`, not to `calls`.
+  bool AppendToLog(const char* path, const char* text) override;
+  void LocalTimestamp(char (&stamp)[20]) override;
 
  private:
   // The identity of the real folder `path` names now, or false.

@@ -48,7 +48,7 @@ bool CSetupDlg::OnInitDialog() {
 }
 
 void CSetupDlg::OnOK() {
-  RunInstall(InstallerSystem(dialog_, files_, shell_, registry_, processes_), SetupSettings);
+  RunInstall(InstallerSystem(dialog_, files_, shell_, registry_, processes_, log_), SetupSettings);
 }
 
 bool CSetupDlg::OnPaint() {

@@ -33,4 +33,5 @@ class CSetupDlg final : public FrameDialog {
   Win32Shell shell_{dialog_};
   Win32Registry registry_;
   Win32Processes processes_;
+  Win32Log log_;
 };

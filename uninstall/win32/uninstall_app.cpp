@@ -12,6 +12,7 @@ bool CUninstallApp::InitInstance() {
   Win32Shell shell(dialog);
   Win32Registry registry;
   Win32Removal removal;
-  RunUninstall(UninstallerSystem(dialog, files, shell, registry, removal));
+  Win32Log log;
+  RunUninstall(UninstallerSystem(dialog, files, shell, registry, removal, log));
   return false;
 }

@@ -1,4 +1,4 @@
-#include "uninstall/message_text.h"
+#include "common/message_text.h"
 
 #include "common/bounded_text.h"
 
