@@ -2,6 +2,16 @@
 
 #include <cstring>
 
+namespace {
+
+// The length of `text`, looking at no more than `cap` bytes of it.
+std::size_t BoundedLength(const char* text, std::size_t cap) {
+  const void* end = std::memchr(text, '\0', cap);
+  return end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : cap;
+}
+
+}  // namespace
+
 bool CopyText(char* dst, std::size_t cap, const char* src) {
   if (cap == 0)
     return false;
@@ -15,7 +25,7 @@ bool CopyText(char* dst, std::size_t cap, const char* src) {
 }
 
 bool AppendText(char* dst, std::size_t cap, const char* src) {
-  std::size_t have = strnlen(dst, cap);
+  std::size_t have = BoundedLength(dst, cap);
   if (have >= cap)
     return false;
   std::size_t len = std::strlen(src);
@@ -28,7 +38,7 @@ bool AppendText(char* dst, std::size_t cap, const char* src) {
 bool CopyTextCut(char* dst, std::size_t cap, const char* src) {
   if (cap == 0)
     return false;
-  std::size_t len = strnlen(src, cap);
+  std::size_t len = BoundedLength(src, cap);
   bool fits = len < cap;
   if (!fits)
     len = cap - 1;

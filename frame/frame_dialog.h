@@ -8,7 +8,6 @@
 class FrameDialog {
  public:
   explicit FrameDialog(int templateId) : templateId_(templateId) {}
-  virtual ~FrameDialog() = default;
   FrameDialog(const FrameDialog&) = delete;
   FrameDialog& operator=(const FrameDialog&) = delete;
 
@@ -26,6 +25,8 @@ class FrameDialog {
   virtual BOOL DestroyWindow();
 
  protected:
+  // Dialogs live on the stack and are never deleted through this class.
+  ~FrameDialog() = default;
   // The framework's defaults, for overrides to call or replace.
   // Exchanges data into the controls. True: the focus goes to the first tab stop.
   virtual bool OnInitDialog();
