@@ -1,11 +1,13 @@
 // The run's log: nothing without a file; a header, then one line a step, each ending in CR LF and
 // appended to what the file held; a line too long for its buffer is cut, never overrun.
 #include "integration/run_log.h"
+#include "integration/silent_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "res/resource.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
@@ -50,3 +52,25 @@ TEST(RunLog, LongLineIsCutBeforeItsEnd) {
 }
 
 }  // namespace
+
+// With no window, what a message says goes to the log on one line, and the boxes answer from the
+// command line.
+TEST(SilentDialog, MessagesToTheLogBoxesFromTheCommandLine) {
+  FakePlatform fake;
+  RunLog log(fake, "s.log");
+  SilentDialog dialog(log, true);
+  dialog.SetFolder("C:\\Program Files\\Tiny Notes");
+  dialog.SetRunAfter(true);
+  dialog.ShowMessage("Cannot open 'setup.inf'!", "setup");
+  EXPECT_TRUE(dialog.AskYesNo("Remove it?\n\nAll of it.", "Tiny Notes Uninstall"));
+  char folder[260];
+  EXPECT_TRUE(dialog.GetControlText(IDC_FOLDER, folder, sizeof folder));
+  EXPECT_STREQ(folder, "C:\\Program Files\\Tiny Notes");
+  EXPECT_EQ(dialog.GetCheckState(IDC_RUN_AFTER), 1);
+  dialog.RequestQuit(0);
+  EXPECT_TRUE(dialog.QuitRequested());
+  EXPECT_EQ(fake.logs["s.log"],
+            "setup: Cannot open 'setup.inf'!\r\n"
+            "Tiny Notes Uninstall: Remove it?  All of it.\r\n"
+            "answered: yes (/S)\r\n");
+}
