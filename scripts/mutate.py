@@ -1,0 +1,186 @@
+#!/usr/bin/env python3
+"""Mutation score of the native unit tests over the portable sources.
+
+    scripts/mutate.py [--seed N] [--count N] [--folders a,b] [--build DIR] [--skip FILE]
+
+Makes one small change at a time to a portable source file (a flipped comparison, && and ||
+swapped, an integer literal off by one, a deleted call, a negated condition, true and false
+swapped), rebuilds the native unit tests incrementally and runs them. A change the tests notice
+(a failing test, a crash, a hang) is "noticed"; one that does not compile is not counted. The
+file is restored after every change, also when the run is interrupted.
+
+Prints the score per folder and the changes that went unnoticed, as diffs. --skip names a file
+of changes looked at and found unable to alter behaviour, one a line as the diff header prints
+them ("path:line: old -> new"); they are left out of the score. Standard library only.
+"""
+
+import argparse
+import difflib
+import os
+import random
+import re
+import signal
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+FOLDERS = ["description", "common", "run", "ui", "integration", "uninstall", "check"]
+TEST_LIMIT = 120  # seconds for one run of the unit tests; longer counts as noticed (a hang)
+
+# (pattern, replacement) pairs applied to one occurrence on one line.
+OPERATORS = [
+    (r"==", "!="), (r"!=", "=="),
+    (r"(?<![<>=!])<=(?!=)", "<"), (r"(?<![<>=!])>=(?!=)", ">"),
+    (r"(?<![<>=!-])<(?![<=])", "<="), (r"(?<![<>=!-])>(?![>=])", ">="),
+    (r"&&", "||"), (r"\|\|", "&&"),
+    (r"\btrue\b", "false"), (r"\bfalse\b", "true"),
+]
+INTEGER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
+CONDITION = re.compile(r"\b(if|while) \((.*)\)( \{)?$")
+CALL_STATEMENT = re.compile(r"^(\s*)([A-Za-z_][\w:.>-]*\(.*\));\s*$")
+
+
+def portable_sources(folders):
+    for folder in folders:
+        for base, dirs, files in os.walk(os.path.join(ROOT, folder)):
+            dirs[:] = [d for d in dirs if d not in ("win32", "posix")]
+            for name in sorted(files):
+                if name.endswith(".cpp"):
+                    yield os.path.relpath(os.path.join(base, name), ROOT)
+
+
+def code_part(line):
+    """The line without a trailing comment, or None for lines that are not code."""
+    stripped = line.strip()
+    if not stripped or stripped.startswith(("//", "#", "*", "/*")):
+        return None
+    return line.split("//")[0]
+
+
+def in_string(line, start):
+    return line[:start].count('"') % 2 == 1 or line[:start].count("'") % 2 == 1
+
+
+def mutations_of(path, lines):
+    for number, line in enumerate(lines, 1):
+        code = code_part(line)
+        if code is None or "static_assert" in code or "constexpr" in code and "[" in code:
+            continue
+        for pattern, replacement in OPERATORS:
+            for match in re.finditer(pattern, code):
+                if not in_string(code, match.start()) and "#include" not in code:
+                    yield path, number, line, line[:match.start()] + replacement + line[match.end():]
+        for match in INTEGER.finditer(code):
+            if in_string(code, match.start()):
+                continue
+            value = int(match.group(1))
+            for changed in (value + 1, value - 1 if value > 0 else None):
+                if changed is not None:
+                    yield path, number, line, (line[:match.start()] + str(changed) +
+                                               line[match.end():])
+        condition = CONDITION.search(code)
+        if condition:
+            start, end = condition.span(2)
+            yield path, number, line, line[:start] + "!(" + line[start:end] + ")" + line[end:]
+        call = CALL_STATEMENT.match(code)
+        if call and not call.group(2).startswith(("return", "delete")):
+            yield path, number, line, call.group(1) + ";  // deleted\n"
+
+
+def key_of(mutation):
+    path, number, old, new = mutation
+    return "%s:%d: %s -> %s" % (path, number, old.strip(), new.strip())
+
+
+def run(command, limit=None):
+    try:
+        return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=limit).returncode
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--count", type=int, default=120)
+    parser.add_argument("--folders", default=",".join(FOLDERS))
+    parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutate"))
+    parser.add_argument("--skip", help="changes that cannot alter behaviour, one a line")
+    args = parser.parse_args()
+
+    skipped = set()
+    if args.skip:
+        with open(args.skip) as listing:
+            skipped = {line.rstrip("\n") for line in listing if line.strip()}
+    folders = [f for f in args.folders.split(",") if f]
+    candidates = []
+    for path in portable_sources(folders):
+        with open(os.path.join(ROOT, path)) as source:
+            lines = source.readlines()
+        candidates += [m for m in mutations_of(path, lines) if key_of(m) not in skipped]
+    random.Random(args.seed).shuffle(candidates)
+
+    if run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Debug"]) != 0 or \
+            run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"]) != 0:
+        sys.exit("the native unit tests do not build")
+    tests = os.path.join(args.build, "unit_tests")
+    if run([tests, "--gtest_brief=1"], TEST_LIMIT) != 0:
+        sys.exit("the native unit tests fail before any change")
+
+    # An interrupt ends the run through the finally below, which puts the file back.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    score = {}  # folder -> [noticed, counted]
+    survivors = []
+    tried = 0
+    for mutation in candidates:
+        if tried >= args.count:
+            break
+        path, number, old, new = mutation
+        full = os.path.join(ROOT, path)
+        with open(full) as source:
+            original = source.read()
+        lines = original.splitlines(keepends=True)
+        if lines[number - 1] != old:
+            continue
+        lines[number - 1] = new
+        try:
+            with open(full, "w") as changed:
+                changed.write("".join(lines))
+            if run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"]) != 0:
+                continue  # does not compile: not a change the tests could see
+            result = run([tests, "--gtest_brief=1"], TEST_LIMIT)
+        finally:
+            with open(full, "w") as restored:
+                restored.write(original)
+        tried += 1
+        folder = path.split(os.sep)[0]
+        counts = score.setdefault(folder, [0, 0])
+        counts[1] += 1
+        if result == 0:
+            survivors.append(mutation)
+        else:
+            counts[0] += 1
+        print("%3d %-9s %s" % (tried, "noticed" if result != 0 else "SURVIVED", key_of(mutation)),
+              flush=True)
+    # Leave the build as the sources are.
+    run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"])
+
+    print("\nseed %d, %d changes" % (args.seed, tried))
+    for folder in folders:
+        noticed, counted = score.get(folder, [0, 0])
+        if counted:
+            print("  %-12s %3d of %3d noticed (%d%%)" % (folder + "/", noticed, counted,
+                                                       100 * noticed // counted))
+    if survivors:
+        print("\nUnnoticed changes:")
+        for path, number, old, new in survivors:
+            print(key_of((path, number, old, new)))
+            sys.stdout.writelines(difflib.unified_diff([old], [new], path, path, n=0))
+
+
+if __name__ == "__main__":
+    try:
+        main()
+    except KeyboardInterrupt:
+        sys.exit("interrupted; every file was put back")
