@@ -1,5 +1,5 @@
 // The uninstaller's run: the question, what Yes removes and No keeps, the refusals that remove
-// nothing, and the closing report of what was left and why.
+// nothing, the closing report of what was left and why; unattended, the exit codes and the log.
 #include "uninstall/uninstall_run.h"
 
 #include <gtest/gtest.h>
