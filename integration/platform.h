@@ -209,6 +209,8 @@ class RemovalOps {
   virtual bool RegistryDeleteKey(RegistryRoot root, const char* key) = 0;
   // True when `key` holds a value `valueName`, of whatever type and size.
   virtual bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) = 0;
+  // False only when `key` is known not to exist; a key this user may not read counts as there.
+  virtual bool RegistryKeyExists(RegistryRoot root, const char* key) = 0;
 
   // The identity of the folder `path` names, opened without following a link or junction.
   virtual IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) = 0;

@@ -2,9 +2,19 @@
 
 #include "common/bounded_text.h"
 #include "integration/platform.h"
+#include "integration/run_log.h"
 #include "uninstall/removal_plan.h"
+#include "uninstall/step_log.h"
 
 namespace {
+
+// What a removal works with, and what it tells.
+struct Removing {
+  const UninstallerSystem& system;
+  const RemovalPlan& plan;
+  RemovalResult& result;
+  RunLog& log;
+};
 
 const char* Why(Removal removal) {
   switch (removal) {
@@ -25,28 +35,38 @@ const char* Why(Removal removal) {
   return "could not be removed";
 }
 
-void Leave(RemovalResult& result, const char* path, const char* why) {
+// A line of the log: "<step><path><outcome><more>", the step ending in ": ".
+void Tell(Removing& r, const char* step, const char* path, const char* outcome,
+          const char* more = "") {
+  LogStep(r.log, {step, path, outcome, more});
+}
+
+// A line of the report's Left.
+void Report(RemovalResult& result, const char* path, const char* why) {
   if (result.leftCount++ < kLeftShown)
     result.left.Add("  ").Add(path).Add(": ").Add(why).Add("\n");
 }
 
-// True when the file is gone; something already missing is not reported.
-bool Gone(RemovalResult& result, const char* path, Removal removal) {
-  if (removal == Removal::kRemoved)
-    return true;
-  if (removal != Removal::kMissing)
-    Leave(result, path, Why(removal));
-  return false;
+void Leave(Removing& r, const char* step, const char* path, const char* why) {
+  Report(r.result, path, why);
+  Tell(r, step, path, ": left: ", why);
 }
 
-bool RemoveFile(const UninstallerSystem& system, const char* path, RemovalResult& result) {
-  return Gone(result, path, system.removal.DeleteOneFile(path));
+// True when it is gone; something already missing is logged, not reported.
+bool Gone(Removing& r, const char* step, const char* path, Removal removal) {
+  if (removal == Removal::kRemoved || removal == Removal::kMissing)
+    Tell(r, step, path, removal == Removal::kRemoved ? ": removed" : ": already gone");
+  else
+    Leave(r, step, path, Why(removal));
+  return removal == Removal::kRemoved;
 }
 
-// Always false: the removal stops at a change.
-bool Changed(RemovalResult& result, FolderChange change, const char* at) {
-  result.change = change;
-  CopyText(result.changedAt, at);
+// Always false: the removal stops at a change, which the report names.
+bool Changed(Removing& r, FolderChange change, const char* at) {
+  r.result.change = change;
+  CopyText(r.result.changedAt, at);
+  Tell(r, change == FolderChange::kFileElsewhere ? "file: " : "folder: ", at,
+       ": changed: nothing more is removed");
   return false;
 }
 
@@ -72,114 +92,149 @@ class FolderHold {
 // replaced it meanwhile: it must still be the folder the plan listed, reached without a link
 // or junction. Held, it cannot be renamed any more, nor can a folder on the way to it, so the
 // path checked stays as checked.
-bool CheckFolderAgain(const UninstallerSystem& system, const RemovalPlan& plan, FolderHold& hold,
-                      RemovalResult& result) {
-  const char* folder = plan.check.folder;
-  switch (plan.identityRead) {
+bool CheckFolderAgain(Removing& r, FolderHold& hold) {
+  const char* folder = r.plan.check.folder;
+  switch (r.plan.identityRead) {
     case IdentityRead::kRead:
-      hold.held = system.removal.HoldFolder(folder, plan.identity);
+      hold.held = r.system.removal.HoldFolder(folder, r.plan.identity);
       if (!hold.held)
-        return Changed(result, FolderChange::kReplaced, folder);
+        return Changed(r, FolderChange::kReplaced, folder);
       break;
     case IdentityRead::kNotKept:
       break;
     case IdentityRead::kFailed:
-      return Changed(result, FolderChange::kReplaced, folder);
+      return Changed(r, FolderChange::kReplaced, folder);
   }
-  FolderCheck again = plan.check;
-  switch (CheckFolderParts(system.files, again)) {
+  FolderCheck again = r.plan.check;
+  switch (CheckFolderParts(r.system.files, again)) {
     case FolderVerdict::kSafe:
+      Tell(r, "folder: ", folder, ": checked again: unchanged");
       return true;
     case FolderVerdict::kLink:
-      return Changed(result, FolderChange::kLinkOnTheWay, again.detail);
+      return Changed(r, FolderChange::kLinkOnTheWay, again.detail);
     default:
-      return Changed(result, FolderChange::kReplaced, folder);
+      return Changed(r, FolderChange::kReplaced, folder);
   }
 }
 
-void RemoveShortcuts(const UninstallerSystem& system, const RemovalPlan& plan,
-                     RemovalResult& result) {
+void RemoveShortcuts(Removing& r) {
+  const RemovalPlan& plan = r.plan;
+  RemovalResult& result = r.result;
+  const char* shortcut = "shortcut: ";
   if (plan.desktopLink[0])
-    result.desktopRemoved = RemoveFile(system, plan.desktopLink, result);
+    result.desktopRemoved =
+        Gone(r, shortcut, plan.desktopLink, r.system.removal.DeleteOneFile(plan.desktopLink));
   for (int k = 0; k < plan.menuLinkCount; ++k)
-    if (RemoveFile(system, plan.menuLinks[k], result))
+    if (Gone(r, shortcut, plan.menuLinks[k], r.system.removal.DeleteOneFile(plan.menuLinks[k])))
       ++result.menuLinksRemoved;
+  // The shortcuts the plan could not name are in the report.
+  const char* group = "group: ";
   if (plan.group[0]) {
-    Removal removal = system.removal.RemoveEmptyFolder(plan.group);
-    result.groupRemoved = removal == Removal::kRemoved;
+    Removal removal = r.system.removal.RemoveEmptyFolder(plan.group);
     if (removal == Removal::kNotEmpty)
-      Leave(result, plan.group, "it holds other shortcuts");
-    else if (removal != Removal::kRemoved && removal != Removal::kMissing)
-      Leave(result, plan.group, Why(removal));
+      Leave(r, group, plan.group, "it holds other shortcuts");
+    else
+      result.groupRemoved = Gone(r, group, plan.group, removal);
   }
 }
 
 // Each file through the hold, which checks where its name leads, or by path on 95/98. False
 // when something changed.
-bool RemoveFolder(const UninstallerSystem& system, const RemovalPlan& plan, FolderHold& hold,
-                  RemovalResult& result) {
+bool RemoveFolder(Removing& r, FolderHold& hold) {
+  const RemovalPlan& plan = r.plan;
+  RemovalOps& removal = r.system.removal;
   const char* folder = plan.check.folder;
+  const char* file = "file: ";
   int filesLeft = plan.kept.Count();
   for (const char* name = plan.files.First(); name; name = plan.files.Next(name)) {
     char path[kPathCapacity] = {};
     if (!JoinPath(path, folder, name)) {
       ++filesLeft;
-      Leave(result, name, "its path is too long");
+      Leave(r, file, name, "its path is too long");
       continue;
     }
-    Removal removal =
-        hold.held ? system.removal.DeleteHeldFile(name) : system.removal.DeleteOneFile(path);
-    if (removal == Removal::kChanged)
-      return Changed(result, FolderChange::kFileElsewhere, path);
-    if (Gone(result, path, removal))
-      ++result.filesRemoved;
+    Removal outcome = hold.held ? removal.DeleteHeldFile(name) : removal.DeleteOneFile(path);
+    if (outcome == Removal::kChanged)
+      return Changed(r, FolderChange::kFileElsewhere, path);
+    if (Gone(r, file, path, outcome))
+      ++r.result.filesRemoved;
     else
       ++filesLeft;
   }
+  for (const char* name = plan.kept.First(); name; name = plan.kept.Next(name)) {
+    char path[kPathCapacity] = {};
+    JoinPath(path, folder, name);
+    Tell(r, file, path[0] ? path : name, ": kept: ",
+         plan.record == FileRecord::kRead ? "Setup did not install it"
+                                          : "the record cannot be read");
+  }
 
-  Removal removal =
-      hold.held ? system.removal.RemoveHeldFolder() : system.removal.RemoveEmptyFolder(folder);
+  Removal outcome = hold.held ? removal.RemoveHeldFolder() : removal.RemoveEmptyFolder(folder);
   hold.held = false;
-  if (removal == Removal::kChanged)
-    return Changed(result, FolderChange::kReplaced, folder);
-  result.folderRemoved = removal == Removal::kRemoved;
-  if (result.folderRemoved || removal == Removal::kMissing)
+  if (outcome == Removal::kChanged)
+    return Changed(r, FolderChange::kReplaced, folder);
+  const char* step = "folder: ";
+  if (outcome == Removal::kRemoved || outcome == Removal::kMissing) {
+    r.result.folderRemoved = Gone(r, step, folder, outcome);
     return true;
+  }
   // What the folder still holds says more than the system's error does.
   if (plan.keptFolders > 0)
-    Leave(result, folder, "it still holds sub-folders, which are kept");
+    Leave(r, step, folder, "it still holds sub-folders, which are kept");
   else if (filesLeft > 0 || plan.keptLinks > 0)
-    Leave(result, folder, "it still holds files that were left");
+    Leave(r, step, folder, "it still holds files that were left");
   else
-    Leave(result, folder, Why(removal));
+    Leave(r, step, folder, Why(outcome));
   return true;
 }
 
-void RemoveSelf(const UninstallerSystem& system, const RemovalPlan& plan, RemovalResult& result) {
+void RemoveEntry(Removing& r) {
+  const char* key = r.plan.key;
+  r.result.keyRemoved = r.system.removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, key);
+  const char* entry = "entry: HKEY_LOCAL_MACHINE\\";
+  if (r.result.keyRemoved) {
+    Tell(r, entry, key, ": removed");
+  } else {
+    Report(r.result, "the entry in the list of installed programs", "could not be deleted");
+    Tell(r, entry, key, ": left: could not be deleted");
+  }
+}
+
+void RemoveSelf(Removing& r) {
+  const char* own = r.plan.ownPath;
+  const char* step = "uninstaller: ";
   // A running program's file cannot be deleted on Windows; it goes when Windows next starts.
-  Removal removal = system.removal.DeleteOneFile(plan.ownPath);
-  if (removal == Removal::kRemoved || removal == Removal::kMissing)
-    result.self = SelfRemoval::kNow;
-  else if (system.removal.DeleteAtRestart(plan.ownPath))
-    result.self = SelfRemoval::kAtRestart;
-  else
-    Leave(result, plan.ownPath, "the uninstaller itself could not be removed");
+  Removal removal = r.system.removal.DeleteOneFile(own);
+  if (removal == Removal::kRemoved || removal == Removal::kMissing) {
+    r.result.self = SelfRemoval::kNow;
+    Tell(r, step, own, ": removed");
+  } else if (r.system.removal.DeleteAtRestart(own)) {
+    r.result.self = SelfRemoval::kAtRestart;
+    Tell(r, step, own, ": deleted when Windows next starts");
+  } else {
+    Leave(r, step, own, "the uninstaller itself could not be removed");
+  }
 }
 
 }  // namespace
 
 void CarryOutRemoval(const UninstallerSystem& system, const RemovalPlan& plan,
-                     RemovalResult& result) {
+                     RemovalResult& result, RunLog& log) {
+  Removing r = {system, plan, result, log};
   if (plan.check.verdict == FolderVerdict::kSafe) {
     FolderHold hold(system.removal);
-    if (!CheckFolderAgain(system, plan, hold, result))
+    if (!CheckFolderAgain(r, hold))
       return;
-    RemoveShortcuts(system, plan, result);
-    if (!RemoveFolder(system, plan, hold, result))
+    RemoveShortcuts(r);
+    if (!RemoveFolder(r, hold))
       return;
   }
-  result.keyRemoved = system.removal.RegistryDeleteKey(RegistryRoot::kLocalMachine, plan.key);
-  if (!result.keyRemoved)
-    Leave(result, "the entry in the list of installed programs", "could not be deleted");
-  RemoveSelf(system, plan, result);
+  RemoveEntry(r);
+  RemoveSelf(r);
+}
+
+bool LeftSomething(const RemovalPlan& plan, const RemovalResult& result) {
+  return result.leftCount > 0 || plan.kept.Count() > 0 || plan.keptLinks > 0 ||
+         plan.unnamedShortcuts > 0 || plan.linkedGroup[0] || plan.groupLeadsOut ||
+         plan.check.verdict == FolderVerdict::kGone;
 }

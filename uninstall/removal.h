@@ -1,9 +1,10 @@
 // Carrying out a removal plan, and what came of it.
 #pragma once
 
-#include "description/setup_settings.h"
 #include "common/message_text.h"
+#include "description/setup_settings.h"
 
+class RunLog;
 struct UninstallerSystem;
 struct RemovalPlan;
 
@@ -38,6 +39,13 @@ constexpr int kLeftShown = 12;
 // group when it is then empty, the files of the plan from the install folder, the folder when
 // it is then empty, the uninstall key, and the uninstaller's own file (at the next start of
 // Windows when it cannot go at once). Every step is tried whatever became of the ones before,
-// except after a change to the folder (`change`): then nothing more is removed.
+// except after a change to the folder (`change`): then nothing more is removed. Each step, and
+// each file kept, is a line of `log`.
 void CarryOutRemoval(const UninstallerSystem& system, const RemovalPlan& plan,
-                     RemovalResult& result);
+                     RemovalResult& result, RunLog& log);
+
+// True when something stayed that the report lists under Left: what could not be removed, the
+// files and links kept in the folder, the shortcuts that cannot be named. The uninstaller's own
+// file waiting for the next start of Windows is not among them: no running program's file can
+// go sooner, and Windows deletes it then.
+bool LeftSomething(const RemovalPlan& plan, const RemovalResult& result);

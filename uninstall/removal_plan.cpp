@@ -177,17 +177,19 @@ PlanStatus PlanRemoval(const UninstallerSystem& system, RemovalPlan& plan) {
     return PlanStatus::kBadName;
   CopyText(plan.productName, plan.folderName);
 
-  char installTo[kPathCapacity] = {};
-  if (!ComposeUninstallKey(plan.folderName, plan.key) ||
-      !system.registry.RegistryGetString(RegistryRoot::kLocalMachine, plan.key, kInstallToValue,
-                                         installTo, sizeof installTo))
+  if (!ComposeUninstallKey(plan.folderName, plan.key))
     return PlanStatus::kNotRegistered;
+  if (!system.registry.RegistryGetString(RegistryRoot::kLocalMachine, plan.key, kInstallToValue,
+                                         plan.installTo, sizeof plan.installTo))
+    return system.removal.RegistryKeyExists(RegistryRoot::kLocalMachine, plan.key)
+               ? PlanStatus::kNotRegistered
+               : PlanStatus::kNoEntry;
   // Full access, as the installer asked for it: a user who may read the key but not delete it
   // would be left with half an uninstallation.
   if (!system.registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, plan.key))
     return PlanStatus::kNoRights;
 
-  switch (CheckInstallFolder(system, installTo, plan.check)) {
+  switch (CheckInstallFolder(system, plan.installTo, plan.check)) {
     case FolderVerdict::kSafe:
       return PlanFolder(system, plan);
     case FolderVerdict::kGone:

@@ -14,7 +14,8 @@ enum class PlanStatus {
   kFolderGone,     // only the key and the uninstaller itself: nothing else can be named
   kNoOwnPath,      // its own file name cannot be read
   kBadName,        // not named "<FolderName> Uninstall.exe"
-  kNotRegistered,  // no uninstall key, or no InstallTo in it
+  kNoEntry,        // no uninstall key at all: removed already, or never installed
+  kNotRegistered,  // no InstallTo in the uninstall key, or no key name for FolderName
   kNoRights,       // the key cannot be changed by this user
   kFolderRefused,  // InstallTo may not be emptied (FolderCheck says why)
   kNoDescription,  // setup.inf in InstallTo cannot be read
@@ -38,6 +39,7 @@ struct RemovalPlan {
   char productName[kTextCapacity];  // setup.inf's ProductName; FolderName until it is read
   char otherName[kTextCapacity];    // for kOtherProgram: the FolderName setup.inf names
   char key[kPathCapacity];          // the uninstall key below HKEY_LOCAL_MACHINE
+  char installTo[kPathCapacity];    // as recorded
   FolderCheck check;                // InstallTo: check.folder is its normalized spelling
   IdentityRead identityRead;        // the folder's identity, read with the listing
   FileIdentity identity;

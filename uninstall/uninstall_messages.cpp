@@ -161,6 +161,7 @@ void ComposeRefusal(PlanStatus status, const RemovalPlan& plan, MessageText& tex
       text.Add("to remove.").Add(kNothingRemoved);
       break;
     }
+    case PlanStatus::kNoEntry:
     case PlanStatus::kNotRegistered:
       text.Add(name).Add(" is not in the list of installed programs: the entry ");
       text.Add("HKEY_LOCAL_MACHINE\\").Add(kUninstallKeyPrefix).Add(name);
@@ -229,8 +230,7 @@ void ComposeReport(const RemovalPlan& plan, const RemovalResult& result, Message
   bool gone = plan.check.verdict == FolderVerdict::kGone;
   bool changed = result.change != FolderChange::kNone;
   int keptFiles = plan.kept.Count();
-  bool partly = result.leftCount > 0 || plan.keptLinks > 0 || plan.unnamedShortcuts > 0 ||
-                plan.linkedGroup[0] || plan.groupLeadsOut || keptFiles > 0 || gone;
+  bool partly = LeftSomething(plan, result);
   if (changed)
     ChangeReport(plan, result, text);
   else

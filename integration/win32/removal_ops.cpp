@@ -221,6 +221,11 @@ bool Win32Removal::RegistryValueExists(RegistryRoot root, const char* key, const
              ERROR_SUCCESS;
 }
 
+bool Win32Removal::RegistryKeyExists(RegistryRoot root, const char* key) {
+  RegKey open;
+  return open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_FILE_NOT_FOUND;
+}
+
 IdentityRead Win32Removal::ReadFolderIdentity(const char* path, FileIdentity* identity) {
   NtFileCalls nt;
   if (!FindNtFileCalls(&nt))

@@ -97,6 +97,7 @@ class Win32Removal final : public RemovalOps {
   bool DeleteAtRestart(const char* path) override;
   bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
   bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) override;
+  bool RegistryKeyExists(RegistryRoot root, const char* key) override;
   IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
   bool HoldFolder(const char* path, const FileIdentity& identity) override;
   Removal DeleteHeldFile(const char* name) override;

@@ -3,8 +3,9 @@
 # exactly as stored, the driver answers the one question, and what is left is checked from
 # outside the prefix: the files, the user's own files and sub-folder, the shortcuts, the group,
 # the key and the uninstaller copy (gone, or waiting in PendingFileRenameOperations for the
-# restart). Then the folder, or a file in it, swapped while the question is open, and the
-# folders that are refused.
+# restart). Then the unattended run as a package manager starts it (/S and a log), twice; the
+# folder, or a file in it, swapped while the question is open; and the folders that are refused,
+# with and without /S.
 source "$(dirname "${BASH_SOURCE[0]}")/install_lib.sh"
 
 readonly IDYES=6 IDNO=7
@@ -40,6 +41,27 @@ wait_uninstall() {
     wait "$UNINSTALL_PID" 2>/dev/null
     tr -d '\r' <"$UNINSTALL_OUT" | sed -n 's/^exit //p'
   fi
+}
+
+# run_silent COMMAND_LINE: starts it as start_uninstall does and watches the screen until it
+# ends. SILENT_EXIT gets its exit code ("running" when it did not end: a message box would stop
+# it), SILENT_WINDOWS every visible dialog or message box seen meanwhile.
+run_silent() {
+  SILENT_WINDOWS=
+  start_uninstall "$1"
+  for _ in $(seq 100); do
+    kill -0 "$UNINSTALL_PID" 2>/dev/null || break
+    SILENT_WINDOWS+=$(driver list 2>/dev/null | tr -d '\r' | awk -F '\t' '$2 == "visible"')
+    sleep 0.2
+  done
+  SILENT_EXIT=$(wait_uninstall)
+  end_leftovers
+}
+
+# stamped FILE: the lines of a log the uninstaller wrote, without their CRs, each header's date
+# and time as TIME.
+stamped() {
+  tr -d '\r' <"$1" | sed -E 's/^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} /TIME /'
 }
 
 # next_box TITLE [OLD_HANDLE]: waits up to 20 s for a visible message box with that caption
@@ -159,7 +181,8 @@ if question=$(next_box "$TITLE") && driver click "$question" $IDYES &&
   report=$(driver msgbox "$box" | tr -d '\r')
   screenshot uninstall-report "$box" >/dev/null
   driver click "$box" $IDOK
-  expect_eq "the uninstaller ends after its report (exit 0)" 0 "$(wait_uninstall)"
+  expect_eq "the uninstaller ends after its report (exit 3: some things left)" 3 \
+    "$(wait_uninstall)"
 else
   fail "Yes leads to the report" "dialogs: $(driver list | tr '\n' ' ')"
 fi
@@ -203,6 +226,94 @@ else
     "pending: $(pending_removals | tr '\n' ' ')"
 fi
 
+# ---- Unattended: /S and a log, as a package manager starts it ------------------------------------
+section "unattended: the quiet uninstall command with a log"
+folder='C:\Program Files\Tiny Notes'
+target=$(linux_path "$folder")
+logs=$E2E_SCRATCH/logs
+log="$logs/silent run.log"
+mkdir -p "$logs" && rm -f "$log"
+if install_sample uninstall-silent "$folder"; then
+  pass "sample installed into $folder"
+else
+  fail "sample installed into $folder" "$INSTALL_PROBLEM"
+fi
+# The command a package manager starts: QuietUninstallString as stored, or, where setup.exe
+# writes none, the same command made from UninstallString.
+quiet=$(reg_value "$SAMPLE_KEY" QuietUninstallString)
+if [ "$quiet" == "(missing)" ]; then
+  quiet="$(reg_value "$SAMPLE_KEY" UninstallString) /S"
+  echo "        (no QuietUninstallString: the command is UninstallString and /S)"
+else
+  expect_eq "QuietUninstallString is the quoted uninstaller path and /S" "\"$uninstaller\" /S" \
+    "$quiet"
+fi
+command="$quiet /LOG=\"$(win_path "$log")\""
+run_silent "$command"
+expect_eq "/S: exit 0, no window shown" "0 " "$SILENT_EXIT $SILENT_WINDOWS"
+check "/S: the install folder is gone" test ! -e "$target"
+check "/S: the desktop shortcut is gone" test ! -e "$(linux_path "$common_desktop\\Tiny Notes.lnk")"
+check "/S: the Start-menu group is gone" \
+  test ! -e "$(linux_path "$common_programs\\Tiny Notes 1.0")"
+check "/S: the uninstall key is gone" key_absent "$SAMPLE_KEY"
+if [ -e "$(linux_path "$uninstaller")" ]; then
+  self="deleted when Windows next starts"
+  check "/S: the uninstaller copy is marked for removal at the next start" \
+    has "$(pending_removals)" "\\??\\$uninstaller\\0"
+else
+  self=removed
+fi
+# Each step's line as the uninstaller writes it; the header's time as TIME.
+group="$common_programs\\Tiny Notes 1.0"
+key='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tiny Notes'
+steps=("TIME $command" "uninstaller: $uninstaller: removes Tiny Notes"
+  "entry: $key: InstallTo $folder" "folder check: $folder: passed"
+  "description: $folder\\setup.inf: Tiny Notes 1.0"
+  "record of installed files: InstalledFiles: read"
+  "answered: yes (/S)" "shortcut: $common_desktop\\Tiny Notes.lnk: removed"
+  "shortcut: $group\\Tiny Notes.lnk: removed" "shortcut: $group\\Read me.lnk: removed"
+  "shortcut: $group\\License.lnk: removed" "group: $group: removed")
+for name in "${SAMPLE_FILES[@]}"; do
+  steps+=("file: $folder\\$name: removed")
+done
+steps+=("folder: $folder: removed" "entry: $key: removed" "uninstaller: $uninstaller: $self"
+  "exit code: 0: everything removed")
+text=$(stamped "$log")
+lines "$(
+  for step in "${steps[@]}"; do
+    grep -qxF -- "$step" <<<"$text" || echo "missing: $step"
+  done
+  [ "$(head -n 1 <<<"$text")" == "${steps[0]}" ] || echo "first: $(head -n 1 <<<"$text")"
+  [ "$(tail -n 1 <<<"$text")" == "${steps[-1]}" ] || echo "last: $(tail -n 1 <<<"$text")"
+  grep -qx "$TITLE: Remove Tiny Notes 1.0 from this computer?  The files Setup installed .*" \
+    <<<"$text" || echo "missing: the question"
+  grep -qx "$TITLE: Tiny Notes 1.0 was removed\.  Removed: .*" <<<"$text" ||
+    echo "missing: the report"
+)"
+verdict "/S: the log names each step, the question and the report, and ends with exit code 0" \
+  "${LINES[@]}"
+cp "$log" "$E2E_LOGS/silent-run.log"
+
+section "unattended: the same command again"
+# Windows keeps a running program's file until it next starts; where it went at once, it is put
+# back as it would still be there.
+[ -e "$(linux_path "$uninstaller")" ] || cp "$E2E_DIST/UNINSTAL.EXE" "$(linux_path "$uninstaller")"
+snapshot >"$E2E_LOGS/before-again.txt"
+run_silent "$command"
+expect_eq "again: exit 4 (nothing to do), no window shown" "4 " "$SILENT_EXIT $SILENT_WINDOWS"
+snapshot >"$E2E_LOGS/after-again.txt"
+check "again: nothing changed" diff "$E2E_LOGS/before-again.txt" "$E2E_LOGS/after-again.txt"
+expect_eq "again: the log keeps the first run and appends the second" \
+  "$text
+TIME $command
+uninstaller: $uninstaller: removes Tiny Notes
+entry: $key: missing: nothing to do
+Tiny Notes Uninstall: Tiny Notes is not in the list of installed programs: the entry $key or its \
+InstallTo value is missing. It may have been removed already.  Nothing was removed.
+exit code: 4: nothing to do" "$(stamped "$log")"
+forget_install "Tiny Notes" "Tiny Notes 1.0" "Tiny Notes"
+rm -f "$(linux_path "$uninstaller")"
+
 # ---- A folder that held sub-folders before, installed before setup kept a record ----------------
 section "installed into a folder that already held sub-folders, without a record"
 folder='C:\e2e\targets\prefilled\Tiny Notes'
@@ -220,7 +331,7 @@ if install_with "$dir" "$SAMPLE_CAPTION" "$folder" no; then
   if question=$(next_box "$TITLE") && text=$(driver msgbox "$question" | tr -d '\r') &&
     driver click "$question" $IDYES && box=$(next_box "$TITLE" "$question") &&
     driver click "$box" $IDOK; then
-    expect_eq "uninstalled (exit 0)" 0 "$(wait_uninstall)"
+    expect_eq "uninstalled (exit 3: sub-folders kept)" 3 "$(wait_uninstall)"
     if has "$text" "Setup keeps no list of the files it installed, so every file directly in \
 the folder
   $folder
@@ -273,7 +384,7 @@ while IFS='|' read -r what swap says; do
     driver click "$question" $IDYES && box=$(next_box "$TITLE" "$question"); then
     report=$(driver msgbox "$box" | tr -d '\r')
     driver click "$box" $IDOK
-    expect_eq "$what: the uninstaller ends after its report (exit 0)" 0 "$(wait_uninstall)"
+    expect_eq "$what: the uninstaller ends after its report (exit 3)" 3 "$(wait_uninstall)"
   else
     fail "$what: Yes leads to the report" "dialogs: $(driver list | tr '\n' ' ')"
   fi
@@ -325,16 +436,30 @@ else
 fi
 end_leftovers
 
-# An entry whose InstallTo a user once pointed at a folder that is not the program's own.
-# key name | InstallTo | what the message says
-while IFS='|' read -r name install_to says; do
+# An entry whose InstallTo a user once pointed at a folder that is not the program's own. With
+# /S the same refusal shows nothing: its message goes to the log.
+# key name | InstallTo | what the message says | how it is started ("/S" or empty)
+while IFS='|' read -r name install_to says how; do
   wine_reg add "$UNINSTALL_KEY\\$name" /v InstallTo /d "$install_to" /f \
     </dev/null >>"$E2E_LOG" 2>&1
   copy="$windows_dir\\$name Uninstall.exe"
   cp "$E2E_DIST/UNINSTAL.EXE" "$(linux_path "$copy")"
   snapshot >"$E2E_LOGS/before-refusal.txt"
-  start_uninstall "\"$copy\""
-  if box=$(next_box "$name Uninstall"); then
+  if [ "$how" == /S ]; then
+    log="$logs/refused.log"
+    rm -f "$log"
+    run_silent "\"$copy\" /S /LOG=$(win_path "$log")"
+    expect_eq "InstallTo $install_to, /S: exit 2, no window shown" "2 " \
+      "$SILENT_EXIT $SILENT_WINDOWS"
+    text=$(stamped "$log")
+    if has "$text" $'\n'"folder check: $install_to: refused"$'\n'"$name Uninstall: " &&
+      has "$text" "$says" && has "$text" "Nothing was removed." &&
+      [ "$(tail -n 1 <<<"$text")" == "exit code: 2: refused" ]; then
+      pass "InstallTo $install_to, /S: the log says why and ends with exit code 2"
+    else
+      fail "InstallTo $install_to, /S: the log says why and ends with exit code 2" "log: $text"
+    fi
+  elif start_uninstall "\"$copy\"" && box=$(next_box "$name Uninstall"); then
     text=$(driver msgbox "$box" | tr -d '\r')
     if has "$text" "$says" && has "$text" "Nothing was removed."; then
       pass "InstallTo $install_to: refused"
@@ -354,6 +479,7 @@ while IFS='|' read -r name install_to says; do
   rm -f "$(linux_path "$copy")"
 done <<EOF
 E2E Windows|$windows_dir|which is the Windows folder or lies inside it
+E2E Windows|$windows_dir|which is the Windows folder or lies inside it|/S
 E2E Fonts|$windows_dir\\Fonts|which is the Windows folder or lies inside it
 E2E Program Files|C:\\Program Files|a folder of Windows or of a user
 E2E Users|C:\\users|a folder of Windows or of a user

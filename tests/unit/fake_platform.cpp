@@ -379,6 +379,11 @@ bool FakePlatform::RegistryValueExists(RegistryRoot, const char* key, const char
   return values != registry.end() && values->second.count(valueName) > 0;
 }
 
+bool FakePlatform::RegistryKeyExists(RegistryRoot, const char* key) {
+  calls.push_back("RegistryKeyExists(" + Text(key) + ")");
+  return registry.count(key) > 0;
+}
+
 bool FakePlatform::IdentityNow(const std::string& path, FileIdentity* identity) const {
   auto it = tree.find(path);
   if (it == tree.end() || !it->second.isFolder || it->second.isReparsePoint)

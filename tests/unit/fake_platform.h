@@ -121,6 +121,7 @@ class FakePlatform final : public DialogOps,
   Removal RemoveEmptyFolder(const char* path) override;
   bool DeleteAtRestart(const char* path) override;
   bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) override;
+  bool RegistryKeyExists(RegistryRoot root, const char* key) override;
   IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
   bool HoldFolder(const char* path, const FileIdentity& identity) override;
   Removal DeleteHeldFile(const char* name) override;

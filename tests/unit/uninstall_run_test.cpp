@@ -1,5 +1,5 @@
 // The uninstaller's run: the question, what Yes removes and No keeps, the refusals that remove
-// nothing, and the closing report of what was left and why.
+// nothing, the closing report of what was left and why; unattended, the exit codes and the log.
 #include "uninstall/uninstall_run.h"
 
 #include <gtest/gtest.h>
@@ -114,7 +114,7 @@ TEST_F(UninstallFixture, NoRemovesNothing) {
 
 TEST_F(UninstallFixture, YesRemovesWhatSetupMadeAndKeepsTheSubFolder) {
   fake.answerYes = true;
-  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kRemoved);
+  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kPartlyRemoved);
   std::vector<std::string> expected = {
       "DeleteOneFile(" + kDesktop + "\\Tiny Notes.lnk)",
       "DeleteOneFile(" + kGroup + "\\Tiny Notes.lnk)",
@@ -157,7 +157,7 @@ TEST_F(UninstallFixture, YesRemovesWhatSetupMadeAndKeepsTheSubFolder) {
            std::string("\nThis uninstaller will be deleted when Windows next starts.")})
     EXPECT_TRUE(Has(report, line)) << line << "\nin:\n" << report;
   EXPECT_FALSE(Has(report, "the folder " + kFolder)) << report;
-  EXPECT_EQ(fake.calls.back(), "RequestQuit(0)");
+  EXPECT_EQ(fake.calls.back(), "RequestQuit(3)");
 }
 
 TEST_F(UninstallFixture, ReportSaysWhatWasLeftAndWhy) {
@@ -217,13 +217,15 @@ TEST(Uninstall, RefusalsRemoveNothing) {
     void (*arrange)(FakePlatform&);
     const char* title;
     const char* says;
+    UninstallOutcome outcome = UninstallOutcome::kRefused;
   } cases[] = {
       {"the distribution's own name", [](FakePlatform& f) { f.ownPath = "D:\\UNINSTAL.EXE"; },
        "Uninstall", "Its file name is \"UNINSTAL.EXE\", so it does not know which program"},
       {"no own path", [](FakePlatform& f) { f.ownPath.clear(); }, "Uninstall",
        "cannot read its own file name"},
-      {"no key", [](FakePlatform& f) { f.registry.clear(); }, "Tiny Notes Uninstall",
-       "Tiny Notes is not in the list of installed programs"},
+      {"no key: removed already", [](FakePlatform& f) { f.registry.clear(); },
+       "Tiny Notes Uninstall", "Tiny Notes is not in the list of installed programs",
+       UninstallOutcome::kNothingToDo},
       {"no InstallTo", [](FakePlatform& f) { f.registry[kKey].erase("InstallTo"); },
        "Tiny Notes Uninstall", "or its InstallTo value is missing"},
       {"no rights", [](FakePlatform& f) { f.openableKeys.clear(); }, "Tiny Notes Uninstall",
@@ -268,14 +270,15 @@ TEST(Uninstall, RefusalsRemoveNothing) {
     Install(f);
     f.answerYes = true;
     c.arrange(f);
-    EXPECT_EQ(RunUninstall(f), UninstallOutcome::kRefused) << c.what;
+    EXPECT_EQ(RunUninstall(f), c.outcome) << c.what;
     std::string message = LastCall(f, "ShowMessage");
     EXPECT_TRUE(Has(message, c.says)) << c.what << ": " << message;
     EXPECT_TRUE(Has(message, "Nothing was removed.")) << c.what;
     EXPECT_TRUE(Has(message, std::string("|") + c.title + ")")) << c.what << ": " << message;
     EXPECT_TRUE(ChangesOf(f).empty()) << c.what;
     EXPECT_TRUE(f.CallsStartingWith("AskYesNo").empty()) << c.what;
-    EXPECT_EQ(f.calls.back(), "RequestQuit(2)") << c.what;
+    EXPECT_EQ(f.calls.back(), "RequestQuit(" + std::to_string(static_cast<int>(c.outcome)) + ")")
+        << c.what;
   }
 }
 
@@ -283,7 +286,7 @@ TEST_F(UninstallFixture, GoneFolderLeavesOnlyTheEntryToRemove) {
   for (auto it = fake.tree.begin(); it != fake.tree.end();)
     it = it->first.rfind(kFolder, 0) == 0 ? fake.tree.erase(it) : std::next(it);
   fake.answerYes = true;
-  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kRemoved);
+  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kPartlyRemoved);
   EXPECT_TRUE(Has(Message("AskYesNo"), "Remove Tiny Notes from the list of installed programs?"));
   std::vector<std::string> expected = {"DeleteOneFile(" + kOwn + ")",
                                        "RegistryDeleteKey(" + kKey + ")",
@@ -464,7 +467,7 @@ TEST(Uninstall, AChangeAfterTheQuestionStopsTheRemoval) {
     f.answerYes = true;
     f.whileAsking = c.change;
     f.identitiesKept = c.identitiesKept;
-    EXPECT_EQ(RunUninstall(f), UninstallOutcome::kRemoved) << c.what;
+    EXPECT_EQ(RunUninstall(f), UninstallOutcome::kPartlyRemoved) << c.what;
     EXPECT_EQ(ChangesOf(f), c.changes) << c.what;
     std::string report = LastCall(f, "ShowMessage");
     std::string headline = report.substr(12, report.find("\n\n") - 12);
@@ -588,6 +591,194 @@ TEST(UninstallMessages, TheLongestQuestionFitsWhole) {
   ComposeQuestion(PlanStatus::kReady, plan, text);
   EXPECT_FALSE(text.Cut());
   EXPECT_TRUE(Has(text.Get(), " are removed as well.")) << text.Get();
+}
+
+// ---- Unattended runs: /S, /LOG= and the exit codes ------------------------------------------
+
+const std::string kLog = "C:\\Logs\\uninstall.log";
+
+// Tiny Notes as setup.exe leaves it, with its record of installed files and nothing of the user's.
+void InstallClean(FakePlatform& fake) {
+  Install(fake);
+  fake.tree.erase(kFolder + "\\My Notes\\note.txt");
+  fake.tree.erase(kFolder + "\\My Notes");
+  fake.registry[kKey]["InstalledFiles"] =
+      Names({"TinyNote.exe", "UNINSTAL.EXE", "license.txt", "readme.txt", "setup.inf"});
+}
+
+bool Silent(const std::string& arguments) {
+  return arguments.compare(0, 2, "/S") == 0 || arguments.compare(0, 2, "/s") == 0;
+}
+
+// Whoever started the uninstaller tells the outcomes apart by the exit code, with /S as without.
+// With /S nothing is asked or shown (the fake would answer No), and the refusals stay.
+TEST(UninstallExitCode, EachOutcomeWithAndWithoutS) {
+  using O = UninstallOutcome;
+  struct Case {
+    const char* what;
+    std::string arguments;  // starting with /S for an unattended run
+    std::function<void(FakePlatform&)> arrange;
+    O outcome;
+    bool removes;
+  } cases[] = {
+      // The uninstaller's own file still waits for the next start: it counts as removed.
+      {"everything", "", [](FakePlatform&) {}, O::kRemoved, true},
+      {"everything", "/S", [](FakePlatform&) {}, O::kRemoved, true},
+      {"a sub-folder kept", "", [](FakePlatform& f) { f.AddFolder(kFolder + "\\Data"); },
+       O::kPartlyRemoved, true},
+      {"a sub-folder kept", "/S", [](FakePlatform& f) { f.AddFolder(kFolder + "\\Data"); },
+       O::kPartlyRemoved, true},
+      {"a file in use", "/S",
+       [](FakePlatform& f) { f.removalFails[kFolder + "\\TinyNote.exe"] = Removal::kInUse; },
+       O::kPartlyRemoved, true},
+      {"a file the user added", "/S", [](FakePlatform& f) { f.AddFile(kFolder + "\\a.txt"); },
+       O::kPartlyRemoved, true},
+      {"a group holding another shortcut", "/S",
+       [](FakePlatform& f) { f.AddFile(kGroup + "\\Other.lnk"); }, O::kPartlyRemoved, true},
+      {"its own file neither deleted nor marked", "/S",
+       [](FakePlatform& f) { f.restartDeletionWorks = false; }, O::kPartlyRemoved, true},
+      {"the folder already gone", "/S",
+       [](FakePlatform& f) {
+         for (auto it = f.tree.begin(); it != f.tree.end();)
+           it = it->first.rfind(kFolder, 0) == 0 ? f.tree.erase(it) : std::next(it);
+       },
+       O::kPartlyRemoved, true},
+      {"a file that leads out of the folder: the removal stops", "/S",
+       [](FakePlatform& f) { f.openedElsewhere.insert(kFolder + "\\readme.txt"); },
+       O::kPartlyRemoved, true},
+      {"No", "", [](FakePlatform& f) { f.answerYes = false; }, O::kDeclined, false},
+      {"a refused folder", "",
+       [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\WINDOWS"; }, O::kRefused, false},
+      {"a refused folder", "/S",
+       [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\WINDOWS"; }, O::kRefused, false},
+      {"no entry: removed already", "", [](FakePlatform& f) { f.registry.clear(); },
+       O::kNothingToDo, false},
+      {"no entry: removed already", "/s", [](FakePlatform& f) { f.registry.clear(); },
+       O::kNothingToDo, false},
+      {"an entry without InstallTo", "/S",
+       [](FakePlatform& f) { f.registry[kKey].erase("InstallTo"); }, O::kRefused, false},
+      {"an unknown switch", "/S /X", [](FakePlatform&) {}, O::kRefused, false},
+      {"a log without a file", "/S /LOG=", [](FakePlatform&) {}, O::kRefused, false},
+      {"an unknown switch, ignored", "/X /Y", [](FakePlatform&) {}, O::kRemoved, true},
+  };
+  for (const Case& c : cases) {
+    FakePlatform f;
+    InstallClean(f);
+    bool silent = Silent(c.arguments);
+    f.answerYes = !silent;
+    c.arrange(f);
+    std::string what = c.what + std::string(silent ? " (/S)" : "");
+    EXPECT_EQ(RunUninstall(f, c.arguments.c_str()), c.outcome) << what;
+    EXPECT_EQ(f.calls.back(), "RequestQuit(" + std::to_string(static_cast<int>(c.outcome)) + ")")
+        << what;
+    bool shown =
+        !f.CallsStartingWith("ShowMessage").empty() || !f.CallsStartingWith("AskYesNo").empty();
+    EXPECT_EQ(shown, !silent) << what;
+    EXPECT_EQ(!ChangesOf(f).empty(), c.removes) << what;
+  }
+}
+
+// With /LOG= a run appends one line a step to what the file held: the time and its command line
+// first, its exit code last, and what it showed, or with /S would have shown, in between.
+TEST(UninstallLog, OneLineAStep) {
+  const std::string entry = "entry: HKEY_LOCAL_MACHINE\\" + kKey;
+  const std::string planned[] = {"uninstaller: " + kOwn + ": removes Tiny Notes",
+                                 entry + ": InstallTo " + kFolder,
+                                 "folder check: " + kFolder + ": passed",
+                                 "description: " + kFolder + "\\setup.inf: Tiny Notes 1.0",
+                                 "record of installed files: InstalledFiles: read"};
+  const std::string question = kTitle + ": Remove Tiny Notes 1.0 from this computer?  The files ";
+  struct Case {
+    const char* what;
+    std::string arguments;
+    std::function<void(FakePlatform&)> arrange;
+    std::vector<std::string> lines;  // after the header; one ending in "..." starts so
+  } cases[] = {
+      {"/S: one file read-only, one added",
+       "/S /LOG=" + kLog,
+       [](FakePlatform& f) {
+         f.removalFails[kFolder + "\\readme.txt"] = Removal::kReadOnly;
+         f.AddFile(kFolder + "\\my note.txt");
+       },
+       {planned[0],
+        planned[1],
+        planned[2],
+        planned[3],
+        planned[4],
+        question + "...",
+        "answered: yes (/S)",
+        "folder: " + kFolder + ": checked again: unchanged",
+        "shortcut: " + kDesktop + "\\Tiny Notes.lnk: removed",
+        "shortcut: " + kGroup + "\\Tiny Notes.lnk: removed",
+        "shortcut: " + kGroup + "\\Read me.lnk: removed",
+        "shortcut: " + kGroup + "\\License.lnk: removed",
+        "group: " + kGroup + ": removed",
+        "file: " + kFolder + "\\TinyNote.exe: removed",
+        "file: " + kFolder + "\\UNINSTAL.EXE: removed",
+        "file: " + kFolder + "\\license.txt: removed",
+        "file: " + kFolder + "\\readme.txt: left: read-only",
+        "file: " + kFolder + "\\setup.inf: removed",
+        "file: " + kFolder + "\\my note.txt: kept: Setup did not install it",
+        "folder: " + kFolder + ": left: it still holds files that were left",
+        entry + ": removed",
+        "uninstaller: " + kOwn + ": deleted when Windows next starts",
+        kTitle + ": Tiny Notes 1.0 was removed, except for what is listed under Left.  Removed:...",
+        "exit code: 3: removed, some things left"}},
+      {"without /S: No",
+       "/log=\"" + kLog + "\"",
+       [](FakePlatform& f) { f.answerYes = false; },
+       {planned[0], planned[1], planned[2], planned[3], planned[4], question + "...",
+        "answered: no", "exit code: 1: declined"}},
+      {"/S: a refused folder",
+       "/S /LOG=" + kLog,
+       [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\WINDOWS"; },
+       {planned[0], entry + ": InstallTo C:\\WINDOWS", "folder check: C:\\WINDOWS: refused",
+        "Tiny Notes Uninstall: The install folder recorded for Tiny Notes is C:\\WINDOWS, which "
+        "is the Windows folder or lies inside it (C:\\WINDOWS). Removing the files in it could "
+        "remove files that do not belong to Tiny Notes.  Nothing was removed. Remove its files "
+        "yourself, if you are sure which they are.",
+        "exit code: 2: refused"}},
+      {"/S: nothing to do",
+       "/S /LOG=" + kLog,
+       [](FakePlatform& f) { f.registry.clear(); },
+       {planned[0], entry + ": missing: nothing to do",
+        "Tiny Notes Uninstall: Tiny Notes is not in the list of installed programs:...",
+        "exit code: 4: nothing to do"}},
+      {"/S: an unknown switch",
+       "/S /LOG=" + kLog + " /Q",
+       [](FakePlatform&) {},
+       {"command line: /Q: not understood: nothing was removed", "exit code: 2: refused"}},
+      {"without /S: an unknown switch",
+       "/Q /LOG=" + kLog,
+       [](FakePlatform& f) { f.answerYes = false; },
+       {"command line: /Q: not understood: ignored", planned[0], planned[1], planned[2], planned[3],
+        planned[4], question + "...", "answered: no", "exit code: 1: declined"}},
+  };
+  for (const Case& c : cases) {
+    FakePlatform f;
+    InstallClean(f);
+    f.answerYes = true;
+    c.arrange(f);
+    f.logs[kLog] = "an earlier run\r\n";
+    std::string commandLine = "\"" + kOwn + "\" " + c.arguments;
+    RunUninstall(f, c.arguments.c_str(), commandLine.c_str());
+    std::vector<std::string> expected = {"an earlier run", "2026-12-07 09:30:00 " + commandLine};
+    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    std::vector<std::string> actual;
+    const std::string& log = f.logs[kLog];
+    for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
+         start = end + 2)
+      actual.push_back(log.substr(start, end - start));
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n") << c.what;
+    for (std::size_t k = 0; k < actual.size() && k < expected.size(); ++k) {
+      const std::string& line = expected[k];
+      std::size_t head = line.size() - 3;
+      if (line.size() > 3 && line.compare(head, 3, "...") == 0 &&
+          actual[k].compare(0, head, line, 0, head) == 0)
+        actual[k] = line;
+    }
+    EXPECT_EQ(actual, expected) << c.what;
+  }
 }
 
 }  // namespace

@@ -111,7 +111,8 @@ void MultiStrings() {
   }
 }
 
-// A record too large to read is still there: the uninstaller then keeps every file.
+// A record too large to read is still there: the uninstaller then keeps every file. A key that
+// is missing altogether is an uninstallation with nothing left to do.
 void ValueExists() {
   const std::string large(70000, 'x');
   SetValue("large", REG_MULTI_SZ, large.c_str(), static_cast<DWORD>(large.size()));
@@ -119,17 +120,20 @@ void ValueExists() {
     const char* key;
     const char* value;
     bool exists;
+    bool keyExists;
   } cases[] = {
-      {testKey, "list", true},
-      {testKey, "plain", true},
-      {testKey, "large", true},
-      {testKey, "missing", false},
-      {"Software\\NoSuchKeyAtAll", "list", false},
+      {testKey, "list", true, true},
+      {testKey, "plain", true, true},
+      {testKey, "large", true, true},
+      {testKey, "missing", false, true},
+      {"Software\\NoSuchKeyAtAll", "list", false, false},
+      {"Software\\NoSuchKeyAtAll\\Below", "list", false, false},
   };
   for (const Case& c : cases) {
     if (!CHECK(removal.RegistryValueExists(RegistryRoot::kLocalMachine, c.key, c.value) ==
-               c.exists))
-      std::printf("    value \"%s\"\n", c.value);
+               c.exists) ||
+        !CHECK(removal.RegistryKeyExists(RegistryRoot::kLocalMachine, c.key) == c.keyExists))
+      std::printf("    key %s, value \"%s\"\n", c.key, c.value);
   }
   char* buf = new char[64 * 1024 + 2];
   std::size_t size = 0;

@@ -6,7 +6,7 @@
 
 class CUninstallApp final : public FrameApp {
  public:
-  // Runs the uninstall and returns false: the process ends with it, with the exit code the run
-  // asked for (0 removed, 1 declined, 2 refused).
+  // Runs the uninstall as its command line asks and returns false: the process ends with it,
+  // with the exit code the run asked for (UninstallOutcome).
   bool InitInstance() override;
 };
