@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -400,14 +402,23 @@ TEST_F(InstallFixture, ProgramStartsOnlyWhenThisRunCopiedIt) {
     const char* listed;
     bool copyFails;
     bool started;
+    const char* line;  // the log's
   } cases[] = {
-      {"Viewer.exe", "Viewer.exe", false, true},
-      {"viewer.EXE", "Viewer.exe", false, true},    // as Windows compares names
-      {"Viewer.exe", "Viewer.exe", true, false},    // read-only, hidden or in use in the folder
-      {"Viewer.exe", "Other.exe", false, false},    // left where it was, by someone else
-      {"bin\\Viewer.exe", "bin", false, false},     // sub-folders are not copied
-      {"Viewer.exe ", "Viewer.exe", false, false},  // not the name of the copied file
-      {"Viewer.exe\" /x", "Viewer.exe\" /x", false, false},  // a quote would add arguments
+      {"Viewer.exe", "Viewer.exe", false, true,
+       "program: \"C:\\Apps\\Viewer\\Viewer.exe\": started"},
+      {"viewer.EXE", "Viewer.exe", false, true,  // as Windows compares names
+       "program: \"C:\\Apps\\Viewer\\viewer.EXE\": started"},
+      // Read-only, hidden or in use in the folder.
+      {"Viewer.exe", "Viewer.exe", true, false,
+       "program: Viewer.exe: not started: not copied by this run"},
+      {"Viewer.exe", "Other.exe", false, false,  // left where it was, by someone else
+       "program: Viewer.exe: not started: not copied by this run"},
+      {"bin\\Viewer.exe", "bin", false, false,  // sub-folders are not copied
+       "program: bin\\Viewer.exe: not started: not copied by this run"},
+      {"Viewer.exe ", "Viewer.exe", false, false,  // not the name of the copied file
+       "program: Viewer.exe : not started: not copied by this run"},
+      {"Viewer.exe\" /x", "Viewer.exe\" /x", false, false,  // a quote would add arguments
+       "program: Viewer.exe\" /x: not started: its name holds a quote"},
   };
   for (const Case& c : cases) {
     std::strcpy(s.ProgramFile, c.programFile);
@@ -419,6 +430,9 @@ TEST_F(InstallFixture, ProgramStartsOnlyWhenThisRunCopiedIt) {
     Install(fake, s);
     EXPECT_EQ(fake.CallsStartingWith("StartProgram").size(), c.started ? 1u : 0u) << c.programFile;
     EXPECT_EQ(fake.CallsStartingWith("SetCurrentFolder").size(), c.started ? 1u : 0u);
+    const std::string& log = fake.logs["setup.log"];
+    EXPECT_EQ(log.substr(log.rfind("program: ")), std::string(c.line) + "\r\n");
+    fake.logs.clear();
   }
 }
 
@@ -457,5 +471,104 @@ TEST_F(InstallFixture, ShortcutNamesThatLeadOutOfTheirFolderAreLeftOut) {
     // COM is still set up once for each shortcut, and the program still starts.
     EXPECT_EQ(fake.CallsStartingWith("InitializeCom").size(), 3u);
     EXPECT_EQ(fake.CallsStartingWith("StartProgram").size(), 1u);
+  }
+}
+
+// What failed goes to the log at once and into the one message at the end; a file that cannot be
+// copied is asked about, and tried again while the answer is Yes.
+TEST_F(InstallFixture, FailuresAskedListedAndLogged) {
+  const std::string kHead = "Setup has finished, but these parts could not be installed:\n\n";
+  const std::string kQuestion =
+      "AskYesNo(The file \"readme.txt\" could not be copied to \"C:\\Apps\\Viewer\":\n"
+      "The file is in use.\n\n"
+      "Yes: try again (close the program that uses the file first).\n"
+      "No: skip this file; setup goes on without it.|setup)";
+  const struct {
+    const char* what;
+    std::function<void(FakePlatform&)> prepare;
+    int questions;
+    std::string list;  // the end message after its head; empty: none shown
+    const char* line;  // a line of the log
+  } cases[] = {
+      {"nothing fails", nullptr, 0, "", "file: readme.txt: copied"},
+      {"skipped", [](FakePlatform& f) { f.copyFails.insert("readme.txt"); }, 1,
+       "file: readme.txt\n", "file: readme.txt: skipped: The file is in use."},
+      {"tried again once the file is free",
+       [](FakePlatform& f) {
+         f.copyFails.insert("readme.txt");
+         f.answerYes = true;
+         f.whileAsking = [](FakePlatform& g) { g.copyFails.clear(); };
+       },
+       1, "", "file: readme.txt: copied"},
+      {"tried again, then skipped",
+       [](FakePlatform& f) {
+         f.copyFails.insert("readme.txt");
+         f.answerYes = true;
+         f.whileAsking = [](FakePlatform& g) {
+           g.answerYes = g.CallsStartingWith("Ask").size() < 2;
+         };
+       },
+       2, "file: readme.txt\n", "file: readme.txt: skipped: The file is in use."},
+      {"a value and the Start-menu shortcuts",
+       [](FakePlatform& f) {
+         f.valueFails.insert("EstimatedSize");
+         f.specialFolders.erase(kCsidlCommonPrograms);
+       },
+       0, "registry value: EstimatedSize\nshortcut: Viewer\nshortcut: Read me\n",
+       "shortcut: Read me: not created: its folder is unknown"},
+      {"the uninstall key", [](FakePlatform& f) { f.openableKeys.clear(); }, 0,
+       "registry key: " + kRoot + "\n",
+       "registry key: Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall: not written: it "
+       "cannot be opened for writing"},
+      {"the uninstaller's copy",
+       [](FakePlatform& f) {
+         f.listing.clear();
+         f.copyFails.insert("UNINSTAL.EXE");
+       },
+       0, "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe\n",
+       "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: not copied: The file is in use."},
+      {"more than ten",
+       [](FakePlatform& f) {
+         f.listing.clear();
+         for (int i = 0; i < 12; ++i) {
+           f.listing.push_back({"f" + std::to_string(i)});
+           f.copyFails.insert("f" + std::to_string(i));
+         }
+       },
+       12,
+       "file: f0\nfile: f1\nfile: f2\nfile: f3\nfile: f4\nfile: f5\nfile: f6\nfile: f7\n"
+       "file: f8\nfile: f9\nand 2 more\n",
+       "file: f11: skipped: The file is in use."},
+  };
+  for (const auto& c : cases) {
+    FakePlatform fresh;
+    fresh.controlText[IDC_FOLDER] = "C:\\Apps\\Viewer";
+    fresh.specialFolders = fake.specialFolders;
+    fresh.openableKeys = fake.openableKeys;
+    List({"Viewer.exe", "readme.txt"});
+    fresh.listing = fake.listing;
+    if (c.prepare)
+      c.prepare(fresh);
+    InstallOutcome outcome = Install(fresh, s);
+    EXPECT_EQ(outcome, c.list.empty() ? InstallOutcome::kInstalled : InstallOutcome::kIncomplete)
+        << c.what;
+    std::vector<std::string> asked = fresh.CallsStartingWith("AskYesNo");
+    EXPECT_EQ(asked.size(), static_cast<std::size_t>(c.questions)) << c.what;
+    if (c.questions == 1) {
+      EXPECT_EQ(asked[0], kQuestion) << c.what;
+    }
+    std::vector<std::string> shown = fresh.CallsStartingWith("ShowMessage");
+    if (c.list.empty()) {
+      EXPECT_TRUE(shown.empty()) << c.what;
+    } else {
+      EXPECT_EQ(shown, std::vector<std::string>{"ShowMessage(" + kHead + c.list + "|setup)"});
+      // Shown while the dialog is still there.
+      EXPECT_EQ(fresh.calls[std::find(fresh.calls.begin(), fresh.calls.end(), shown[0]) -
+                            fresh.calls.begin() + 1],
+                "EndModal(1)");
+    }
+    EXPECT_NE(fresh.logs["setup.log"].find(std::string(c.line) + "\r\n"), std::string::npos)
+        << c.what << "\n"
+        << fresh.logs["setup.log"];
   }
 }

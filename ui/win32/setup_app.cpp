@@ -36,8 +36,10 @@ bool CSetupApp::InitInstance() {
   } else {
     AcceptArguments(log, line, false);
     CSetupDlg dlg(roles, report, line);
-    // IDOK, IDCANCEL or the end forced by a quit request: the window is gone either way.
-    end = DialogEnd(static_cast<int>(dlg.DoModal()), dlg.LastRun());
+    // IDOK, IDCANCEL or the end forced by a quit request: the window is gone either way. The
+    // last run is read once the dialog has ended.
+    int result = static_cast<int>(dlg.DoModal());
+    end = DialogEnd(result, dlg.LastRun());
   }
   // Also without a window: the entry point takes the process's exit code from this request.
   PostQuitMessage(ExitCode(log, end, line.silent));
