@@ -65,8 +65,8 @@ exit code: 0" "$(printf '%s\n' "${LINES[@]:2}" | grep -v '^file: ')"
 
 # ---- Switches and their exit codes --------------------------------------------------------------
 # Each row installs its own product; the description's line 2 names a folder below
-# C:\e2e\targets\unattended. ARGUMENTS follow setup.exe as written, with LOG for the row's log
-# and FOLDER for a folder of the row's own.
+# C:\e2e\targets\unattended. ARGUMENTS follow setup.exe as written, with @LOG@ for the row's
+# log and @FOLDER@ for a folder of the row's own.
 section "switches and exit codes"
 # name (no spaces: it names the row's log) | setup.inf ("corrupted": a broken one) | arguments |
 #   exit code | a line of the log | started in (- for not, target for the folder installed)
@@ -81,8 +81,8 @@ while IFS='|' read -r name inf arguments code line started; do
       >"$dir/setup.inf"
   fi
   folder="$TARGETS\\unattended-$name\\$product"
-  arguments=${arguments//LOG/$LOGS\\$name.log}
-  arguments=${arguments//FOLDER/$folder}
+  arguments=${arguments//@LOG@/$LOGS\\$name.log}
+  arguments=${arguments//@FOLDER@/$folder}
   forget_install "$product" "$product 1.0" "$product Notes" "$line2"
   forget_install "$product" "$product 1.0" "$product Notes" "$folder"
   mkdir -p "$(linux_path "$TARGETS\\unattended")" "$(linux_path "${folder%\\*}")"
@@ -95,18 +95,18 @@ while IFS='|' read -r name inf arguments code line started; do
     "$(driver list | awk -F '\t' -v p="$product" '$3 == "setup" || index($3, p)')"
   if [ "$code" == 0 ]; then
     installed=$line2
-    [[ $arguments == */D=* ]] && installed=$folder
+    [[ ${arguments,,} == */d=* ]] && installed=$folder
     check_install "$name" "$dir" "$installed" "$product" "$product Notes" TinyNote.exe \
       "$product 1.0" "Notes,TinyNote.exe" "${started/target/$installed}"
   else
     check "$name: nothing installed" key_absent "$UNINSTALL_KEY\\$product"
   fi
 done <<'EOF'
-line-2|ok|/S /LOG=LOG|0|folder: C:\e2e\targets\unattended\E2E Switch line-2: created|-
-run-any-case|ok|/s /run /log=LOG /d=FOLDER|0|program: "C:\e2e\targets\unattended-run-any-case\E2E Switch run-any-case\TinyNote.exe": started|target
-unknown-switch|ok|/S /X /LOG=LOG|2|argument: /X: not understood|-
-broken-setup-inf|corrupted|/S /LOG=LOG|2|setup.inf: 'setup.inf' is corrupted!|-
-folder-refused|ok|/S /LOG=LOG /D=C:\e2e\targets\not there\E2E Refused|3|folder: C:\e2e\targets\not there\E2E Refused: Cannot create directory!|-
+line-2|ok|/S /LOG=@LOG@|0|folder: C:\e2e\targets\unattended\E2E Switch line-2: created|-
+run-any-case|ok|/s /run /log=@LOG@ /d=@FOLDER@|0|program: "C:\e2e\targets\unattended-run-any-case\E2E Switch run-any-case\TinyNote.exe": started|target
+unknown-switch|ok|/S /X /LOG=@LOG@|2|argument: /X: not understood|-
+broken-setup-inf|corrupted|/S /LOG=@LOG@|2|setup.inf: 'setup.inf' is corrupted!|-
+folder-refused|ok|/S /LOG=@LOG@ /D=C:\e2e\targets\not there\E2E Refused|3|folder: C:\e2e\targets\not there\E2E Refused: Cannot create directory!|-
 EOF
 
 # ---- A file that cannot be replaced -------------------------------------------------------------
