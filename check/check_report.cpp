@@ -112,6 +112,8 @@ void TextPlan(const InstallPlan& p, TextWriter* w) {
     w->Row("registry", "HKEY_LOCAL_MACHINE\\" + Shown(p.registryKey));
     for (const auto& value : p.registryValues)
       w->More("  " + Shown(value.first) + " = " + Quoted(value.second));
+    for (const auto& value : p.registryNumbers)
+      w->More("  " + Shown(value.first) + " = " + std::to_string(value.second) + " (REG_DWORD)");
     if (p.installedFilesRecorded) {
       w->More("  " + std::string(kInstalledFilesValue) + " = " +
               std::to_string(p.installedFiles.size()) + " names (REG_MULTI_SZ):");
@@ -204,6 +206,8 @@ std::string JsonPlan(const InstallPlan& p) {
     for (std::size_t i = 0; i < p.registryValues.size(); ++i)
       out += std::string(i ? ", " : "") + JsonString(p.registryValues[i].first) + ": " +
              JsonString(p.registryValues[i].second);
+    for (const auto& value : p.registryNumbers)
+      out += ", " + JsonString(value.first) + ": " + std::to_string(value.second);
     if (p.installedFilesRecorded) {
       out += ", " + JsonString(kInstalledFilesValue) + ": [";
       for (std::size_t i = 0; i < p.installedFiles.size(); ++i)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@ struct ListedEntry {
   std::string name;
   bool isFolder = false;
   bool isReparsePoint = false;  // a symbolic link or junction
+  std::uint64_t size = 0;       // bytes, for a file
 };
 
 // True when `path` names an existing folder.

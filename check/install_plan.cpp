@@ -8,6 +8,8 @@
 #include "common/names.h"
 #include "description/setup_lines.h"
 #include "description/setup_settings.h"
+#include "integration/run_log.h"
+#include "integration/run_report.h"
 #include "integration/uninstall_registration.h"
 #include "run/install_run.h"
 
@@ -68,7 +70,11 @@ std::unique_ptr<PlanningPlatform> RunOnce(const std::string& folder,
       new PlanningPlatform(folder, listing, system, settings.InstallDir));
   // The run overwrites InstallDir; the entry strings stay owned by `settings`.
   SetupSettingsRecord copy = settings;
-  RunInstall(*platform, copy);
+  // As with the dialog: messages are recorded, a file that fails is skipped.
+  RunLog log(*platform, nullptr);
+  MessageText failures;
+  RunReport report(log, *platform, false, failures);
+  platform->folderRefused = RunInstall(*platform, copy, report) == InstallOutcome::kFolderRefused;
   return platform;
 }
 
@@ -142,7 +148,7 @@ InstallPlan Planner::Plan() {
   const PlanningPlatform& run = *runNt_;
 
   plan_.targetFolder = run.madeFolders.empty() ? settings_.InstallDir : run.madeFolders.front();
-  if (!run.messages.empty()) {
+  if (run.folderRefused) {
     plan_.folderRefused = true;
     plan_.message = run.messages.front();
     return plan_;
@@ -234,6 +240,10 @@ void Planner::Registration(const PlanningPlatform& run) {
     plan_.registryWritten = true;
     plan_.registryKey = run.registryWrites.front().key;
     for (const RecordedValue& value : run.registryWrites) {
+      if (value.isNumber) {
+        plan_.registryNumbers.push_back({value.name, value.number});
+        continue;
+      }
       if (!value.isList) {
         plan_.registryValues.push_back({value.name, value.data});
         continue;

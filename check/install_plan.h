@@ -2,6 +2,7 @@
 // install run over a planning platform, once for each Windows family.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,8 +61,9 @@ struct InstallPlan {
   int progressStep = 0;
   int progressStepAtRoot = -1;  // where a drive's root lists no "." and ".."; -1 when the same
   bool registryWritten = false;
-  std::string registryKey;                                          // below HKEY_LOCAL_MACHINE
-  std::vector<std::pair<std::string, std::string>> registryValues;  // REG_SZ, in order
+  std::string registryKey;                                             // below HKEY_LOCAL_MACHINE
+  std::vector<std::pair<std::string, std::string>> registryValues;     // REG_SZ, in order
+  std::vector<std::pair<std::string, std::uint32_t>> registryNumbers;  // REG_DWORD, in order
   bool installedFilesRecorded = false;  // the key's list of the names copied in the run
   std::vector<std::string> installedFiles;
   bool uninstallerCopied = false;

@@ -89,7 +89,7 @@ void PlanningPlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
     return;
   ++listings;
   for (const ListedEntry& listed : listing_) {
-    FolderEntry entry = {listed.name.c_str(), listed.isFolder, listed.isReparsePoint};
+    FolderEntry entry = {listed.name.c_str(), listed.isFolder, listed.isReparsePoint, listed.size};
     visitor.Visit(entry);
   }
 }
@@ -133,13 +133,20 @@ bool PlanningPlatform::WriteShellLink(const char* linkPath, const LinkInfo& info
 bool PlanningPlatform::RegistrySetString(RegistryRoot, const char* key, const char* valueName,
                                          const char* data) {
   if (valueName)
-    registryWrites.push_back({key, valueName, data, false, {}});
+    registryWrites.push_back({key, valueName, data, false, {}, false, 0});
+  return true;
+}
+
+bool PlanningPlatform::RegistrySetNumber(RegistryRoot, const char* key, const char* valueName,
+                                         std::uint32_t value) {
+  RecordedValue recorded = {key, valueName, "", false, {}, true, value};
+  registryWrites.push_back(recorded);
   return true;
 }
 
 bool PlanningPlatform::RegistrySetMultiString(RegistryRoot, const char* key, const char* valueName,
                                               const char* list, std::size_t size) {
-  RecordedValue value = {key, valueName, "", true, {}};
+  RecordedValue value = {key, valueName, "", true, {}, false, 0};
   for (std::size_t at = 0; at < size && list[at] != '\0'; at += std::strlen(list + at) + 1)
     value.names.push_back(list + at);
   registryWrites.push_back(value);
@@ -151,7 +158,8 @@ bool PlanningPlatform::SetCurrentFolder(const char* path) {
   return true;
 }
 
-void PlanningPlatform::StartProgram(const char* command) {
+bool PlanningPlatform::StartProgram(const char* command) {
   started = true;
   commandLine = command;
+  return true;
 }

@@ -2,6 +2,7 @@
 // recorded instead of carried out, so that the installer's own code says what it would do.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ struct RecordedValue {
   std::string data;                // REG_SZ
   bool isList = false;             // REG_MULTI_SZ
   std::vector<std::string> names;  // its names, when a list
+  bool isNumber = false;           // REG_DWORD
+  std::uint32_t number = 0;
 };
 
 // One CreateShortcut call, from COM's initialisation to its end.
@@ -56,6 +59,7 @@ class PlanningPlatform final : public DialogOps,
                    const PlanningSystem& system, const std::string& folderBox);
 
   // --- What the installer did ---------------------------------------------------------------
+  bool folderRefused = false;         // the run stopped at the target folder
   std::vector<std::string> messages;  // texts of the message boxes shown
   std::vector<std::string> messageTitles;
   bool quitRequested = false;
@@ -90,6 +94,9 @@ class PlanningPlatform final : public DialogOps,
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
+  void DescribeCopyFailure(char* buf, std::size_t cap) override {
+    CopyText(buf, cap, "not in the distribution");
+  }
   bool GetWindowsFolder(char* buf, std::size_t cap) override;
   int WindowsFamily() override { return system_.family; }
   bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) override;
@@ -100,8 +107,10 @@ class PlanningPlatform final : public DialogOps,
   bool RegistryKeyOpens(RegistryRoot, const char*) override { return true; }
   bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                          const char* data) override;
+  bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
+                         std::uint32_t value) override;
   bool SetCurrentFolder(const char* path) override;
-  void StartProgram(const char* commandLine) override;
+  bool StartProgram(const char* commandLine) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                               const char* list, std::size_t size) override;
   void Pause(unsigned) override {}

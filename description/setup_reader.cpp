@@ -123,12 +123,16 @@ SetupInfoStatus ParseSetupInfo(const char* data, std::size_t size, SetupSettings
   return counter < kFirstEntryLine ? SetupInfoStatus::kNotEnoughData : SetupInfoStatus::kOk;
 }
 
-int ReadSetupInfo(FileOps& files, DialogOps& dialog, SetupSettingsRecord& settings) {
+SetupInfoStatus LoadSetupInfo(FileOps& files, SetupSettingsRecord& settings) {
   static char data[kSetupInfoReadLimit];
   std::size_t size = 0;
-  SetupInfoStatus status = SetupInfoStatus::kCannotOpen;
-  if (files.ReadFileHead(kSetupInfoName, data, sizeof data, &size))
-    status = ParseSetupInfo(data, size, settings);
+  if (!files.ReadFileHead(kSetupInfoName, data, sizeof data, &size))
+    return SetupInfoStatus::kCannotOpen;
+  return ParseSetupInfo(data, size, settings);
+}
+
+int ReadSetupInfo(FileOps& files, DialogOps& dialog, SetupSettingsRecord& settings) {
+  SetupInfoStatus status = LoadSetupInfo(files, settings);
   if (status == SetupInfoStatus::kOk)
     return 1;
   dialog.ShowMessage(SetupInfoMessage(status), kSetupInfoTitle);

@@ -16,8 +16,8 @@ enum class SetupInfoStatus {
                    // a FolderName that is no name
 };
 
-constexpr const char kSetupInfoName[] = "setup.inf";
-constexpr const char kSetupInfoTitle[] = "setup";
+inline constexpr char kSetupInfoName[] = "setup.inf";
+inline constexpr char kSetupInfoTitle[] = "setup";
 
 // FolderName, which names the uninstall key and the uninstaller's copy in the Windows directory:
 // the last component of InstallDir, trailing backslashes ignored, or all of it when it holds no
@@ -36,6 +36,9 @@ constexpr std::size_t kSetupInfoReadLimit = 16384;
 // Fills `settings` from the bytes of a description. Fields filled before an error keep their
 // values; entry strings already allocated stay owned by `settings`.
 SetupInfoStatus ParseSetupInfo(const char* data, std::size_t size, SetupSettingsRecord& settings);
+
+// Reads setup.inf from the current folder into `settings`.
+SetupInfoStatus LoadSetupInfo(FileOps& files, SetupSettingsRecord& settings);
 
 // Reads setup.inf from the current folder. On an error shows its message titled "setup",
 // requests the quit with exit code 0 and returns 0; returns 1 when the description was read.

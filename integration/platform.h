@@ -67,6 +67,7 @@ struct FolderEntry {
   const char* name;
   bool isFolder;
   bool isReparsePoint;  // a link or junction
+  std::uint64_t size;   // bytes, for a file
 };
 
 class FolderVisitor {
@@ -120,6 +121,8 @@ class FileOps {
   virtual void ListFolder(const char* pattern, FolderVisitor& visitor) = 0;
   // Copies a file, replacing an existing one; fails on folders, read-only and hidden targets.
   virtual bool CopyOneFile(const char* from, const char* to) = 0;
+  // Why the last CopyOneFile that failed did, in the system's words, on one line.
+  virtual void DescribeCopyFailure(char* buf, std::size_t cap) = 0;
   // The Windows directory, without a trailing backslash unless it is a drive root.
   // False when it cannot be read or does not fit.
   virtual bool GetWindowsFolder(char* buf, std::size_t cap) = 0;
@@ -154,9 +157,12 @@ class RegistryOps {
   // True when `key` opens with full access.
   virtual bool RegistryKeyOpens(RegistryRoot root, const char* key) = 0;
   // Creates or opens `key` and, when `valueName` is given, writes `data` as REG_SZ.
-  // True when the key was created or opened.
+  // True when the key was created or opened and the value, when given, written.
   virtual bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                                  const char* data) = 0;
+  // Writes `value` as REG_DWORD into an existing or new `key`. True when it was written.
+  virtual bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
+                                 std::uint32_t value) = 0;
   // Writes `size` bytes of `list` as REG_MULTI_SZ into an existing or new `key`: names each
   // ending in a zero, and one more zero after the last. True when the value was written.
   virtual bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
@@ -179,8 +185,8 @@ class RegistryOps {
 class ProcessOps {
  public:
   virtual bool SetCurrentFolder(const char* path) = 0;
-  // Starts a command line, shown normally. Not waited for.
-  virtual void StartProgram(const char* commandLine) = 0;
+  // Starts a command line, shown normally. Not waited for. True when it was started.
+  virtual bool StartProgram(const char* commandLine) = 0;
   virtual void Pause(unsigned milliseconds) = 0;
 
  protected:

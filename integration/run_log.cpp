@@ -30,11 +30,12 @@ void RunLog::Header(const char* commandLine) {
   Line(header);
 }
 
-void RunLog::Line(const char* step, const char* detail, const char* outcome) {
+void RunLog::Line(const char* step, const char* detail, const char* outcome, const char* reason) {
   if (!path_)
     return;
-  char line[kLineCapacity] = {};
-  const char* pieces[] = {step, detail, outcome};
+  char line[kLineCapacity];
+  line[0] = '\0';
+  const char* pieces[] = {step, detail, outcome, reason};
   for (const char* piece : pieces) {
     if (!piece)
       continue;
@@ -43,5 +44,6 @@ void RunLog::Line(const char* step, const char* detail, const char* outcome) {
     Put(line, piece);
   }
   AppendText(line, kLineEnd);  // room was kept for it
-  ops_.AppendToLog(path_, line);
+  if (!ops_.AppendToLog(path_, line))
+    writable_ = false;
 }

@@ -17,12 +17,16 @@ class RunLog {
   RunLog& operator=(const RunLog&) = delete;
 
   bool Active() const { return path_ != nullptr; }
+  // False once a line could not be written.
+  bool Writable() const { return writable_; }
   // The first line of a run: the local date and time, then the command line as given.
   void Header(const char* commandLine);
   // One line: the pieces given, joined by ": ". A line too long for its buffer is cut.
-  void Line(const char* step, const char* detail = nullptr, const char* outcome = nullptr);
+  void Line(const char* step, const char* detail = nullptr, const char* outcome = nullptr,
+            const char* reason = nullptr);
 
  private:
   LogOps& ops_;
   const char* path_;
+  bool writable_ = true;
 };

@@ -5,6 +5,7 @@
 #include "description/setup_settings.h"
 #include "integration/link_info.h"
 #include "integration/platform.h"
+#include "integration/run_report.h"
 
 namespace {
 
@@ -29,23 +30,22 @@ bool ResolveSpecialFolder(ShellOps& shell, int folder95, int folderNT,
   return shell.GetSpecialFolder(csidl, path, sizeof path) && path[0] != '\0';
 }
 
-void PlaceShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, const char* group,
-                   const char* linkName, const char* workDir, const char* targetFile,
-                   const char* description, const char* iconFile) {
+// Null when the shortcut was saved as `linkPath`, else why not.
+const char* PlaceShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT,
+                          const char* group, const char* linkName, const char* workDir,
+                          const char* targetFile, const char* description, const char* iconFile,
+                          char (&linkPath)[kPathCapacity]) {
   char folder[kPathCapacity] = {};
-  char linkPath[kPathCapacity] = {};
   char target[kPathCapacity] = {};
   if (!ComposeShortcutFolder(shell, folder95, folderNT, group, folder))
-    return;
+    return "its folder is unknown";
   // An existing group is reused; a group that cannot be made shows up as a failed save.
   if (group)
     files.MakeFolder(folder);
 
   // A path that does not fit is never cut: a shortened one would name another file.
-  if (!ComposeShortcutPath(folder, linkName, linkPath))
-    return;
-  if (!JoinPath(target, workDir, targetFile))
-    return;
+  if (!ComposeShortcutPath(folder, linkName, linkPath) || !JoinPath(target, workDir, targetFile))
+    return kPathTooLong;
 
   LinkInfo info = {};
   info.Target = target;
@@ -56,7 +56,7 @@ void PlaceShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, 
     info.IconFile = iconFile;
     info.IconIndex = 0;
   }
-  shell.WriteShellLink(linkPath, info);
+  return shell.WriteShellLink(linkPath, info) ? nullptr : "the shell could not save it";
 }
 
 }  // namespace
@@ -77,14 +77,18 @@ bool ComposeShortcutPath(const char* folder, const char* linkName, char (&path)[
 
 int CreateShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
-                   const char* description, const char* iconFile) {
+                   const char* description, const char* iconFile, RunReport* report) {
   ComScope com(shell);
+  char linkPath[kPathCapacity] = {};
+  const char* why = "its name or group is not a single name";
   // A separator or a colon in the link's name or its group would lead the link out of the
   // special folder, or into a stream; such a shortcut is left out. An empty group is the
   // special folder itself.
   if (linkName && workDir && targetFile && description && IsSingleName(linkName) &&
       (!group || IsSingleName(group)))
-    PlaceShortcut(shell, files, folder95, folderNT, group, linkName, workDir, targetFile,
-                  description, iconFile);
+    why = PlaceShortcut(shell, files, folder95, folderNT, group, linkName, workDir, targetFile,
+                        description, iconFile, linkPath);
+  if (linkName)
+    Report(report, Part::kShortcut, linkPath[0] ? linkPath : linkName, !why, why);
   return 1;
 }

@@ -4,17 +4,18 @@
 #include "description/setup_settings.h"
 
 class FileOps;
+class RunReport;
 class ShellOps;
 
 // Writes "<special folder>[\<group>]\<linkName>.lnk" pointing at "<workDir>\<targetFile>", with
 // `workDir` as its working folder and `description` as its tool tip. The special folder is
 // `folder95` on the 95/98 family and `folderNT` on the NT family. A non-null `group` (even an
-// empty one) is created inside the special folder first. Nothing is reported: a shortcut that
-// cannot be placed, or whose name or group is not a single name (common/names.h), is left out.
-// Always returns 1.
+// empty one) is created inside the special folder first. A shortcut that cannot be placed, or
+// whose name or group is not a single name (common/names.h), is left out. Whether it was
+// created, and else why not, goes to `report` when one is given. Always returns 1.
 int CreateShortcut(ShellOps& shell, FileOps& files, int folder95, int folderNT, const char* group,
                    const char* linkName, const char* workDir, const char* targetFile,
-                   const char* description, const char* iconFile);
+                   const char* description, const char* iconFile, RunReport* report = nullptr);
 
 // The folder CreateShortcut puts a shortcut in: the special folder for the running family, then
 // `group` inside it when given. False when the family is unknown, the folder does not resolve,

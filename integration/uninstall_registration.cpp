@@ -4,12 +4,15 @@
 
 #include "common/bounded_text.h"
 #include "description/setup_settings.h"
+#include "integration/run_report.h"
 
 namespace {
 
 constexpr int kProbeNameCapacity = 80;
 // Room for the uninstaller path and the quotes around it.
 constexpr int kCommandCapacity = kPathCapacity + 2;
+// What package managers and deployment tools run to remove a program without a question.
+constexpr char kQuietSwitch[] = " /S";
 
 // Quoted, so that the system does not split the path at its space and start, say,
 // C:\WINDOWS\notepad.exe for a folder named notepad.
@@ -26,7 +29,8 @@ InstalledFilesRecord::InstalledFilesRecord(char* buffer, std::size_t capacity)
     buffer_[0] = '\0';
 }
 
-void InstalledFilesRecord::Add(const char* name) {
+void InstalledFilesRecord::Add(const char* name, std::uint64_t bytes) {
+  bytes_ += bytes;
   std::size_t length = std::strlen(name) + 1;
   // Room is kept for the zero after the last name.
   if (!complete_ || length >= capacity_ - used_) {
@@ -36,6 +40,11 @@ void InstalledFilesRecord::Add(const char* name) {
   std::memcpy(buffer_ + used_, name, length);
   used_ += length;
   buffer_[used_] = '\0';
+}
+
+std::uint32_t InstalledFilesRecord::KiloBytes() const {
+  std::uint64_t kilo = bytes_ / 1024 + (bytes_ % 1024 != 0);
+  return kilo > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kilo);
 }
 
 bool ComposeUninstallerPath(FileOps& files, const char* folderName, char (&path)[kPathCapacity]) {
@@ -60,31 +69,73 @@ int RegKeyExists(RegistryOps& registry, RegistryRoot root, const char* subKey, c
   return registry.RegistryKeyOpens(root, name) ? 1 : 0;
 }
 
+namespace {
+
+// The values of the entry below `key`, each reported. `command` is the quoted uninstaller.
+void WriteValues(RegistryOps& registry, const char* key, const char* command,
+                 const SetupSettingsRecord& settings, const InstalledFilesRecord& installed,
+                 RunReport* report) {
+  static const char* const kTextNames[] = {"DisplayName",     "UninstallString",
+                                           "InstallTo",       "QuietUninstallString",
+                                           "InstallLocation", "DisplayIcon"};
+  static const char* const kNumberNames[] = {"EstimatedSize", "NoModify", "NoRepair"};
+  char quiet[kCommandCapacity + sizeof kQuietSwitch - 1];
+  char icon[kPathCapacity];
+  CopyText(quiet, command);
+  AppendText(quiet, kQuietSwitch);  // sized to fit
+  const char* texts[] = {
+      settings.FolderName,
+      command,
+      settings.InstallDir,
+      quiet,
+      settings.InstallDir,
+      JoinPath(icon, settings.InstallDir, settings.ProgramFile) ? icon : nullptr};
+  for (int k = 0; k < 6; ++k)
+    Report(report, Part::kValue, kTextNames[k],
+           texts[k] && registry.RegistrySetString(RegistryRoot::kLocalMachine, key, kTextNames[k],
+                                                  texts[k]),
+           texts[k] ? nullptr : kPathTooLong);
+  const std::uint32_t numbers[] = {installed.KiloBytes(), 1, 1};
+  for (int k = 0; k < 3; ++k)
+    Report(
+        report, Part::kValue, kNumberNames[k],
+        registry.RegistrySetNumber(RegistryRoot::kLocalMachine, key, kNumberNames[k], numbers[k]));
+  // An incomplete record is left out: without one the uninstaller takes every file in the
+  // folder for installed, with one it would leave the missing names behind unnoticed.
+  if (installed.Complete())
+    Report(report, Part::kValue, kInstalledFilesValue,
+           registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
+                                           installed.List(), installed.Size()));
+  else if (report)
+    report->Log().Line("registry value", kInstalledFilesValue, "left out: over 64 KiB");
+}
+
+}  // namespace
+
 void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
-                       const InstalledFilesRecord& installed) {
+                       const InstalledFilesRecord& installed, RunReport* report) {
   char uninstaller[kPathCapacity] = {};
   bool havePath = ComposeUninstallerPath(files, settings.FolderName, uninstaller);
 
-  if (RegKeyExists(registry, RegistryRoot::kLocalMachine, kUninstallRoot, nullptr)) {
+  // Below HKEY_LOCAL_MACHINE, as the log names it.
+  if (!RegKeyExists(registry, RegistryRoot::kLocalMachine, kUninstallRoot, nullptr)) {
+    Report(report, Part::kKey, kUninstallRoot, false, "it cannot be opened for writing");
+  } else {
     char key[kPathCapacity] = {};
     char command[kCommandCapacity] = {};
     // An entry is written whole or not at all: one whose UninstallString names no file, or
     // that sits under a shortened key name, would belong to nothing.
-    if (havePath && QuoteCommand(uninstaller, command) &&
-        ComposeUninstallKey(settings.FolderName, key)) {
-      registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "DisplayName",
-                                 settings.FolderName);
-      registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "UninstallString", command);
-      registry.RegistrySetString(RegistryRoot::kLocalMachine, key, "InstallTo",
-                                 settings.InstallDir);
-      // An incomplete record is left out: without one the uninstaller takes every file in the
-      // folder for installed, with one it would leave the missing names behind unnoticed.
-      if (installed.Complete())
-        registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
-                                        installed.List(), installed.Size());
-    }
+    bool fits = havePath && QuoteCommand(uninstaller, command) &&
+                ComposeUninstallKey(settings.FolderName, key);
+    Report(report, Part::kKey, fits ? key : settings.FolderName, fits, kPathTooLong);
+    if (fits)
+      WriteValues(registry, key, command, settings, installed, report);
   }
 
-  if (havePath)
-    files.CopyOneFile(kUninstallerSource, uninstaller);
+  bool copied = havePath && files.CopyOneFile(kUninstallerSource, uninstaller);
+  char reason[kTextCapacity];
+  CopyText(reason, kPathTooLong);
+  if (havePath && !copied && report)
+    files.DescribeCopyFailure(reason, sizeof reason);
+  Report(report, Part::kUninstaller, havePath ? uninstaller : settings.FolderName, copied, reason);
 }

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "description/setup_settings.h"
 #include "integration/platform.h"
 
+class RunReport;
 struct SetupSettingsRecord;
 
 constexpr char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -37,22 +39,30 @@ class InstalledFilesRecord {
  public:
   InstalledFilesRecord(char* buffer, std::size_t capacity);
   // A name that does not fit spoils the record: a list missing files would pass for complete.
-  void Add(const char* name);
+  // Its bytes count all the same.
+  void Add(const char* name, std::uint64_t bytes = 0);
   bool Complete() const { return complete_; }
   const char* List() const { return buffer_; }
   // The list's bytes, the last zero included.
   std::size_t Size() const { return used_ + 1; }
+  // The size of the files added, in KiB rounded up (EstimatedSize), at most 0xFFFFFFFF.
+  std::uint32_t KiloBytes() const;
 
  private:
   char* buffer_;
   std::size_t capacity_;
   std::size_t used_ = 0;
   bool complete_;
+  std::uint64_t bytes_ = 0;
 };
 
-// Writes DisplayName, UninstallString, InstallTo and, when complete, the record of installed
-// files below the uninstall key named after FolderName, when the uninstall root opens with full
-// access, then copies UNINSTAL.EXE to "<Windows directory>\<FolderName> Uninstall.exe" whether
-// or not the key was written. Nothing is reported.
+// Writes the entry in the list of installed programs below the uninstall key named after
+// FolderName, when the uninstall root opens with full access: DisplayName, UninstallString
+// (the quoted uninstaller), InstallTo, QuietUninstallString (the same with " /S"),
+// InstallLocation, DisplayIcon (the installed program's file), EstimatedSize (KiB of the files
+// copied), NoModify and NoRepair (1) and, when complete, the record of installed files. Then
+// copies UNINSTAL.EXE to "<Windows directory>\<FolderName> Uninstall.exe" whether or not the
+// key was written. Each value and the copy go to `report` when one is given; nothing is
+// returned.
 void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
-                       const InstalledFilesRecord& installed);
+                       const InstalledFilesRecord& installed, RunReport* report = nullptr);

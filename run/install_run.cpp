@@ -6,6 +6,7 @@
 #include "common/names.h"
 #include "description/setup_settings.h"
 #include "integration/platform.h"
+#include "integration/run_report.h"
 #include "integration/shortcut.h"
 #include "integration/uninstall_registration.h"
 #include "res/resource.h"
@@ -17,6 +18,7 @@ constexpr unsigned kPauseAfterEntryMs = 10;
 constexpr unsigned kPauseAtEndMs = 100;
 constexpr int kProgressEnd = 100;
 constexpr int kChecked = 1;
+constexpr char kFolderStep[] = "folder";
 
 // The distribution's own programs stay behind. Exact comparison: "SETUP.EXE" and "UNINSTAL.EXE"
 // are copied like any other file.
@@ -36,22 +38,28 @@ class EntryCounter final : public FolderVisitor {
   int count_ = 0;  // past 99 the step is 0 anyway
 };
 
-// Records the names it copied, and whether the program's own file was among them.
+// Records the names it copied with their sizes, and whether the program's own file was among
+// them. A file that cannot be copied is tried again for as long as the user asks for it.
 class CopyPass final : public FolderVisitor {
  public:
-  CopyPass(const InstallerSystem& system, const char* target, const char* programFile,
-           InstalledFilesRecord& installed)
-      : system_(system), target_(target), programFile_(programFile), installed_(installed) {}
+  CopyPass(const InstallerSystem& system, RunReport& report, const char* target,
+           const char* programFile, InstalledFilesRecord& installed)
+      : system_(system),
+        report_(report),
+        target_(target),
+        programFile_(programFile),
+        installed_(installed) {}
 
   void Visit(const FolderEntry& entry) override {
     char name[kTextCapacity] = {};
     char destination[kPathCapacity] = {};
-    // A name or destination that does not fit is not copied rather than copied to a cut path.
-    // Folders (".", ".." and sub-folders) are not descended into and cannot be copied.
-    if (!entry.isFolder && CopyText(name, entry.name) && !IsExcluded(name) &&
-        JoinPath(destination, target_, name) && system_.files.CopyOneFile(name, destination)) {
-      installed_.Add(name);
-      programCopied_ = programCopied_ || SameTextIgnoringCase(name, programFile_);
+    // Folders (".", ".." and sub-folders) are not descended into and cannot be copied. A name
+    // or destination that does not fit is not copied rather than copied to a cut path.
+    if (!entry.isFolder && !IsExcluded(entry.name)) {
+      if (CopyText(name, entry.name) && JoinPath(destination, target_, name))
+        Copy(name, destination, entry.size);
+      else
+        report_.Outcome(Part::kFile, entry.name, false, kPathTooLong);
     }
     system_.dialog.StepProgress();
     system_.processes.Pause(kPauseAfterEntryMs);
@@ -59,7 +67,22 @@ class CopyPass final : public FolderVisitor {
   bool programCopied() const { return programCopied_; }
 
  private:
+  void Copy(const char* name, const char* destination, std::uint64_t size) {
+    char reason[kTextCapacity];
+    while (!system_.files.CopyOneFile(name, destination)) {
+      system_.files.DescribeCopyFailure(reason, sizeof reason);
+      if (!report_.AskRetry(name, target_, reason)) {
+        report_.Outcome(Part::kFile, name, false, reason);
+        return;
+      }
+    }
+    report_.Outcome(Part::kFile, name, true);
+    installed_.Add(name, size);
+    programCopied_ = programCopied_ || SameTextIgnoringCase(name, programFile_);
+  }
+
   const InstallerSystem& system_;
+  RunReport& report_;
   const char* target_;
   const char* programFile_;
   InstalledFilesRecord& installed_;
@@ -95,7 +118,7 @@ bool PassesThroughLink(FileOps& files, const char* path) {
 }
 
 void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecord& settings,
-                         const char* target) {
+                         const char* target, RunReport& report) {
   // The reader refuses counts above the tables; the bound holds whatever filled the record.
   int count = settings.EntryCount < kMaxEntries ? settings.EntryCount : kMaxEntries;
   for (int k = 0; k < count; ++k) {
@@ -104,22 +127,35 @@ void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecor
     if (!name || !file)
       continue;  // declared by the count but never read
     CreateShortcut(system.shell, system.files, kCsidlPrograms, kCsidlCommonPrograms,
-                   settings.ProductName, name, target, file, name, kLinkIcon);
+                   settings.ProductName, name, target, file, name, kLinkIcon, &report);
   }
 }
 
-// The command is quoted: unquoted, a folder such as C:\Program Files\Viewer makes the system
-// try C:\Program.exe first. A quote in the name would end the quoted path and add arguments.
-void StartInstalledProgram(ProcessOps& processes, const SetupSettingsRecord& settings,
-                           const char* target) {
-  char path[kPathCapacity] = {};
-  char command[kPathCapacity + 2] = {};
-  if (std::strchr(settings.ProgramFile, '"') || !JoinPath(path, target, settings.ProgramFile))
+// Starts the program when the run-after box is checked and this run copied its file: a file
+// that it did not copy may be anybody's, and would be started with setup's rights. The command
+// is quoted: unquoted, a folder such as C:\Program Files\Viewer makes the system try
+// C:\Program.exe first. A quote in the name would end the quoted path and add arguments.
+void StartInstalledProgram(const InstallerSystem& system, const SetupSettingsRecord& settings,
+                           const char* target, bool copied, RunLog& log) {
+  char command[kPathCapacity + 2];
+  command[0] = '"';
+  const char* why;
+  if (system.dialog.GetCheckState(IDC_RUN_AFTER) != kChecked) {
+    why = "not asked for";
+  } else if (!copied) {
+    why = "not copied by this run";
+  } else if (std::strchr(settings.ProgramFile, '"')) {
+    why = "its name holds a quote";
+  } else if (!JoinPath(command + 1, kPathCapacity, target, settings.ProgramFile) ||
+             !AppendText(command, "\"")) {
+    why = kPathTooLong;
+  } else {
+    system.processes.SetCurrentFolder(target);
+    log.Line("program", command,
+             system.processes.StartProgram(command) ? "started" : "could not be started");
     return;
-  if (!AppendText(command, "\"") || !AppendText(command, path) || !AppendText(command, "\""))
-    return;
-  processes.SetCurrentFolder(target);
-  processes.StartProgram(command);
+  }
+  log.Line("program", settings.ProgramFile, "not started", why);
 }
 
 }  // namespace
@@ -132,16 +168,19 @@ int ProgressStepFor(int entries) {
   return kProgressEnd / (entries + 1);
 }
 
-InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings) {
+InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings,
+                          RunReport& report) {
   char target[kPathCapacity] = {};
   // A folder text too long for a path is refused like any other folder that cannot be made,
   // and so is a folder reached through a link, before anything is made through it.
-  if (!system.dialog.GetControlText(IDC_FOLDER, target, sizeof target) ||
-      PassesThroughLink(system.files, target) ||
-      system.files.MakeFolder(target) == FolderCreation::kFailed) {
-    system.dialog.ShowMessage(kCannotCreateFolder, "");
+  bool read = system.dialog.GetControlText(IDC_FOLDER, target, sizeof target);
+  FolderCreation made = FolderCreation::kFailed;
+  if (!read || PassesThroughLink(system.files, target) ||
+      (made = system.files.MakeFolder(target)) == FolderCreation::kFailed) {
+    report.Tell(kFolderStep, read ? target : kPathTooLong, kCannotCreateFolder, "");
     return InstallOutcome::kFolderRefused;
   }
+  report.Log().Line(kFolderStep, target, made == FolderCreation::kCreated ? "created" : "exists");
   CopyText(settings.InstallDir, target);
 
   EntryCounter counter;
@@ -150,23 +189,22 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   // Static storage: zero-filled, it takes no room in the program file.
   static char installedNames[kInstalledFilesCapacity];
   InstalledFilesRecord installed(installedNames, sizeof installedNames);
-  CopyPass copy(system, target, settings.ProgramFile, installed);
+  CopyPass copy(system, report, target, settings.ProgramFile, installed);
   system.files.ListFolder(kAllEntries, copy);
 
-  RegisterUninstall(system.registry, system.files, settings, installed);
+  RegisterUninstall(system.registry, system.files, settings, installed, &report);
 
   CreateShortcut(system.shell, system.files, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
                  nullptr, settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle,
-                 kLinkIcon);
-  CreateMenuShortcuts(system, settings, target);
+                 kLinkIcon, &report);
+  CreateMenuShortcuts(system, settings, target, report);
 
   system.dialog.SetProgressPos(kProgressEnd);
   system.processes.Pause(kPauseAtEndMs);
+  report.ShowFailures();
   system.dialog.EndModal(kIdOk);
 
-  // The window lives until the handler returns, so the box can still be read. A program file
-  // that this run did not copy may be anybody's, and would be started with setup's rights.
-  if (system.dialog.GetCheckState(IDC_RUN_AFTER) == kChecked && copy.programCopied())
-    StartInstalledProgram(system.processes, settings, target);
-  return InstallOutcome::kInstalled;
+  // The window lives until the handler returns, so the box can still be read.
+  StartInstalledProgram(system, settings, target, copy.programCopied(), report.Log());
+  return report.Failures() ? InstallOutcome::kIncomplete : InstallOutcome::kInstalled;
 }

@@ -1,15 +1,17 @@
 // The install run behind the setup dialog's OK button.
 #pragma once
 
+class RunReport;
 struct InstallerSystem;
 struct SetupSettingsRecord;
 
-constexpr char kCannotCreateFolder[] = "Cannot create directory!";
-constexpr char kLinkIcon[] = "Desktop.ico";
+inline constexpr char kCannotCreateFolder[] = "Cannot create directory!";
+inline constexpr char kLinkIcon[] = "Desktop.ico";
 
 enum class InstallOutcome {
   kFolderRefused,  // the target folder could not be created; the dialog stays open
   kInstalled,      // the dialog was ended with IDOK
+  kIncomplete,     // the same, but a file, value, the uninstaller or a shortcut failed
 };
 
 // The step size for a copy pass over `entries` directory entries: the bar moves `entries` times
@@ -20,5 +22,8 @@ int ProgressStepFor(int entries);
 // and "uninstal.exe"), registers the uninstaller with the names it copied, creates the desktop
 // and Start-menu shortcuts, ends the dialog and, when the run-after box is checked and the
 // program's file was copied, starts the program from the folder. Only a folder that cannot be
-// created, or that lies behind a link or junction, stops it; every later failure is silent.
-InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings);
+// created, or that lies behind a link or junction, stops it. Every step's outcome goes to
+// `report`: a file that cannot be copied may be tried again or skipped (asked, when somebody
+// is there), and what failed is listed in one message before the dialog ends.
+InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings,
+                          RunReport& report);

@@ -232,7 +232,7 @@ else
 fi
 if [ -n "$values" ]; then
   echo "   uninstall entry $key:"
-  echo "$values" | awk -F '    ' '{ printf "     %-16s %s\n", $2, $4 }'
+  echo "$values" | awk -F '    ' '{ printf "     %-21s %s\n", $2, $4 }'
   uninstaller=$(value UninstallString)
   uninstaller=${uninstaller//\"/}
   if [ -f "$(linux_path "$uninstaller")" ]; then

@@ -22,6 +22,8 @@ bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entr
       entry.isReparsePoint = true;
     // A link counts as what it points at, as a Windows junction to a folder does.
     entry.isFolder = IsExistingFolder(path);
+    if (!entry.isFolder && stat(path.c_str(), &st) == 0)
+      entry.size = static_cast<std::uint64_t>(st.st_size);
     entries->push_back(entry);
   }
   closedir(dir);

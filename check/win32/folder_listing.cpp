@@ -22,6 +22,7 @@ bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entr
     entry.name = data.cFileName;
     entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isReparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     entries->push_back(entry);
   } while (FindNextFileA(find.Get(), &data));
   return true;

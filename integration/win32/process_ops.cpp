@@ -5,8 +5,9 @@ bool Win32Processes::SetCurrentFolder(const char* path) {
   return SetCurrentDirectoryA(path) != 0;
 }
 
-void Win32Processes::StartProgram(const char* commandLine) {
-  WinExec(commandLine, SW_SHOW);
+// WinExec answers an error code below 32.
+bool Win32Processes::StartProgram(const char* commandLine) {
+  return WinExec(commandLine, SW_SHOW) > 31;
 }
 
 void Win32Processes::Pause(unsigned milliseconds) {

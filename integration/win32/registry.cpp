@@ -57,16 +57,41 @@ int RegSetString(HKEY root, const char* subKey, const char* valueName, const cha
 }
 
 // Full access, not just reading: where the user may not write the key, nothing is written.
-bool Win32Registry::RegistryKeyOpens(RegistryRoot root, const char* key) {
+bool Win32RegistryWriter::RegistryKeyOpens(RegistryRoot root, const char* key) {
   RegKey probe;
   return root == RegistryRoot::kLocalMachine &&
          probe.Open(RootKey(root), key, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
-bool Win32Registry::RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
-                                      const char* data) {
-  return root == RegistryRoot::kLocalMachine &&
-         RegSetString(RootKey(root), key, valueName, data) != 0;
+namespace {
+
+// Creates or opens `key` and, when `valueName` is given, writes the value. Only the root that
+// the installer writes is written.
+bool WriteValue(RegistryRoot root, const char* key, const char* valueName, DWORD type,
+                const void* data, std::size_t size) {
+  RegKey open;
+  if (root != RegistryRoot::kLocalMachine || size > MAXDWORD ||
+      open.Create(RootKey(root), key, KEY_SET_VALUE) != ERROR_SUCCESS)
+    return false;
+  return !valueName ||
+         RegSetValueExA(open.Get(), valueName, 0, type, static_cast<const BYTE*>(data),
+                        static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// Unlike RegSetString, the value's own write is looked at.
+bool Win32RegistryWriter::RegistrySetString(RegistryRoot root, const char* key,
+                                            const char* valueName, const char* data) {
+  if (!data)
+    data = "";
+  return WriteValue(root, key, valueName, REG_SZ, data, std::strlen(data) + 1);
+}
+
+bool Win32RegistryWriter::RegistrySetNumber(RegistryRoot root, const char* key,
+                                            const char* valueName, std::uint32_t value) {
+  DWORD data = value;
+  return WriteValue(root, key, valueName, REG_DWORD, &data, sizeof data);
 }
 
 bool Win32Registry::RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
@@ -96,15 +121,10 @@ bool Win32Registry::RegistryGetString(RegistryRoot root, const char* key, const 
   return false;
 }
 
-bool Win32Registry::RegistrySetMultiString(RegistryRoot root, const char* key,
-                                           const char* valueName, const char* list,
-                                           std::size_t size) {
-  RegKey open;
-  if (root != RegistryRoot::kLocalMachine || size > MAXDWORD ||
-      open.Create(RootKey(root), key, KEY_SET_VALUE) != ERROR_SUCCESS)
-    return false;
-  return RegSetValueExA(open.Get(), valueName, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(list),
-                        static_cast<DWORD>(size)) == ERROR_SUCCESS;
+bool Win32RegistryWriter::RegistrySetMultiString(RegistryRoot root, const char* key,
+                                                 const char* valueName, const char* list,
+                                                 std::size_t size) {
+  return valueName && WriteValue(root, key, valueName, REG_MULTI_SZ, list, size);
 }
 
 bool Win32Registry::RegistryGetMultiString(RegistryRoot root, const char* key,

@@ -38,13 +38,18 @@ class Win32Files final : public FileOps {
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
+  void DescribeCopyFailure(char* buf, std::size_t cap) override;
   bool GetWindowsFolder(char* buf, std::size_t cap) override;
+
+ private:
+  // Kept at once: a message box or a log line in between would overwrite the thread's own.
+  DWORD copyError_ = 0;
 };
 
 // shell_ops.cpp; BrowseForFolder in browse_ops.cpp
 class Win32Shell final : public ShellOps {
  public:
-  explicit Win32Shell(const Win32Dialog& owner) : owner_(owner) {}
+  constexpr explicit Win32Shell(const Win32Dialog& owner) : owner_(owner) {}
 
   int WindowsFamily() override;
   bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) override;
@@ -57,14 +62,32 @@ class Win32Shell final : public ShellOps {
   const Win32Dialog& owner_;
 };
 
-// registry.cpp
-class Win32Registry final : public RegistryOps {
+// registry.cpp. The installer only writes the registry: its writer reads nothing, so that
+// setup.exe does not carry the readers.
+class Win32RegistryWriter : public RegistryOps {
  public:
   bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
   bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                          const char* data) override;
+  bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
+                         std::uint32_t value) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                               const char* list, std::size_t size) override;
+  bool RegistryGetString(RegistryRoot, const char*, const char*, char* buf,
+                         std::size_t cap) override {
+    if (cap)
+      buf[0] = '\0';
+    return false;
+  }
+  bool RegistryGetMultiString(RegistryRoot, const char*, const char*, char*, std::size_t,
+                              std::size_t* size) override {
+    *size = 0;
+    return false;
+  }
+};
+
+class Win32Registry final : public Win32RegistryWriter {
+ public:
   bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
                          std::size_t cap) override;
   bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName, char* buf,
@@ -75,7 +98,7 @@ class Win32Registry final : public RegistryOps {
 class Win32Processes final : public ProcessOps {
  public:
   bool SetCurrentFolder(const char* path) override;
-  void StartProgram(const char* commandLine) override;
+  bool StartProgram(const char* commandLine) override;
   void Pause(unsigned milliseconds) override;
 };
 
@@ -84,6 +107,17 @@ class Win32Log final : public LogOps {
  public:
   bool AppendToLog(const char* path, const char* text) override;
   void LocalTimestamp(char (&stamp)[20]) override;
+};
+
+// What setup.exe works with, one set for the program: the dialog and a run with no window
+// share it. Its dialog operations act on the setup dialog once that is initialised.
+struct Win32Installer {
+  Win32Dialog dialog;
+  Win32Files files;
+  Win32Shell shell{dialog};
+  Win32RegistryWriter registry;
+  Win32Processes processes;
+  Win32Log log;
 };
 
 // removal_ops.cpp. The held folder's operations use ntdll's file calls, which every system of

@@ -114,6 +114,12 @@ while IFS=$'\t' read -r name data; do
   expect_eq "$name" "$(resolve "$data")" "$(value_of "$values" "$name")"
 done < <(plan '.plan.registry.values | to_entries[] | select(.value | type == "string") |
   [.key, .value] | join("\t")')
+while IFS=$'\t' read -r name data; do
+  expect_eq "$name" "$(printf '0x%x' "$data")" \
+    "$(awk -v prefix="    $name    REG_DWORD    " 'index($0, prefix) == 1 {
+      print substr($0, length(prefix) + 1) }' <<<"$values")"
+done < <(plan '.plan.registry.values | to_entries[] | select(.value | type == "number") |
+  [.key, (.value | tostring)] | join("\t")')
 # The record of installed files: a list, shown by reg query with "\0" between its names.
 installed=$(awk -v prefix='    InstalledFiles    REG_MULTI_SZ    ' \
   'index($0, prefix) == 1 { gsub(/\\0/, "\n", $0); print substr($0, length(prefix) + 1) }' \

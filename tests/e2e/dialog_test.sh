@@ -125,7 +125,11 @@ while IFS='|' read -r way command; do
   dir=$(dist_with_inf "closing-$way" "$CLOSING_INF")
   start_setup "$dir"
   if driver wait "$CLOSING" >/dev/null && eval "driver $command"; then
-    check "$way ends the installer" wait_setup 10
+    if wait_setup 10; then
+      expect_eq "$way ends the installer with exit status 1" 1 "$SETUP_RC"
+    else
+      fail "$way ends the installer" "dialogs: $(driver list | tr '\n' ' ')"
+    fi
   else
     fail "$way ends the installer" "dialogs: $(driver list | tr '\n' ' ')"
   fi

@@ -26,8 +26,8 @@ shows_setup_dialog() {
 shows_uninstall_message() {
   driver -t 30000 msgbox Uninstall >/dev/null && driver click Uninstall $IDOK
 }
-# program | planted DLL | how its first window is checked (- for none) | exit status | the DLL
-# is loaded
+# program | planted DLL | how its first window is checked (- for none) | exit status (setup.exe:
+# 1, closed with Cancel) | the DLL is loaded
 while IFS='|' read -r program dll shows status loaded; do
   case=$program:\ $dll
   section "$program beside a planted $dll"
@@ -61,8 +61,8 @@ while IFS='|' read -r program dll shows status loaded; do
 done <<'EOF'
 comctl32_importer.exe|comctl32.dll|-|0|yes
 comctl32_importer.exe|uxtheme.dll|-|0|yes
-setup.exe|comctl32.dll|shows_setup_dialog|0|no
-setup.exe|uxtheme.dll|shows_setup_dialog|0|no
+setup.exe|comctl32.dll|shows_setup_dialog|1|no
+setup.exe|uxtheme.dll|shows_setup_dialog|1|no
 UNINSTAL.EXE|comctl32.dll|shows_uninstall_message|2|no
 UNINSTAL.EXE|uxtheme.dll|shows_uninstall_message|2|no
 EOF

@@ -51,45 +51,88 @@ fi
 # ---- A program file that cannot be replaced ----------------------------------------------------
 # Someone left a program of that name in the folder, read-only and held open by another process:
 # Windows refuses to replace it (Wine run as root replaces read-only files, but not one held open
-# without sharing for writing, as cmd's input redirection holds it). Setup must not start it.
+# without sharing for writing, as cmd's input redirection holds it). Setup asks whether to try
+# again: skipped, the end message names it and the program is not started; tried again once the
+# holder let go, it is copied and started.
 section "a program file that cannot be replaced"
-dir=$(edge_dist edge-held "E2E Held")
-caption="E2E Held 1.0 Setup"
-# No space in the path: Wine's cmd loses the quotes of a redirection that wine passes on.
-folder="$TARGETS\\held\\E2E-Held"
-forget_install "E2E Held" "E2E Held 1.0" "E2E Held Notes" "$folder"
-target=$(linux_path "$folder")
-mkdir -p "$target"
-# Still the sample program, so that a start would show; the trailing bytes tell it apart.
-{ cat "$dir/TinyNote.exe" && echo "left by someone else"; } >"$target/TinyNote.exe"
-cp "$target/TinyNote.exe" "$E2E_SCRATCH/held-before.exe"
-chmod a-w "$target/TinyNote.exe"
-if open_setup "$dir" "$caption" && driver settext "$caption" $IDC_FOLDER "$folder"; then
-  (exec wine cmd /c "ping -n 10 127.0.0.1 >nul <$folder\\TinyNote.exe" </dev/null \
-    >>"$E2E_LOG" 2>&1) &
-  holder=$!
-  E2E_STARTED+=("$holder")
-  sleep 3
-  if driver click "$caption" $IDOK && wait_setup 60 && [ "$SETUP_RC" == 0 ]; then
-    pass "held: installed"
-    check "held: the program file was not replaced" cmp "$E2E_SCRATCH/held-before.exe" \
-      "$target/TinyNote.exe"
-    lines "$(launch_problems -)"
-    verdict "held: the program not started" "${LINES[@]}"
-    expect_eq "held: InstalledFiles names the files copied, not the program" \
-      "$(copied_names "$dir" TinyNote.exe)" \
-      "$(list_of "$(reg_query "$UNINSTALL_KEY\\E2E Held")" InstalledFiles)"
+readonly IDYES=6 IDNO=7
+# next_box TEXT: the text of the message box titled "setup" once it is no longer TEXT.
+next_box() {
+  local text
+  for _ in $(seq 30); do
+    text=$(driver -t 15000 msgbox setup) || return 1
+    [ "$text" != "$1" ] && echo "$text" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+# choice | the button pressed | exit status
+while IFS='|' read -r choice button status; do
+  dir=$(edge_dist "edge-held-$choice" "E2E Held")
+  caption="E2E Held 1.0 Setup"
+  # No space in the path: Wine's cmd loses the quotes of a redirection that wine passes on.
+  folder="$TARGETS\\held-$choice\\E2E-Held"
+  forget_install "E2E Held" "E2E Held 1.0" "E2E Held Notes" "$folder"
+  target=$(linux_path "$folder")
+  mkdir -p "$target"
+  # Still the sample program, so that a start would show; the trailing bytes tell it apart.
+  { cat "$dir/TinyNote.exe" && echo "left by someone else"; } >"$target/TinyNote.exe"
+  cp "$target/TinyNote.exe" "$E2E_SCRATCH/held-before.exe"
+  chmod a-w "$target/TinyNote.exe"
+  if open_setup "$dir" "$caption" && driver settext "$caption" $IDC_FOLDER "$folder"; then
+    (exec wine cmd /c "ping -n 10 127.0.0.1 >nul <$folder\\TinyNote.exe" </dev/null \
+      >>"$E2E_LOG" 2>&1) &
+    holder=$!
+    E2E_STARTED+=("$holder")
+    sleep 3
+    driver click "$caption" $IDOK
+    question=$(driver -t 15000 msgbox setup)
+    expect_eq "held, $choice: the question names the file, the folder and the reason" \
+      "The file \"TinyNote.exe\" could not be copied to \"$folder\":
+$HELD_REASON
+
+Yes: try again (close the program that uses the file first).
+No: skip this file; setup goes on without it." "$question"
+    if [ "$choice" == retry ]; then
+      # ping ends by itself: the cause is gone.
+      for _ in $(seq 150); do kill -0 "$holder" 2>/dev/null || break; sleep 0.1; done
+      chmod u+w "$target/TinyNote.exe"
+    fi
+    driver click setup "$button"
+    if [ "$choice" == skip ]; then
+      expect_eq "held, skip: the end message lists the file" \
+        "Setup has finished, but these parts could not be installed:
+
+file: TinyNote.exe" "$(next_box "$question")"
+      driver click setup $IDOK
+    fi
+    if wait_setup 60; then
+      expect_eq "held, $choice: exit status" "$status" "$SETUP_RC"
+    else
+      fail "held, $choice: setup ends" "dialogs: $(driver list | tr '\n' ' ')"
+    fi
+    if [ "$choice" == skip ]; then
+      check "held, skip: the program file was not replaced" cmp "$E2E_SCRATCH/held-before.exe" \
+        "$target/TinyNote.exe"
+      lines "$(launch_problems -)"
+      verdict "held, skip: the program not started" "${LINES[@]}"
+      expect_eq "held, skip: InstalledFiles names the files copied, not the program" \
+        "$(copied_names "$dir" TinyNote.exe)" \
+        "$(list_of "$(reg_query "$UNINSTALL_KEY\\E2E Held")" InstalledFiles)"
+    else
+      check_install "held, retry" "$dir" "$folder" "E2E Held" "E2E Held Notes" TinyNote.exe \
+        "E2E Held 1.0" "Notes,TinyNote.exe" "$folder"
+    fi
+    for _ in $(seq 150); do kill -0 "$holder" 2>/dev/null || break; sleep 0.1; done
   else
-    fail "held: installed" "setup.exe: ${SETUP_RC:-still running}" \
-      "dialogs: $(driver list | tr '\n' ' ')"
+    fail "held, $choice: the dialog took the folder" "dialogs: $(driver list | tr '\n' ' ')"
   fi
-  # ping ends by itself; waiting for it keeps the file from being held into the next case.
-  for _ in $(seq 150); do kill -0 "$holder" 2>/dev/null || break; sleep 0.1; done
-else
-  fail "held: the dialog took the folder" "dialogs: $(driver list | tr '\n' ' ')"
-fi
-end_leftovers
-chmod -R u+w "$target"
+  end_leftovers
+  chmod -R u+w "$target"
+done <<EOF
+skip|$IDNO|4
+retry|$IDYES|0
+EOF
 
 # ---- Folders that cannot be made, or lie behind a link ------------------------------------------
 # Each is refused with the message and leaves the dialog open; the same dialog then installs into

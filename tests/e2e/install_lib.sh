@@ -16,6 +16,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
   readonly STARTED_RECORD=$WINEPREFIX/drive_c/sample-started.txt
   # The first start in a fresh prefix is the slow one.
   readonly FIRST_WAIT=30000
+  # Wine's text for a file held open by another process (error 32), as setup reports it.
+  readonly HELD_REASON='Sharing violation.'
 }
 
 # ---- The prefix's folders ----------------------------------------------------------------------
@@ -58,6 +60,25 @@ list_of() {
       found = 1
     }
     END { if (!found) print "(missing)" }' <<<"$1" | LC_ALL=C sort
+}
+
+# dword_of QUERY NAME: one REG_DWORD value from the output of `reg query KEY`, as reg shows it
+# (0x1f); "(missing)" when there is none.
+dword_of() {
+  awk -v prefix="    $2    REG_DWORD    " '
+    index($0, prefix) == 1 { print substr($0, length(prefix) + 1); found = 1 }
+    END { if (!found) print "(missing)" }' <<<"$1"
+}
+
+# estimated_size DIST [LEFT...]: EstimatedSize as reg shows it for the files of DIST that setup
+# copies, less LEFT: their KiB, rounded up.
+estimated_size() {
+  local dist=$1 bytes=0 name
+  shift
+  while IFS= read -r name; do
+    [ -n "$name" ] && bytes=$((bytes + $(stat -c %s "$dist/$name")))
+  done < <(copied_names "$dist" "$@")
+  printf '0x%x\n' $(((bytes + 1023) / 1024))
 }
 
 # copied_names DIST [LEFT...]: the names of DIST's files that setup copies, sorted, less LEFT.
@@ -238,8 +259,14 @@ check_install() {
   lines "$(
     [ -n "$values" ] || echo "no key $key"
     for entry in "DisplayName|$folder_name" \
-      "UninstallString|\"$windows_dir\\$folder_name Uninstall.exe\"" "InstallTo|$folder"; do
+      "UninstallString|\"$windows_dir\\$folder_name Uninstall.exe\"" "InstallTo|$folder" \
+      "QuietUninstallString|\"$windows_dir\\$folder_name Uninstall.exe\" /S" \
+      "InstallLocation|$folder" "DisplayIcon|$folder\\$program"; do
       actual=$(value_of "$values" "${entry%%|*}")
+      [ "$actual" == "${entry#*|}" ] || echo "${entry%%|*} '$actual', expected '${entry#*|}'"
+    done
+    for entry in "EstimatedSize|$(estimated_size "$dist")" "NoModify|0x1" "NoRepair|0x1"; do
+      actual=$(dword_of "$values" "${entry%%|*}")
       [ "$actual" == "${entry#*|}" ] || echo "${entry%%|*} '$actual', expected '${entry#*|}'"
     done
   )"

@@ -147,23 +147,24 @@ void FakePlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
       if (it == tree.end() || !it->second.isFolder)
         return;
       for (const char* dots : {".", ".."}) {
-        FolderEntry entry = {dots, true, false};
+        FolderEntry entry = {dots, true, false, 0};
         visitor.Visit(entry);
       }
       for (const auto& [child, e] : tree) {
         if (!IsChild(child, folder))
           continue;
-        FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint};
+        FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint, e.size};
         visitor.Visit(entry);
       }
     } else if (auto it = tree.find(path); it != tree.end()) {
-      FolderEntry entry = {it->second.name.c_str(), it->second.isFolder, it->second.isReparsePoint};
+      FolderEntry entry = {it->second.name.c_str(), it->second.isFolder, it->second.isReparsePoint,
+                           it->second.size};
       visitor.Visit(entry);
     }
     return;
   }
   for (const auto& e : listing) {
-    FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint};
+    FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint, e.size};
     visitor.Visit(entry);
   }
 }
@@ -174,6 +175,10 @@ bool FakePlatform::CopyOneFile(const char* from, const char* to) {
     return false;
   copied[to] = from;
   return true;
+}
+
+void FakePlatform::DescribeCopyFailure(char* buf, std::size_t cap) {
+  Give(copyFailure, buf, cap);
 }
 
 bool FakePlatform::GetWindowsFolder(char* buf, std::size_t cap) {
@@ -231,7 +236,7 @@ bool FakePlatform::RegistrySetString(RegistryRoot, const char* key, const char* 
                                      const char* data) {
   calls.push_back("RegistrySetString(" + Text(key) + "|" + Text(valueName) + "|" + Text(data) +
                   ")");
-  if (!registryWritable)
+  if (!registryWritable || (valueName && valueFails.count(valueName)))
     return false;
   auto& values = registry[key];
   if (valueName)
@@ -244,8 +249,20 @@ bool FakePlatform::SetCurrentFolder(const char* path) {
   return true;
 }
 
-void FakePlatform::StartProgram(const char* commandLine) {
+bool FakePlatform::StartProgram(const char* commandLine) {
   calls.push_back("StartProgram(" + Text(commandLine) + ")");
+  return !startFails;
+}
+
+// Kept as decimal text beside the strings.
+bool FakePlatform::RegistrySetNumber(RegistryRoot, const char* key, const char* valueName,
+                                     std::uint32_t value) {
+  calls.push_back("RegistrySetNumber(" + Text(key) + "|" + Text(valueName) + "|" +
+                  std::to_string(value) + ")");
+  if (!registryWritable || valueFails.count(valueName))
+    return false;
+  registry[key][valueName] = std::to_string(value);
+  return true;
 }
 
 void FakePlatform::Pause(unsigned milliseconds) {

@@ -24,6 +24,7 @@ class FakePlatform final : public DialogOps,
     std::string name;
     bool isFolder = false;
     bool isReparsePoint = false;
+    std::uint64_t size = 0;
   };
 
   // --- What the fake answers -----------------------------------------------------------
@@ -31,7 +32,10 @@ class FakePlatform final : public DialogOps,
   std::map<std::string, FolderCreation> makeFolder;  // path -> result; default kCreated
   std::vector<Entry> listing;                        // ListFolder's answer for "*.*"
   std::set<std::string> copyFails;                   // sources whose copy fails
-  std::string windowsFolder = "C:\\WINDOWS";         // empty: the query fails
+  std::string copyFailure = "The file is in use.";   // DescribeCopyFailure's answer
+  std::set<std::string> valueFails;                  // registry values not written
+  bool startFails = false;
+  std::string windowsFolder = "C:\\WINDOWS";  // empty: the query fails
   int family = kFamilyWindowsNt;
   std::map<int, std::string> specialFolders;  // csidl -> path; missing: unresolved
   bool browseChooses = false;                 // false: the user cancels
@@ -97,6 +101,7 @@ class FakePlatform final : public DialogOps,
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
+  void DescribeCopyFailure(char* buf, std::size_t cap) override;
   bool GetWindowsFolder(char* buf, std::size_t cap) override;
   int WindowsFamily() override;
   bool GetSpecialFolder(int csidl, char* buf, std::size_t cap) override;
@@ -107,6 +112,8 @@ class FakePlatform final : public DialogOps,
   bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
   bool RegistrySetString(RegistryRoot root, const char* key, const char* valueName,
                          const char* data) override;
+  bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
+                         std::uint32_t value) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                               const char* list, std::size_t size) override;
   bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
@@ -128,7 +135,7 @@ class FakePlatform final : public DialogOps,
   Removal RemoveHeldFolder() override;
   void ReleaseFolder() override;
   bool SetCurrentFolder(const char* path) override;
-  void StartProgram(const char* commandLine) override;
+  bool StartProgram(const char* commandLine) override;
   void Pause(unsigned milliseconds) override;
   // The log's lines go to `logs`, not to `calls`.
   bool AppendToLog(const char* path, const char* text) override;

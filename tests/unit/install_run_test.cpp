@@ -4,18 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "description/setup_settings.h"
+#include "integration/run_report.h"
 #include "res/resource.h"
 #include "tests/unit/fake_platform.h"
 
 namespace {
 
 const std::string kRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// One run with the dialog; its log goes to the fake's "setup.log".
+InstallOutcome Install(FakePlatform& fake, SetupSettingsRecord& s, bool unattended = false) {
+  RunLog log(fake, "setup.log");
+  MessageText failures;
+  RunReport report(log, fake, unattended, failures);
+  return RunInstall(fake, s, report);
+}
 
 char* Dup(const char* text) {
   char* copy = static_cast<char*>(std::malloc(std::strlen(text) + 1));
@@ -66,7 +77,9 @@ struct InstallFixture : ::testing::Test {
 
 TEST_F(InstallFixture, WholeRunInOrder) {
   List({".", "..", "Viewer.exe", "setup.exe", "sub", "UNINSTAL.EXE"});
-  EXPECT_EQ(RunInstall(fake, s), InstallOutcome::kInstalled);
+  fake.listing[2].size = 1024;  // 1 KiB and a byte: 2 KiB
+  fake.listing[5].size = 1;
+  EXPECT_EQ(Install(fake, s), InstallOutcome::kInstalled);
   std::vector<std::string> expected = {
       "GetControlText(102)",
       "ListFolder(C:\\Apps)",  // neither a link nor behind one
@@ -95,6 +108,13 @@ TEST_F(InstallFixture, WholeRunInOrder) {
       "RegistrySetString(" + kRoot +
           "\\Viewer|UninstallString|\"C:\\WINDOWS\\Viewer Uninstall.exe\")",
       "RegistrySetString(" + kRoot + "\\Viewer|InstallTo|C:\\Apps\\Viewer)",
+      "RegistrySetString(" + kRoot +
+          "\\Viewer|QuietUninstallString|\"C:\\WINDOWS\\Viewer Uninstall.exe\" /S)",
+      "RegistrySetString(" + kRoot + "\\Viewer|InstallLocation|C:\\Apps\\Viewer)",
+      "RegistrySetString(" + kRoot + "\\Viewer|DisplayIcon|C:\\Apps\\Viewer\\Viewer.exe)",
+      "RegistrySetNumber(" + kRoot + "\\Viewer|EstimatedSize|2)",
+      "RegistrySetNumber(" + kRoot + "\\Viewer|NoModify|1)",
+      "RegistrySetNumber(" + kRoot + "\\Viewer|NoRepair|1)",
       "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|Viewer.exe|UNINSTAL.EXE)",
       "CopyOneFile(UNINSTAL.EXE|C:\\WINDOWS\\Viewer Uninstall.exe)",
       "InitializeCom()",
@@ -126,6 +146,28 @@ TEST_F(InstallFixture, WholeRunInOrder) {
   };
   EXPECT_EQ(fake.calls, expected);
   EXPECT_STREQ(s.InstallDir, "C:\\Apps\\Viewer");
+  EXPECT_EQ(fake.logs["setup.log"],
+            "folder: C:\\Apps\\Viewer: created\r\n"
+            "file: Viewer.exe: copied\r\n"
+            "file: UNINSTAL.EXE: copied\r\n"
+            "registry key: " +
+                kRoot +
+                "\\Viewer\r\n"
+                "registry value: DisplayName: written\r\n"
+                "registry value: UninstallString: written\r\n"
+                "registry value: InstallTo: written\r\n"
+                "registry value: QuietUninstallString: written\r\n"
+                "registry value: InstallLocation: written\r\n"
+                "registry value: DisplayIcon: written\r\n"
+                "registry value: EstimatedSize: written\r\n"
+                "registry value: NoModify: written\r\n"
+                "registry value: NoRepair: written\r\n"
+                "registry value: InstalledFiles: written\r\n"
+                "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: copied\r\n"
+                "shortcut: C:\\Desktop\\Viewer.lnk: created\r\n"
+                "shortcut: C:\\Programs\\Viewer 1.0\\Viewer.lnk: created\r\n"
+                "shortcut: C:\\Programs\\Viewer 1.0\\Read me.lnk: created\r\n"
+                "program: \"C:\\Apps\\Viewer\\Viewer.exe\": started\r\n");
 }
 
 TEST_F(InstallFixture, ProgressStepsAndPositions) {
@@ -139,7 +181,7 @@ TEST_F(InstallFixture, ProgressStepsAndPositions) {
       names.push_back("f" + std::to_string(i));
     fake.calls.clear();
     List(names);
-    RunInstall(fake, s);
+    Install(fake, s);
     EXPECT_EQ(fake.CallsStartingWith("SetProgressStep"),
               std::vector<std::string>{"SetProgressStep(" + std::to_string(c.step) + ")"})
         << c.entries;
@@ -163,7 +205,7 @@ TEST_F(InstallFixture, ExclusionIsExactAndCaseSensitive) {
     fake.calls.clear();
     fake.copied.clear();
     List({c.name});
-    RunInstall(fake, s);
+    Install(fake, s);
     EXPECT_EQ(fake.copied.count(std::string("C:\\Apps\\Viewer\\") + c.name), c.copied ? 1u : 0u)
         << c.name;
   }
@@ -200,7 +242,7 @@ TEST_F(InstallFixture, FolderThatCannotBeMadeStopsTheRun) {
     if (c.link)
       fresh.AddLink(c.link, true);
     std::strcpy(s.InstallDir, "C:\\Program Files\\Viewer");
-    InstallOutcome outcome = RunInstall(fresh, s);
+    InstallOutcome outcome = Install(fresh, s);
     EXPECT_EQ(outcome == InstallOutcome::kFolderRefused, c.refused) << c.text.size() << c.text;
     if (c.refused) {
       EXPECT_EQ(fresh.calls.back(), "ShowMessage(Cannot create directory!|)");
@@ -212,7 +254,7 @@ TEST_F(InstallFixture, FolderThatCannotBeMadeStopsTheRun) {
       EXPECT_TRUE(fresh.CallsStartingWith("EndModal").empty());
       EXPECT_STREQ(s.InstallDir, "C:\\Program Files\\Viewer");
     } else {
-      EXPECT_TRUE(fresh.CallsStartingWith("ShowMessage").empty());
+      EXPECT_TRUE(fresh.CallsStartingWith("ShowMessage(Cannot").empty());
       EXPECT_EQ(s.InstallDir, c.text);
     }
   }
@@ -221,7 +263,7 @@ TEST_F(InstallFixture, FolderThatCannotBeMadeStopsTheRun) {
 TEST_F(InstallFixture, TrailingBackslashDoublesEverySeparator) {
   fake.controlText[IDC_FOLDER] = "C:\\Apps\\";
   List({"Viewer.exe"});
-  RunInstall(fake, s);
+  Install(fake, s);
   EXPECT_EQ(fake.copied.count("C:\\Apps\\\\Viewer.exe"), 1u);
   EXPECT_EQ(Links()[0],
             "WriteShellLink(C:\\Desktop\\Viewer.lnk|C:\\Apps\\\\Viewer.exe|C:\\Apps\\|Viewer|"
@@ -232,7 +274,7 @@ TEST_F(InstallFixture, TrailingBackslashDoublesEverySeparator) {
 
 TEST_F(InstallFixture, EmptyProductNamePutsEntriesStraightIntoPrograms) {
   s.ProductName[0] = '\0';
-  RunInstall(fake, s);
+  Install(fake, s);
   ASSERT_EQ(Links().size(), 3u);
   EXPECT_EQ(Links()[1].find("WriteShellLink(C:\\Programs\\\\Viewer.lnk|"), 0u) << Links()[1];
 }
@@ -254,7 +296,7 @@ TEST_F(InstallFixture, EntriesThatAreMissingOrBeyondTheTables) {
     }
     s.EntryCount = c.count;
     fake.calls.clear();
-    RunInstall(fake, s);
+    Install(fake, s);
     EXPECT_EQ(Links().size(), c.shortcuts) << c.count;
     EXPECT_EQ(fake.CallsStartingWith("InitializeCom").size(), c.shortcuts) << c.count;
   }
@@ -264,7 +306,7 @@ TEST_F(InstallFixture, EntriesThatAreMissingOrBeyondTheTables) {
   s.EntryFile[1] = nullptr;
   s.EntryCount = 3;
   fake.calls.clear();
-  RunInstall(fake, s);
+  Install(fake, s);
   EXPECT_EQ(Links().size(), 3u);
   for (const auto& link : Links())
     EXPECT_EQ(link.find("E1.lnk"), std::string::npos);
@@ -279,7 +321,7 @@ TEST_F(InstallFixture, LaunchOnlyWhenCheckedAndQuoted) {
     fake.calls.clear();
     fake.checkState[IDC_RUN_AFTER] = c.state;
     fake.controlText[IDC_FOLDER] = "C:\\Program Files\\Viewer";
-    RunInstall(fake, s);
+    Install(fake, s);
     std::vector<std::string> start = fake.CallsStartingWith("StartProgram");
     if (c.started) {
       EXPECT_EQ(start, std::vector<std::string>{
@@ -298,7 +340,7 @@ TEST_F(InstallFixture, PathsThatDoNotFitAreSkippedOneByOne) {
   const std::string folder = "C:\\" + std::string(247, 'f');
   fake.controlText[IDC_FOLDER] = folder;
   List({"Viewer.exe", "a.txt", std::string(256, 'n')});
-  RunInstall(fake, s);
+  Install(fake, s);
   EXPECT_EQ(fake.CallsStartingWith("CopyOneFile(a.txt|"),
             std::vector<std::string>{"CopyOneFile(a.txt|" + folder + "\\a.txt)"});
   EXPECT_EQ(fake.CallsStartingWith("CopyOneFile(Viewer.exe").size(), 0u);
@@ -313,7 +355,7 @@ TEST_F(InstallFixture, QuotingDoesNotCostThePathItsRoom) {
   // "<folder>\Viewer.exe" of exactly 259 characters still starts, inside its quotes.
   const std::string folder = "C:\\" + std::string(259 - 3 - 11, 'f');
   fake.controlText[IDC_FOLDER] = folder;
-  RunInstall(fake, s);
+  Install(fake, s);
   EXPECT_EQ(fake.calls.back(), "StartProgram(\"" + folder + "\\Viewer.exe\")");
 }
 
@@ -323,7 +365,7 @@ TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
   List({".", "..", "Viewer.exe", "setup.exe", "uninstal.exe", "sub", "locked.dll", "readme.txt",
         std::string(250, 'n')});  // its destination would not fit
   fake.copyFails.insert("locked.dll");
-  RunInstall(fake, s);
+  Install(fake, s);
   EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),
             std::vector<std::string>{"RegistrySetMultiString(" + kRoot +
                                      "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)"});
@@ -346,10 +388,10 @@ TEST_F(InstallFixture, RecordThatDoesNotFitIsLeftOutWhole) {
     names.push_back(std::string(c.lastName, 'l'));
     List(names);
     fake.calls.clear();
-    RunInstall(fake, s);
+    Install(fake, s);
     EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString").size(), c.recorded ? 1u : 0u)
         << c.lastName;
-    EXPECT_EQ(fake.CallsStartingWith("RegistrySetString").size(), 3u);
+    EXPECT_EQ(fake.CallsStartingWith("RegistrySetString").size(), 6u);
     EXPECT_EQ(fake.CallsStartingWith("CopyOneFile").size(), 263u);  // the uninstaller too
   }
 }
@@ -360,14 +402,23 @@ TEST_F(InstallFixture, ProgramStartsOnlyWhenThisRunCopiedIt) {
     const char* listed;
     bool copyFails;
     bool started;
+    const char* line;  // the log's
   } cases[] = {
-      {"Viewer.exe", "Viewer.exe", false, true},
-      {"viewer.EXE", "Viewer.exe", false, true},    // as Windows compares names
-      {"Viewer.exe", "Viewer.exe", true, false},    // read-only, hidden or in use in the folder
-      {"Viewer.exe", "Other.exe", false, false},    // left where it was, by someone else
-      {"bin\\Viewer.exe", "bin", false, false},     // sub-folders are not copied
-      {"Viewer.exe ", "Viewer.exe", false, false},  // not the name of the copied file
-      {"Viewer.exe\" /x", "Viewer.exe\" /x", false, false},  // a quote would add arguments
+      {"Viewer.exe", "Viewer.exe", false, true,
+       "program: \"C:\\Apps\\Viewer\\Viewer.exe\": started"},
+      {"viewer.EXE", "Viewer.exe", false, true,  // as Windows compares names
+       "program: \"C:\\Apps\\Viewer\\viewer.EXE\": started"},
+      // Read-only, hidden or in use in the folder.
+      {"Viewer.exe", "Viewer.exe", true, false,
+       "program: Viewer.exe: not started: not copied by this run"},
+      {"Viewer.exe", "Other.exe", false, false,  // left where it was, by someone else
+       "program: Viewer.exe: not started: not copied by this run"},
+      {"bin\\Viewer.exe", "bin", false, false,  // sub-folders are not copied
+       "program: bin\\Viewer.exe: not started: not copied by this run"},
+      {"Viewer.exe ", "Viewer.exe", false, false,  // not the name of the copied file
+       "program: Viewer.exe : not started: not copied by this run"},
+      {"Viewer.exe\" /x", "Viewer.exe\" /x", false, false,  // a quote would add arguments
+       "program: Viewer.exe\" /x: not started: its name holds a quote"},
   };
   for (const Case& c : cases) {
     std::strcpy(s.ProgramFile, c.programFile);
@@ -376,9 +427,12 @@ TEST_F(InstallFixture, ProgramStartsOnlyWhenThisRunCopiedIt) {
     if (c.copyFails)
       fake.copyFails.insert(c.listed);
     fake.calls.clear();
-    RunInstall(fake, s);
+    Install(fake, s);
     EXPECT_EQ(fake.CallsStartingWith("StartProgram").size(), c.started ? 1u : 0u) << c.programFile;
     EXPECT_EQ(fake.CallsStartingWith("SetCurrentFolder").size(), c.started ? 1u : 0u);
+    const std::string& log = fake.logs["setup.log"];
+    EXPECT_EQ(log.substr(log.rfind("program: ")), std::string(c.line) + "\r\n");
+    fake.logs.clear();
   }
 }
 
@@ -409,7 +463,7 @@ TEST_F(InstallFixture, ShortcutNamesThatLeadOutOfTheirFolderAreLeftOut) {
     std::free(s.EntryName[0]);
     s.EntryName[0] = Dup(c.entryTitle);
     fake.calls.clear();
-    RunInstall(fake, s);
+    Install(fake, s);
     std::vector<std::string> links;
     for (const std::string& call : Links())
       links.push_back(call.substr(15, call.find('|') - 15));
@@ -417,5 +471,104 @@ TEST_F(InstallFixture, ShortcutNamesThatLeadOutOfTheirFolderAreLeftOut) {
     // COM is still set up once for each shortcut, and the program still starts.
     EXPECT_EQ(fake.CallsStartingWith("InitializeCom").size(), 3u);
     EXPECT_EQ(fake.CallsStartingWith("StartProgram").size(), 1u);
+  }
+}
+
+// What failed goes to the log at once and into the one message at the end; a file that cannot be
+// copied is asked about, and tried again while the answer is Yes.
+TEST_F(InstallFixture, FailuresAskedListedAndLogged) {
+  const std::string kHead = "Setup has finished, but these parts could not be installed:\n\n";
+  const std::string kQuestion =
+      "AskYesNo(The file \"readme.txt\" could not be copied to \"C:\\Apps\\Viewer\":\n"
+      "The file is in use.\n\n"
+      "Yes: try again (close the program that uses the file first).\n"
+      "No: skip this file; setup goes on without it.|setup)";
+  const struct {
+    const char* what;
+    std::function<void(FakePlatform&)> prepare;
+    int questions;
+    std::string list;  // the end message after its head; empty: none shown
+    const char* line;  // a line of the log
+  } cases[] = {
+      {"nothing fails", nullptr, 0, "", "file: readme.txt: copied"},
+      {"skipped", [](FakePlatform& f) { f.copyFails.insert("readme.txt"); }, 1,
+       "file: readme.txt\n", "file: readme.txt: skipped: The file is in use."},
+      {"tried again once the file is free",
+       [](FakePlatform& f) {
+         f.copyFails.insert("readme.txt");
+         f.answerYes = true;
+         f.whileAsking = [](FakePlatform& g) { g.copyFails.clear(); };
+       },
+       1, "", "file: readme.txt: copied"},
+      {"tried again, then skipped",
+       [](FakePlatform& f) {
+         f.copyFails.insert("readme.txt");
+         f.answerYes = true;
+         f.whileAsking = [](FakePlatform& g) {
+           g.answerYes = g.CallsStartingWith("Ask").size() < 2;
+         };
+       },
+       2, "file: readme.txt\n", "file: readme.txt: skipped: The file is in use."},
+      {"a value and the Start-menu shortcuts",
+       [](FakePlatform& f) {
+         f.valueFails.insert("EstimatedSize");
+         f.specialFolders.erase(kCsidlCommonPrograms);
+       },
+       0, "registry value: EstimatedSize\nshortcut: Viewer\nshortcut: Read me\n",
+       "shortcut: Read me: not created: its folder is unknown"},
+      {"the uninstall key", [](FakePlatform& f) { f.openableKeys.clear(); }, 0,
+       "registry key: " + kRoot + "\n",
+       "registry key: Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall: not written: it "
+       "cannot be opened for writing"},
+      {"the uninstaller's copy",
+       [](FakePlatform& f) {
+         f.listing.clear();
+         f.copyFails.insert("UNINSTAL.EXE");
+       },
+       0, "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe\n",
+       "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: not copied: The file is in use."},
+      {"more than ten",
+       [](FakePlatform& f) {
+         f.listing.clear();
+         for (int i = 0; i < 12; ++i) {
+           f.listing.push_back({"f" + std::to_string(i)});
+           f.copyFails.insert("f" + std::to_string(i));
+         }
+       },
+       12,
+       "file: f0\nfile: f1\nfile: f2\nfile: f3\nfile: f4\nfile: f5\nfile: f6\nfile: f7\n"
+       "file: f8\nfile: f9\nand 2 more\n",
+       "file: f11: skipped: The file is in use."},
+  };
+  for (const auto& c : cases) {
+    FakePlatform fresh;
+    fresh.controlText[IDC_FOLDER] = "C:\\Apps\\Viewer";
+    fresh.specialFolders = fake.specialFolders;
+    fresh.openableKeys = fake.openableKeys;
+    List({"Viewer.exe", "readme.txt"});
+    fresh.listing = fake.listing;
+    if (c.prepare)
+      c.prepare(fresh);
+    InstallOutcome outcome = Install(fresh, s);
+    EXPECT_EQ(outcome, c.list.empty() ? InstallOutcome::kInstalled : InstallOutcome::kIncomplete)
+        << c.what;
+    std::vector<std::string> asked = fresh.CallsStartingWith("AskYesNo");
+    EXPECT_EQ(asked.size(), static_cast<std::size_t>(c.questions)) << c.what;
+    if (c.questions == 1) {
+      EXPECT_EQ(asked[0], kQuestion) << c.what;
+    }
+    std::vector<std::string> shown = fresh.CallsStartingWith("ShowMessage");
+    if (c.list.empty()) {
+      EXPECT_TRUE(shown.empty()) << c.what;
+    } else {
+      EXPECT_EQ(shown, std::vector<std::string>{"ShowMessage(" + kHead + c.list + "|setup)"});
+      // Shown while the dialog is still there.
+      EXPECT_EQ(fresh.calls[std::find(fresh.calls.begin(), fresh.calls.end(), shown[0]) -
+                            fresh.calls.begin() + 1],
+                "EndModal(1)");
+    }
+    EXPECT_NE(fresh.logs["setup.log"].find(std::string(c.line) + "\r\n"), std::string::npos)
+        << c.what << "\n"
+        << fresh.logs["setup.log"];
   }
 }

@@ -373,16 +373,24 @@ TEST(SetupCheck, PlanIsWhatTheInstallRunDoes) {
 
   EXPECT_EQ(p.registryKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Viewer");
   using Value = std::pair<std::string, std::string>;
-  EXPECT_EQ(p.registryValues, (std::vector<Value>{
-                                  {"DisplayName", "Viewer"},
-                                  {"UninstallString", "\"<windows>\\Viewer Uninstall.exe\""},
-                                  {"InstallTo", "C:\\Program Files\\Viewer"},
-                              }));
+  EXPECT_EQ(p.registryValues,
+            (std::vector<Value>{
+                {"DisplayName", "Viewer"},
+                {"UninstallString", "\"<windows>\\Viewer Uninstall.exe\""},
+                {"InstallTo", "C:\\Program Files\\Viewer"},
+                {"QuietUninstallString", "\"<windows>\\Viewer Uninstall.exe\" /S"},
+                {"InstallLocation", "C:\\Program Files\\Viewer"},
+                {"DisplayIcon", "C:\\Program Files\\Viewer\\Viewer.exe"},
+            }));
+  // The four files copied hold a few hundred bytes: 1 KiB.
+  using Number = std::pair<std::string, std::uint32_t>;
+  EXPECT_EQ(p.registryNumbers,
+            (std::vector<Number>{{"EstimatedSize", 1}, {"NoModify", 1}, {"NoRepair", 1}}));
   EXPECT_TRUE(p.installedFilesRecorded);
   EXPECT_EQ(p.installedFiles,
             (std::vector<std::string>{"readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"}));
   EXPECT_TRUE(Contains(JsonReport(result),
-                       "\"InstallTo\": \"C:\\\\Program Files\\\\Viewer\", \"InstalledFiles\": "
+                       "\"NoRepair\": 1, \"InstalledFiles\": "
                        "[\"readme.txt\", \"setup.inf\", \"UNINSTAL.EXE\", \"Viewer.exe\"]}}"))
       << JsonReport(result);
   EXPECT_EQ(p.uninstallerTo, "<windows>\\Viewer Uninstall.exe");

@@ -18,9 +18,10 @@ struct RegistrationFixture : ::testing::Test {
   RegistrationFixture() : settings(), installed(names, sizeof names) {
     std::strcpy(settings.FolderName, "Viewer");
     std::strcpy(settings.InstallDir, "C:\\Apps\\Viewer");
+    std::strcpy(settings.ProgramFile, "Viewer.exe");
     fake.openableKeys.insert(kRoot);
-    installed.Add("Viewer.exe");
-    installed.Add("readme.txt");
+    installed.Add("Viewer.exe", 1500);
+    installed.Add("readme.txt", 549);  // 2,049 bytes: 3 KiB
   }
   void Register(FakePlatform& platform) {
     RegisterUninstall(platform, platform, settings, installed);
@@ -40,6 +41,13 @@ TEST_F(RegistrationFixture, ValuesInOrderThenTheCopy) {
       "RegistrySetString(" + kRoot +
           "\\Viewer|UninstallString|\"C:\\WINDOWS\\Viewer Uninstall.exe\")",
       "RegistrySetString(" + kRoot + "\\Viewer|InstallTo|C:\\Apps\\Viewer)",
+      "RegistrySetString(" + kRoot +
+          "\\Viewer|QuietUninstallString|\"C:\\WINDOWS\\Viewer Uninstall.exe\" /S)",
+      "RegistrySetString(" + kRoot + "\\Viewer|InstallLocation|C:\\Apps\\Viewer)",
+      "RegistrySetString(" + kRoot + "\\Viewer|DisplayIcon|C:\\Apps\\Viewer\\Viewer.exe)",
+      "RegistrySetNumber(" + kRoot + "\\Viewer|EstimatedSize|3)",
+      "RegistrySetNumber(" + kRoot + "\\Viewer|NoModify|1)",
+      "RegistrySetNumber(" + kRoot + "\\Viewer|NoRepair|1)",
       "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)",
       "CopyOneFile(UNINSTAL.EXE|C:\\WINDOWS\\Viewer Uninstall.exe)",
   };
@@ -79,7 +87,7 @@ TEST_F(RegistrationFixture, RecordGoesWithTheKeyAndOnlyWhenComplete) {
         << c.what;
     // The rest of the entry does not depend on the record.
     EXPECT_EQ(fresh.CallsStartingWith("RegistrySetString").size(),
-              c.probeOpens && !c.folderNameLength ? 3u : 0u)
+              c.probeOpens && !c.folderNameLength ? 6u : 0u)
         << c.what;
   }
 }
@@ -141,7 +149,7 @@ TEST_F(RegistrationFixture, NothingThatDoesNotFitIsWrittenOrCopied) {
     std::string name(c.folderNameLength, 'v');
     std::strcpy(settings.FolderName, name.c_str());
     Register(fresh);
-    EXPECT_EQ(fresh.CallsStartingWith("RegistrySetString").size(), c.keyWritten ? 3u : 0u)
+    EXPECT_EQ(fresh.CallsStartingWith("RegistrySetString").size(), c.keyWritten ? 6u : 0u)
         << c.what;
     EXPECT_EQ(fresh.CallsStartingWith("CopyOneFile").size(), c.copied ? 1u : 0u) << c.what;
     if (c.keyWritten && c.copied) {

@@ -118,6 +118,11 @@ void CopyOneFileResults() {
   CHECK(!files.CopyOneFile(At("list").c_str(), At("folder copy").c_str()));
   CHECK(!files.CopyOneFile(At("absent.txt").c_str(), At("absent copy.txt").c_str()));
   CHECK(!scratch::Exists(At("absent copy.txt").c_str()));
+  // Why, in the system's words, on one line of its own.
+  char reason[256];
+  files.DescribeCopyFailure(reason, sizeof reason);
+  std::size_t length = std::strlen(reason);
+  CHECK(length > 0 && !std::strpbrk(reason, "\r\n") && reason[length - 1] != ' ');
   CHECK(!files.CopyOneFile(source.c_str(), At("missing\\target.txt").c_str()));
 }
 

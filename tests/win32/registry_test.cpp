@@ -124,6 +124,15 @@ void SetStringResults() {
   CHECK(!registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, Sub("missing").c_str()));
   CHECK(registry.RegistrySetString(RegistryRoot::kLocalMachine, Sub("platform").c_str(), "V", "d"));
   CHECK_STREQ(Query(Sub("platform"), "V").text, "d");
+  // The value's own write counts: a name longer than the registry takes fails in an open key.
+  const std::string tooLong(16384, 'v');
+  CHECK(!registry.RegistrySetString(RegistryRoot::kLocalMachine, Sub("platform").c_str(),
+                                    tooLong.c_str(), "d"));
+  CHECK(registry.RegistrySetNumber(RegistryRoot::kLocalMachine, Sub("platform").c_str(), "N", 49));
+  Stored number = Query(Sub("platform"), "N");
+  CHECK_EQ(number.type, static_cast<DWORD>(REG_DWORD));
+  CHECK_EQ(number.bytes, 4u);
+  CHECK_EQ(*reinterpret_cast<const DWORD*>(number.text), 49u);
   CHECK(registry.RegistryKeyOpens(RegistryRoot::kLocalMachine, kUninstallRoot));
 }
 

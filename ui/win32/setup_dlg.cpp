@@ -6,10 +6,12 @@
 #include "frame/paint_context.h"
 #include "res/resource.h"
 #include "run/install_run.h"
+#include "run/setup_run.h"
 #include "ui/folder_browse.h"
 #include "ui/setup_dialog.h"
 
-CSetupDlg::CSetupDlg() : FrameDialog(IDD_SETUP), m_hIcon(nullptr) {
+CSetupDlg::CSetupDlg(Win32Installer& roles, RunReport& report, const CommandLine& line)
+    : FrameDialog(IDD_SETUP), m_hIcon(nullptr), roles_(roles), report_(report), line_(line) {
   if (FrameApp* app = FrameApp::Current())
     m_hIcon = app->LoadIconResource(IDI_SETUP);
 }
@@ -21,7 +23,7 @@ BOOL CSetupDlg::DestroyWindow() {
 }
 
 int CSetupDlg::ReadSetupInfo() {
-  return ::ReadSetupInfo(files_, dialog_, SetupSettings);
+  return ReadDescription(roles_.files, report_, SetupSettings, line_);
 }
 
 bool CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -40,15 +42,17 @@ void CSetupDlg::DoDataExchange(bool fromControls) {
 
 bool CSetupDlg::OnInitDialog() {
   FrameDialog::OnInitDialog();
-  dialog_.SetDialog(Handle());
+  roles_.dialog.SetDialog(Handle());
   SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-  InitializeSetupDialog(dialog_, SetupSettings, [this] { ReadSetupInfo(); });
+  InitializeSetupDialog(roles_.dialog, SetupSettings, [this] { ReadSetupInfo(); });
   return true;  // the focus goes to the first tab stop, the OK button
 }
 
 void CSetupDlg::OnOK() {
-  RunInstall(InstallerSystem(dialog_, files_, shell_, registry_, processes_, log_), SetupSettings);
+  Win32Installer& r = roles_;
+  lastRun_ = RunInstall(InstallerSystem(r.dialog, r.files, r.shell, r.registry, r.processes, r.log),
+                        SetupSettings, report_);
 }
 
 bool CSetupDlg::OnPaint() {
@@ -69,5 +73,5 @@ HICON CSetupDlg::OnQueryDragIcon() {
 }
 
 void CSetupDlg::OnBrowse() {
-  BrowseForInstallFolder(shell_, dialog_, SetupSettings);
+  BrowseForInstallFolder(roles_.shell, roles_.dialog, SetupSettings);
 }

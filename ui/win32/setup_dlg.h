@@ -2,12 +2,19 @@
 // and the folder, runs the folder browser, and frees the entry strings when it is destroyed.
 #pragma once
 
+#include "common/command_line.h"
 #include "frame/frame_dialog.h"
+#include "integration/run_report.h"
 #include "integration/win32/win32_platform.h"
+#include "run/install_run.h"
 
 class CSetupDlg final : public FrameDialog {
  public:
-  CSetupDlg();
+  // It works with `roles` and tells its steps to `report`; /D= of `line` fills the folder box.
+  CSetupDlg(Win32Installer& roles, RunReport& report, const CommandLine& line);
+
+  // What the run started by OK did; kFolderRefused until one installed.
+  InstallOutcome LastRun() const { return lastRun_; }
 
   BOOL DestroyWindow() override;
 
@@ -28,10 +35,8 @@ class CSetupDlg final : public FrameDialog {
 
   HICON m_hIcon;
   // The installer's roles; the dialog's operations act on this dialog once it is initialised.
-  Win32Dialog dialog_;
-  Win32Files files_;
-  Win32Shell shell_{dialog_};
-  Win32Registry registry_;
-  Win32Processes processes_;
-  Win32Log log_;
+  Win32Installer& roles_;
+  RunReport& report_;
+  const CommandLine& line_;
+  InstallOutcome lastRun_ = InstallOutcome::kFolderRefused;
 };
