@@ -5,6 +5,7 @@
 E2E_NEEDS_WINE=no
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/size_limits.sh"
+size_limits_for "$E2E_ARCH"
 
 # guard EXE LIMIT
 guard() {
