@@ -563,8 +563,9 @@ write_install_rows() {
   p10=$(samples_of "${case}_pause10" probe)
   p100=$(samples_of "${case}_pause100" probe)
   less=$(less_pauses "$ours" "$n" "$p10" "$p100")
-  ratio_row "The pauses, $what: setup.exe with its $n pauses of 10 ms and one of 100 ms (one of 10 ms takes $(spread 1 2 <<<"$p10") ms here)" \
-    1 ms "$ours" "setup.exe less them, as measured" "$less" -
+  local label="The pauses, $what: setup.exe with its $n pauses of 10 ms and one of 100 ms"
+  [ -n "$p10" ] && label+=" (one of 10 ms takes $(spread 1 2 <<<"$p10") ms here)"
+  ratio_row "$label" 1 ms "$ours" "setup.exe less them, as measured" "$less" -
   if [ "$case" == small ]; then
     ratio_row "The pauses, $what: the CopyFileA loop pausing after each entry, less its pauses" \
       1 ms "$(less_pauses "$(samples_of small_install paused)" "$n" "$p10")" \
