@@ -630,18 +630,18 @@ write_table() {
 # The chart: each ratio that has a goal, its median and interval, and the goal.
 draw_chart() {
   gnuplot <<PLOT || return 1
-set terminal pngcairo size 900,480 font "sans,9"
+set terminal pngcairo size 1000,500 font "sans,9"
 set output "$out/chart.png"
 set title "setup.exe ÷ its NSIS peer ($pass_label), $(date -u +%Y-%m-%d)" noenhanced
 set ylabel "ratio (1 = as the peer)"
 set yrange [0:*]
 set style fill solid 0.5
 set boxwidth 0.6
-set xtics rotate by -30 noenhanced
+set xtics rotate by -35 noenhanced
 set key top left
 set grid ytics
-set bmargin 9
-set rmargin 14
+set bmargin 10
+set rmargin 28
 plot "$chart_data" using 0:2:xtic(1) with boxes lc rgb "#4a7ab5" title "median ratio", \
   "" using 0:2:3:4 with yerrorbars lc rgb "black" pt -1 title "interval", \
   "" using (\$0 - 0.35):5:(0.7):(0) with vectors nohead lw 3 lc rgb "red" title "goal (at most)"
@@ -657,7 +657,7 @@ update_readme() {
   grep -qxF "$begin" "$readme" && grep -qxF "$end" "$readme" || return 1
   cp "$out/chart.png" "$root/docs/bench-chart.png" || return 1
   awk -v b="$begin" -v e="$end" -v t="$table" '
-    $0 == b { print; print ""; while ((getline line < t) > 0) if (line !~ /^# /) print line
+    $0 == b { print; while ((getline line < t) > 0) if (line !~ /^# /) print line
               print ""; skip = 1; next }
     $0 == e { skip = 0 }
     !skip' "$readme" >"$readme.new" && mv "$readme.new" "$readme"
