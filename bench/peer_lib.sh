@@ -60,14 +60,15 @@ peer_header() {
   echo '!macroend'
 
   # shellcheck disable=SC2016 # NSIS expands it
-  local count=${lines[4]} k entry title file group='$SMPROGRAMS\${PRODUCT}'
+  local count=${lines[4]} k entry title file link group='$SMPROGRAMS\${PRODUCT}'
   [[ $count =~ ^[0-9]+$ ]] || count=0
   local menu=() unmenu=()
   for ((k = 0; k < count && 5 + k < ${#lines[@]}; ++k)); do
     entry=${lines[5 + k]}
     title=$(nsis_text "${entry%%,*}")
     file=$(nsis_text "${entry##*,}")
-    menu+=("  CreateShortCut \"$group\\$title.lnk\" \"\$INSTDIR\\$file\" \"\" \"\" 0 SW_SHOWNORMAL \"\" \"$title\"")
+    link="  CreateShortCut \"$group\\$title.lnk\" \"\$INSTDIR\\$file\" \"\" \"\" 0"
+    menu+=("$link SW_SHOWNORMAL \"\" \"$title\"")
     unmenu+=("  Delete \"$group\\$title.lnk\"")
   done
   echo '!macro MENU'

@@ -189,7 +189,7 @@ make_dist() {
   mkdir -p "$1" &&
     cp "$build/setup.exe" "$build/dist/UNINSTAL.EXE" "$1/" &&
     cp "$build/bench/bench_dialog.exe" "$1/Bench.exe" &&
-    printf 'Bench.exe\r\nC:\\bench\\installed\\Bench\r\nBench\r\nBench 1.0\r\n1\r\nBench,Bench.exe\r\n' \
+    printf '%s\r\n' Bench.exe 'C:\bench\installed\Bench' Bench 'Bench 1.0' 1 Bench,Bench.exe \
       >"$1/setup.inf"
 }
 
@@ -354,11 +354,14 @@ install_one() {
   case $subject in
     ours) command="\"C:\\bench\\$case\\setup.exe\" /S" ;;
     stored | compressed) command="\"C:\\bench\\peer\\$case-$subject.exe\" /S" ;;
-    loop) command='C:\bench\ref\bench_copy.exe C:\bench\out\copy' installed=$bench_c/out/copy ;;
-    paused) command='C:\bench\ref\bench_copy.exe -p C:\bench\out\copy' installed=$bench_c/out/copy ;;
+    loop | paused)
+      command='C:\bench\ref\bench_copy.exe C:\bench\out\copy' installed=$bench_c/out/copy
+      [ "$subject" == paused ] && command=${command/.exe/.exe -p}
+      ;;
   esac
   fresh "$case" || die "cannot clear what the last run left"
-  answer=$(probe "$dist" run "$command") || die "$subject did not install ${title[$case]} (run $rep)"
+  answer=$(probe "$dist" run "$command") ||
+    die "$subject did not install ${title[$case]} (run $rep)"
   [ "$(value exit_code "$answer")" == 0 ] ||
     die "$subject ended with exit code $(value exit_code "$answer") (${title[$case]}, run $rep)"
   same_files "$case" "$installed" ||
@@ -379,7 +382,8 @@ check_same_work() {
     left=$(left_by "$case")
     if [ "$subject" == ours ]; then
       ours_left=$left
-      grep -q '^InstalledFiles ' <<<"$left" || die "setup.exe wrote no InstalledFiles (${title[$case]})"
+      grep -q '^InstalledFiles ' <<<"$left" ||
+        die "setup.exe wrote no InstalledFiles (${title[$case]})"
       continue
     fi
     grep -q '^InstalledFiles ' <<<"$left" || ours_left=$(grep -v '^InstalledFiles ' <<<"$ours_left")
@@ -574,18 +578,21 @@ write_install_rows() {
 }
 
 write_table() {
-  local cpu when
+  local cpu when memory
   cpu=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)
+  memory=$(awk '/MemTotal/ { printf "%.0f", $2 / 1048576 }' /proc/meminfo)
   when=$(date -u '+%Y-%m-%d %H:%M UTC')
   {
     echo "# setup.exe against its peer"
     echo
-    echo "Measured $when on $cpu, $(nproc) CPUs, $(awk '/MemTotal/ { printf "%.0f", $2 / 1048576 }' \
-      /proc/meminfo) GiB, Linux $(uname -r), under $(wine --version 2>/dev/null) on Xvfb (not on" \
+    echo "Measured $when on $cpu, $(nproc) CPUs, $memory GiB, Linux $(uname -r), under" \
+      "$(wine --version 2>/dev/null) on Xvfb (not on" \
       "Windows). The peer: NSIS $(makensis -VERSION 2>/dev/null) (makensis), stub $target, built" \
       "from bench/peer.nsi for each distribution, its files stored or compressed (zlib, the" \
       "compiler's default)."
-    [ "$quick" == yes ] && echo "**Quick run** (-q): 3 × $big_mib MiB and $small_files files; not the benchmark's figures."
+    [ "$measurable" == no ] && echo "**Not measurable on this machine**: $why; the sizes only."
+    [ "$quick" == yes ] &&
+      echo "**Quick run** (-q): 3 × $big_mib MiB and $small_files files; not the benchmark's figures."
     echo
     echo "Each cell: median (least–greatest) of the runs after a warm-up. Ratios are taken run by" \
       "run, paired within a repetition: median (interval, confidence) for the median ratio." \
