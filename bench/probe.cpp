@@ -1,5 +1,6 @@
-// bench_probe.exe: starts a dialog program inside the benchmark's Wine prefix and times it from
-// the inside, where the clock and the windows are. Run without arguments for its commands.
+// bench_probe.exe: starts a program inside the benchmark's Wine prefix and times it from the
+// inside, where the clock and the windows are, reading its peak memory as it runs. Run without
+// arguments for its commands.
 // Results are printed as NAME=VALUE lines for bench/run.sh; failures go to stderr, exit code 1.
 #include <fcntl.h>
 #include <io.h>
@@ -11,23 +12,20 @@
 
 #include <psapi.h>
 
-#include "tests/driver/window_search.h"
-
 namespace {
 
 const char kUsage[] =
     "usage: bench_probe.exe COMMAND ARGUMENTS\n"
-    "  run CAPTION FOLDER_ID ACTION COMMAND_LINE\n"
-    "      starts COMMAND_LINE in the current folder and waits until the top-level dialog\n"
-    "      titled CAPTION is visible and, unless FOLDER_ID is 0, its control FOLDER_ID holds\n"
-    "      text. ACTION then ends it: cancel (presses Cancel) or install (clears the run-after\n"
-    "      box, presses OK). Prints startup_ms, dialog_peak_kb, then gone_ms (the dialog\n"
-    "      window destroyed) and end_ms (the process ended), counted from the press,\n"
-    "      end_peak_kb and exit_code.\n"
-    "  list              the entries of \"*.*\" in the current folder, in the order Windows\n"
-    "                    gives them, one a line\n"
-    "  pauses COUNT      sleeps 10 ms COUNT times, as the installer does after each entry;\n"
-    "                    prints pauses_ms, the time they took\n";
+    "  window COMMAND_LINE  starts COMMAND_LINE in the current folder and waits until a\n"
+    "                       top-level window of its process is visible; then closes that\n"
+    "                       window as Cancel does. Prints startup_ms, window_peak_kb,\n"
+    "                       peak_kb (the whole run) and exit_code.\n"
+    "  run COMMAND_LINE     starts COMMAND_LINE in the current folder and waits for its end.\n"
+    "                       Prints run_ms, peak_kb and exit_code.\n"
+    "  list                 the entries of \"*.*\" in the current folder, in the order Windows\n"
+    "                       gives them, one a line\n"
+    "  pauses COUNT MS      sleeps MS milliseconds COUNT times, as the installer pauses;\n"
+    "                       prints pause_ms, what one of them took on average\n";
 
 // Writes "bench_probe: <what>" to stderr and returns the failure exit code.
 int Error(const char* format, ...) {
@@ -40,13 +38,13 @@ int Error(const char* format, ...) {
   return 1;
 }
 
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdRunAfter = 104;
 constexpr DWORD kStartLimit = 60000;
-constexpr DWORD kEndLimit = 300000;
-// Time for the first paint after the dialog turned visible, before its memory is read.
+constexpr DWORD kEndLimit = 600000;
+// Time for the first paint after the window turned visible, before its memory is read.
 constexpr DWORD kSettle = 300;
+// Every subject's peak is read this often, from its start to its end: the same small load on
+// each, often enough for a peak that holds till the end.
+constexpr DWORD kPeakPoll = 5;
 
 class Stopwatch {
  public:
@@ -66,8 +64,18 @@ class Stopwatch {
   LARGE_INTEGER start_;
 };
 
+// Wine fills the peak working set from the process's VmHWM, its peak resident memory.
+bool PeakKilobytes(HANDLE process, unsigned long* kilobytes) {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
+    return false;
+  *kilobytes = static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024);
+  return true;
+}
+
 // Owns the handles CreateProcess returns; a program still running when the probe gives up
-// is ended, so that no run leaves one behind.
+// is ended, so that no run leaves one behind. Keeps the highest peak read.
 class Child {
  public:
   ~Child() {
@@ -84,134 +92,99 @@ class Child {
     return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &info_) != 0;
   }
-  HANDLE Process() const { return info_.hProcess; }
-  bool Ended() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }
+  DWORD Id() const { return info_.dwProcessId; }
+  // Waits up to `milliseconds` for the end; true once ended.
+  bool WaitEnd(DWORD milliseconds) {
+    bool ended = WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+    // A process on its way out reads as zero: the highest reading stands.
+    unsigned long reading = 0;
+    if (!ended && PeakKilobytes(info_.hProcess, &reading) && reading > peak_)
+      peak_ = reading;
+    return ended;
+  }
+  unsigned long Peak() const { return peak_; }
+  unsigned long ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
 
  private:
   PROCESS_INFORMATION info_ = {};
+  unsigned long peak_ = 0;
 };
 
-// Wine fills the peak working set from the process's VmHWM, its peak resident memory.
-bool PeakKilobytes(HANDLE process, unsigned long* kilobytes) {
-  PROCESS_MEMORY_COUNTERS counters = {};
-  counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
-    return false;
-  *kilobytes = static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024);
-  return true;
-}
-
-struct VisibleSearch {
-  const char* caption;
+struct WindowSearch {
+  DWORD process;
   HWND found;
 };
 
 BOOL CALLBACK FindVisible(HWND window, LPARAM param) {
-  VisibleSearch& search = *reinterpret_cast<VisibleSearch*>(param);
-  char text[512] = "";
-  if (!IsWindowVisible(window) || !HasClass(window, "#32770"))
-    return TRUE;
-  GetWindowTextA(window, text, sizeof text);
-  if (strcmp(text, search.caption) != 0)
+  WindowSearch& search = *reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search.process || !IsWindowVisible(window))
     return TRUE;
   search.found = window;
   return FALSE;
 }
 
-// The dialog counts as shown once it is visible under its final caption, with its folder box
-// filled when one is named. An empty dialog has no controls, so the driver's readiness test
-// (visible with child windows) is only asked for when there is a control to read.
-HWND ShownDialog(const char* caption, int folderId, const Deadline& deadline) {
-  VisibleSearch search = {caption, nullptr};
-  if (folderId == 0) {
-    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+// Waits for the end, reading the peak, within the limit.
+bool WaitEnd(Child& child) {
+  Stopwatch elapsed;
+  while (!child.WaitEnd(kPeakPoll)) {
+    if (elapsed.Milliseconds() > kEndLimit)
+      return false;
   }
-  HWND dialog = FindReadyDialog(caption);
-  if (dialog == nullptr)
-    return nullptr;
-  HWND folder = GetDlgItem(dialog, folderId);
-  char text[MAX_PATH + 1];
-  if (folder == nullptr || !ReadControlText(folder, text, sizeof text, deadline) ||
-      text[0] == '\0') {
-    return nullptr;
-  }
-  return dialog;
+  return true;
 }
 
-// Polls every millisecond: coarser polling would add its interval to every start-up figure.
-HWND WaitShown(const Child& child, const char* caption, int folderId) {
-  Deadline deadline(kStartLimit);
-  for (;;) {
-    HWND dialog = ShownDialog(caption, folderId, deadline);
-    if (dialog != nullptr)
-      return dialog;
-    if (child.Ended() || deadline.Passed())
-      return nullptr;
-    Sleep(1);
-  }
-}
-
-void Click(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-int Run(const char* caption, int folderId, const char* action, char* commandLine) {
-  bool install = strcmp(action, "install") == 0;
-  if (!install && strcmp(action, "cancel") != 0)
-    return Error("unknown action %s", action);
-
+int Window(char* commandLine) {
   Child child;
   Stopwatch sinceStart;
   if (!child.Start(commandLine))
     return Error("cannot start %s (error %lu)", commandLine, GetLastError());
-  HWND dialog = WaitShown(child, caption, folderId);
-  double startup = sinceStart.Milliseconds();
-  if (dialog == nullptr)
-    return Error("no dialog \"%s\" within %lu ms", caption, kStartLimit);
-  printf("startup_ms=%.3f\n", startup);
-
-  Sleep(kSettle);
-  unsigned long peak = 0;
-  if (!PeakKilobytes(child.Process(), &peak))
-    return Error("cannot read the memory counters (error %lu)", GetLastError());
-  printf("dialog_peak_kb=%lu\n", peak);
-
-  if (install) {
-    Deadline deadline(kStartLimit);
-    HWND runAfter = GetDlgItem(dialog, kIdRunAfter);
-    if (runAfter == nullptr ||
-        !SendBounded(runAfter, BM_SETCHECK, BST_UNCHECKED, 0, deadline, nullptr)) {
-      return Error("cannot clear the run-after box");
-    }
+  // Polls every millisecond: coarser polling would add its interval to every figure.
+  WindowSearch search = {child.Id(), nullptr};
+  while (search.found == nullptr) {
+    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr)
+      break;
+    if (child.WaitEnd(1))
+      return Error("%s ended without a window", commandLine);
+    if (sinceStart.Milliseconds() > kStartLimit)
+      return Error("no window of %s within %lu ms", commandLine, kStartLimit);
   }
-  Stopwatch sinceAction;
-  Click(dialog, install ? kIdOk : kIdCancel);
-  // The dialog's window goes when the run has ended it; the process follows once Wine has taken
-  // it down. Its peak is read until then, and the highest reading kept: a process on its way out
-  // reads as zero.
-  Deadline deadline(kEndLimit);
-  double gone = -1;
-  // Every 5 ms: often enough for the peak, which holds till the end, and seldom enough not to
-  // slow the program it watches.
-  while (WaitForSingleObject(child.Process(), 5) == WAIT_TIMEOUT) {
-    if (deadline.Passed())
-      return Error("the program did not end within %lu ms", kEndLimit);
-    if (gone < 0 && !IsWindow(dialog))
-      gone = sinceAction.Milliseconds();
-    unsigned long reading = 0;
-    if (PeakKilobytes(child.Process(), &reading) && reading > peak)
-      peak = reading;
+  printf("startup_ms=%.3f\n", sinceStart.Milliseconds());
+  Stopwatch settling;
+  while (settling.Milliseconds() < kSettle && !child.WaitEnd(kPeakPoll)) {
   }
-  double ended = sinceAction.Milliseconds();
-  printf("gone_ms=%.3f\n", gone < 0 ? ended : gone);
-  printf("end_ms=%.3f\n", ended);
-  printf("end_peak_kb=%lu\n", peak);
-  DWORD code = 0;
-  GetExitCodeProcess(child.Process(), &code);
-  printf("exit_code=%lu\n", code);
+  printf("window_peak_kb=%lu\n", child.Peak());
+  // Both installers' first windows are dialogs whose Cancel button ends the run.
+  PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  if (!WaitEnd(child))
+    return Error("%s did not end within %lu ms", commandLine, kEndLimit);
+  printf("peak_kb=%lu\n", child.Peak());
+  printf("exit_code=%lu\n", child.ExitCode());
   return 0;
+}
+
+int Run(char* commandLine) {
+  Child child;
+  Stopwatch sinceStart;
+  if (!child.Start(commandLine))
+    return Error("cannot start %s (error %lu)", commandLine, GetLastError());
+  if (!WaitEnd(child))
+    return Error("%s did not end within %lu ms", commandLine, kEndLimit);
+  printf("run_ms=%.3f\n", sinceStart.Milliseconds());
+  printf("peak_kb=%lu\n", child.Peak());
+  printf("exit_code=%lu\n", child.ExitCode());
+  return 0;
+}
+
+int Usage() {
+  fputs(kUsage, stderr);
+  return 2;
 }
 
 int List() {
@@ -226,17 +199,14 @@ int List() {
   return 0;
 }
 
-int Pauses(int count) {
+int Pauses(int count, int milliseconds) {
+  if (count <= 0 || milliseconds <= 0)
+    return Usage();
   Stopwatch elapsed;
   for (int k = 0; k < count; ++k)
-    Sleep(10);
-  printf("pauses_ms=%.3f\n", elapsed.Milliseconds());
+    Sleep(static_cast<DWORD>(milliseconds));
+  printf("pause_ms=%.4f\n", elapsed.Milliseconds() / count);
   return 0;
-}
-
-int Usage() {
-  fputs(kUsage, stderr);
-  return 2;
 }
 
 }  // namespace
@@ -245,12 +215,14 @@ int main(int argc, char** argv) {
   // Binary mode: the Linux side reads the output and expects bare newlines.
   _setmode(_fileno(stdout), _O_BINARY);
   int result = 2;
-  if (argc == 6 && strcmp(argv[1], "run") == 0) {
-    result = Run(argv[2], atoi(argv[3]), argv[4], argv[5]);
+  if (argc == 3 && strcmp(argv[1], "window") == 0) {
+    result = Window(argv[2]);
+  } else if (argc == 3 && strcmp(argv[1], "run") == 0) {
+    result = Run(argv[2]);
   } else if (argc == 2 && strcmp(argv[1], "list") == 0) {
     result = List();
-  } else if (argc == 3 && strcmp(argv[1], "pauses") == 0) {
-    result = Pauses(atoi(argv[2]));
+  } else if (argc == 4 && strcmp(argv[1], "pauses") == 0) {
+    result = Pauses(atoi(argv[2]), atoi(argv[3]));
   } else {
     result = Usage();
   }

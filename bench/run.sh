@@ -1,56 +1,110 @@
 #!/usr/bin/env bash
-# Measures setup.exe against its references under Wine and Xvfb, every figure in the same run as
-# its reference and repeated: the size and imports of setup.exe; its start-up; its copy pass on
-# a distribution of 3 files of 100 MiB and on one of 2,000 files of 4 KiB; its peak memory.
+# Measures setup.exe under Wine and Xvfb side by side with its peer, an NSIS installer built
+# here from bench/peer.nsi for the same distribution (files stored, and compressed as the
+# compiler does by default): the size of each installer's machinery, the time to its first
+# window, the whole silent install of the sample, of 3 files of 100 MiB and of 2,000 files of
+# 4 KiB, what setup.exe's 10 ms pauses cost there, and the peak working set.
 #
-#   bench/run.sh [-n RUNS] [BUILD_DIR]
+#   bench/run.sh [-q] [-n RUNS] [-u] [BUILD_DIR]
 #
-# BUILD_DIR (default build/win32) is a Windows build folder, configured and built here as
-# needed. Each copy pass is measured RUNS times (default 5, at least 5), start-up and memory at
-# the dialog three times as often, all after one warm-up. Prints the table and writes it to
-# BUILD_DIR/bench-results/results.md, with the chart chart.png and the samples samples.tsv
-# beside it. A fresh Wine prefix BUILD_DIR/bench-prefix holds the distributions while it runs
-# (about 320 MB); without DISPLAY an Xvfb of its own is started. Everything it started is ended
-# when it ends. It takes 7 to 10 minutes with the default RUNS, the more the busier the machine.
+# The build is the tests' choice: i686 where this machine executes 32-bit Linux programs, else
+# x86_64; SETUP_WINDOWS_ARCH=i686 or x86_64, or the program in BUILD_DIR, chooses (BUILD_DIR
+# defaults to build/win32 or build/win64, configured and built here as needed). The peer is
+# built for the same architecture. RUNS (default 5, at least 5) is the number of runs of the
+# 2,000-file install; the sample and the 3 × 100 MiB installs run twice as often, the first
+# windows three times as often, each after a warm-up that also checks that both installers left
+# the same files, uninstall entry and shortcuts. -q, for developing, runs 3 times on smaller
+# files (3 × 8 MiB, 200 files); its figures are not the benchmark's. -u puts the table and the
+# chart into the README (not with -q). Where the build cannot run, the size rows still print
+# and the others say so.
+#
+# Prints the table and writes it to BUILD_DIR/bench-results/results.md, with chart.png and the
+# samples (samples.tsv) beside it. A fresh Wine prefix BUILD_DIR/bench-prefix holds the
+# distributions and the peers while it runs (about 1.3 GB); without DISPLAY an Xvfb of its own
+# is started. Everything it started is ended when it ends. About 12 minutes with the default
+# RUNS on two cores.
+# The copied_CASE arrays are reached through namerefs.
+# shellcheck disable=SC2034,SC2178
 set -uo pipefail
 
 usage() {
-  echo "usage: $0 [-n RUNS] [BUILD_DIR]" >&2
+  echo "usage: $0 [-q] [-n RUNS] [-u] [BUILD_DIR]" >&2
   exit 2
 }
-runs=5
-while getopts n: option; do
+quick=no
+runs=
+update_readme=no
+while getopts qn:u option; do
   case $option in
+    q) quick=yes ;;
     n) runs=$OPTARG ;;
+    u) update_readme=yes ;;
     *) usage ;;
   esac
 done
 shift $((OPTIND - 1))
 [ $# -le 1 ] || usage
-[[ $runs =~ ^[0-9]+$ ]] && [ "$runs" -ge 5 ] || {
-  echo "$0: RUNS must be a number of at least 5" >&2
-  exit 2
-}
+if [ "$quick" == yes ]; then
+  runs=${runs:-3} big_mib=8 small_files=200
+  [ "$update_readme" == no ] || {
+    echo "$0: -u takes the figures of a full run, not of -q" >&2
+    exit 2
+  }
+else
+  runs=${runs:-5} big_mib=100 small_files=2000
+  [[ $runs =~ ^[0-9]+$ ]] && [ "$runs" -ge 5 ] || {
+    echo "$0: RUNS must be a number of at least 5" >&2
+    exit 2
+  }
+fi
+[[ $runs =~ ^[1-9][0-9]*$ ]] || usage
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-mkdir -p "${1:-$root/build/win32}" && build=$(cd "${1:-$root/build/win32}" && pwd)
-out=$build/bench-results
-# shellcheck source=tests/e2e/size_limits.sh
-source "$root/tests/e2e/size_limits.sh"
-
 # shellcheck source=scripts/wine_env.sh
 source "$root/scripts/wine_env.sh"
-if ! wine_pass i686 win32; then
-  echo "$0: it measures the i686 build, which cannot run here: $WINE_PASS_WHY" >&2
-  exit 1
+# shellcheck source=tests/e2e/size_limits.sh
+source "$root/tests/e2e/size_limits.sh"
+# shellcheck source=bench/peer_lib.sh
+source "$root/bench/peer_lib.sh"
+
+# ---- Which build, under which loader ----------------------------------------------------------
+
+arch=${SETUP_WINDOWS_ARCH:-}
+if [ -z "$arch" ] && [ -n "${1:-}" ] && [ -f "$1/setup.exe" ]; then
+  arch=$(pe_arch "$1/setup.exe")
 fi
+if [ -z "$arch" ]; then
+  arch=i686
+  wine32_runs || arch=x86_64
+fi
+case $arch in
+  i686) kind=win32 default_build=build/win32 toolchain=mingw-i686 loader=$WINE_LOADER32 ;;
+  x86_64) kind=win64 default_build=build/win64 toolchain=mingw-x86_64 loader=$WINE_LOADER64 ;;
+  *)
+    echo "$0: the build is i686 or x86_64, not '$arch'" >&2
+    exit 2
+    ;;
+esac
+mkdir -p "${1:-$root/$default_build}" && build=$(cd "${1:-$root/$default_build}" && pwd)
+out=$build/bench-results
+size_limits_for "$arch"
+target=$(peer_target "$arch")
+measurable=yes
+why=
+if ! wine_pass "$arch" "$kind"; then
+  measurable=no
+  why=$WINE_PASS_WHY
+fi
+# Every row names this.
+pass_label="$arch build, $loader, ${kind#win}-bit prefix; peer $target"
 
 export WINEPREFIX=$build/bench-prefix
 export WINEDEBUG=-all
 # No Mono or Gecko download prompts, and no menu entries on the Linux host for the shortcuts.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 
-bench_c=$WINEPREFIX/drive_c/bench # C:\bench
+drive_c=$WINEPREFIX/drive_c
+bench_c=$drive_c/bench # C:\bench
 probe=$build/bench/bench_probe.exe
 started=$SECONDS
 xvfb_pid=
@@ -69,10 +123,10 @@ die() {
 cleanup() {
   [ -n "$cleaned" ] && return
   cleaned=1
-  if [ -d "$WINEPREFIX" ]; then
+  if [ "$measurable" == yes ] && [ -d "$WINEPREFIX" ]; then
     timeout 30 wineserver -k 2>/dev/null
     timeout 30 wineserver -w 2>/dev/null
-    rm -rf "$bench_c"
+    rm -rf "$bench_c" "$drive_c/Program Files/Tiny Notes"
   fi
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null
@@ -87,11 +141,10 @@ trap 'echo terminated >&2; exit 143' TERM
 
 build_programs() {
   if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
       -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null || return 1
   fi
-  cmake --build "$build" -j2 --target setup dist bench_probe bench_copy bench_dialog \
-    bench_setup_dialog >/dev/null
+  cmake --build "$build" -j2 --target setup dist bench_probe bench_copy bench_dialog >/dev/null
 }
 
 # Xvfb picks a free display itself and writes its number once it accepts connections.
@@ -120,34 +173,133 @@ make_prefix() {
   wineserver -p || return 1
   (cd "$WINEPREFIX" && timeout 180 wineboot -i </dev/null >/dev/null 2>&1) || return 1
   # Xvfb has no window manager: a managed window that is hidden waits 2 s for one to answer,
-  # which would end every dialog 2 s late. Unmanaged windows are hidden at once.
+  # which would end every run with a window 2 s late. Unmanaged windows are hidden at once.
   timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >/dev/null 2>&1
 }
 
-# ---- The distributions ----------------------------------------------------------------------
+# ---- The distributions and their peers ------------------------------------------------------
 
-# make_dist DIR: setup.exe, UNINSTAL.EXE and a setup.inf for the product "Bench 1.0", which
-# installs into C:\bench\installed\Bench and creates the desktop shortcut only.
+cases=(sample big small)
+declare -A title=([sample]="the sample" [big]="3 × $big_mib MiB" [small]="$small_files × 4 KiB")
+
+# make_dist DIR: setup.exe, UNINSTAL.EXE, a small program and a setup.inf for "Bench 1.0", which
+# installs into C:\bench\installed\Bench with a desktop shortcut and one in the Start menu.
 make_dist() {
   mkdir -p "$1" &&
     cp "$build/setup.exe" "$build/dist/UNINSTAL.EXE" "$1/" &&
-    printf 'Bench.exe\r\nC:\\bench\\installed\\Bench\r\nBench\r\nBench 1.0\r\n0\r\n' \
+    cp "$build/bench/bench_dialog.exe" "$1/Bench.exe" &&
+    printf '%s\r\n' Bench.exe 'C:\bench\installed\Bench' Bench 'Bench 1.0' 1 Bench,Bench.exe \
       >"$1/setup.inf"
 }
 
 make_data() {
-  rm -rf "$bench_c" && mkdir -p "$bench_c/ref" "$bench_c/installed" "$bench_c/out" || return 1
-  cp "$build/bench/bench_dialog.exe" "$build/bench/bench_setup_dialog.exe" \
-    "$build/bench/bench_copy.exe" "$bench_c/ref/" || return 1
+  rm -rf "$bench_c" && mkdir -p "$bench_c/ref" "$bench_c/installed" "$bench_c/out" \
+    "$bench_c/peer" || return 1
+  cp "$build/bench/bench_dialog.exe" "$build/bench/bench_copy.exe" "$bench_c/ref/" || return 1
   cp -a "$build/dist" "$bench_c/sample" || return 1
   make_dist "$bench_c/big" && make_dist "$bench_c/small" || return 1
   local k
   for k in 1 2 3; do
-    head -c $((100 * 1024 * 1024)) /dev/urandom >"$bench_c/big/data$k.bin" || return 1
+    head -c $((big_mib * 1024 * 1024)) /dev/urandom >"$bench_c/big/data$k.bin" || return 1
   done
-  head -c $((2000 * 4096)) /dev/urandom | (cd "$bench_c/small" && split -b 4096 -a 4 -d - file) ||
-    return 1
+  head -c $((small_files * 4096)) /dev/urandom |
+    (cd "$bench_c/small" && split -b 4096 -a 4 -d - file) || return 1
+}
+
+# list_dist CASE: the installer's listing of the distribution, as Windows gives it: the files it
+# copies (every entry but "." and "..", "setup.exe" and "uninstal.exe") into copied_CASE, and
+# the count of entries, each followed by a 10 ms pause, into entries[CASE]. Without Wine, the
+# files in the order ls gives.
+declare -A entries
+copied_sample=() copied_big=() copied_small=()
+list_dist() {
+  local case=$1 dist=$bench_c/$1 listing name count=0
+  local -n names=copied_$case
+  names=()
+  if [ "$measurable" == yes ]; then
+    listing=$(cd "$dist" && wine "$probe" list </dev/null | tr -d '\r') || return 1
+  else
+    listing=$(printf '.\n..\n' && ls -A "$dist")
+  fi
+  while IFS= read -r name; do
+    count=$((count + 1))
+    case $name in
+      . | .. | setup.exe | uninstal.exe) ;;
+      *) names+=("$name") ;;
+    esac
+  done <<<"$listing"
+  entries[$case]=$count
+}
+
+# build_peers CASE: C:\bench\peer\CASE-stored.exe and CASE-compressed.exe.
+build_peers() {
+  local case=$1 variant store
+  local -n names=copied_$case
+  for variant in stored compressed; do
+    store=()
+    [ "$variant" == stored ] && store=(stored)
+    peer_build "$bench_c/$case" "$arch" "$bench_c/peer/$case-$variant.exe" "${store[@]}" \
+      "${names[@]}" || {
+      tail -n 20 "$bench_c/peer/$case-$variant.exe.log" >&2
+      return 1
+    }
+  done
+}
+
+# ---- What an install leaves -------------------------------------------------------------------
+
+# linux_of PATH: a C:\ path inside the prefix.
+linux_of() {
+  local path=${1#[Cc]:}
+  path=${path//\\//}
+  echo "$drive_c$path"
+}
+
+# The folder, entry, uninstaller and shortcuts of a case's distribution (setup.inf's lines 2-4):
+# folder[CASE], name[CASE] (the entry's name), desktop[CASE] and group[CASE].
+declare -A folder name desktop group
+case_paths() {
+  local case=$1 lines
+  mapfile -t lines < <(tr -d '\r' <"$bench_c/$case/setup.inf")
+  folder[$case]=${lines[1]}
+  name[$case]=${lines[1]##*\\}
+  desktop[$case]=$drive_c/users/Public/Desktop/${lines[2]}.lnk
+  group[$case]="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/${lines[3]}"
+}
+
+# fresh CASE: nothing of an earlier install but its uninstall entry, which every run writes
+# anew, and no write of it still waiting for the disk.
+fresh() {
+  local case=$1
+  rm -rf "$(linux_of "${folder[$case]}")" "$bench_c/out" "${desktop[$case]}" "${group[$case]}" \
+    "$drive_c/windows/${name[$case]} Uninstall.exe" && mkdir -p "$bench_c/out" && sync
+}
+
+# same_files CASE DIR: DIR holds exactly the files setup.exe copies, each with the same bytes.
+same_files() {
+  local case=$1 dir=$2 file
+  local -n names=copied_$case
+  [ "$(find "$dir" -type f | wc -l)" -eq ${#names[@]} ] || return 1
+  for file in "${names[@]}"; do
+    cmp -s "$bench_c/$case/$file" "$dir/$file" || return 1
+  done
+}
+
+# left_by CASE: what an install left besides the files, for comparing the two installers: the
+# uninstall entry's values as reg query prints them, the uninstaller and each shortcut's target,
+# working folder and description.
+left_by() {
+  local case=$1 lnk
+  wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}" \
+    </dev/null 2>/dev/null | tr -d '\r' | sed -E 's/^ +//; s/ {4}/ /g' | grep -v '^HKEY' | sort
+  [ -f "$drive_c/windows/${name[$case]} Uninstall.exe" ] && echo "uninstaller present"
+  for lnk in "${desktop[$case]}" "${group[$case]}"/*.lnk; do
+    [ -f "$lnk" ] || continue
+    echo "${lnk#"$drive_c"}:"
+    lnkinfo "$lnk" 2>/dev/null | grep -E '^\s*(Local path|Working directory|Description)' |
+      sed -E 's/^\s+//'
+  done
 }
 
 # ---- Samples ----------------------------------------------------------------------------------
@@ -165,33 +317,11 @@ value() {
   sed -n "s/^$1=//p" <<<"$2" | tr -d '\r'
 }
 
-# probe_run DIR CAPTION FOLDER_ID ACTION PROGRAM: the probe's answer, or failure.
-probe_run() {
+# probe DIR COMMAND ARGUMENT...: the probe's answer, run in DIR, or failure.
+probe() {
   local dir=$1
   shift
-  (cd "$dir" && timeout -k 5 400 wine "$probe" run "$@" </dev/null)
-}
-
-# copy_window DIR: milliseconds from the birth of folder DIR to the last change of a file in it.
-# Both are the file system's own timestamps, read with stat: the same source for the installer
-# and for its references, outside all of them, and as fine as the kernel's clock tick.
-copy_window() {
-  local born last
-  born=$(stat --printf '%.9W' "$1") || return 1
-  last=$(find "$1" -type f -printf '%C@\n' | sort -n | tail -n 1)
-  [ -n "$last" ] && [ "$born" != 0 ] || return 1
-  awk -v a="$born" -v b="$last" 'BEGIN { printf "%.3f", (b - a) * 1000 }'
-}
-
-# same_files DIR: true when DIR holds exactly the files the installer copies, byte counts alike
-# (names and sizes as list_dist found them in the distribution).
-same_files() {
-  [ "$(cd "$1" && find . -type f -printf '%P %s\n' | LC_ALL=C sort)" == "$expected" ]
-}
-
-# fresh DIR: DIR gone, and no write of an earlier copy still waiting for the disk.
-fresh() {
-  rm -rf "$1" && sync
+  (cd "$dir" && timeout -k 5 900 wine "$probe" "$@" </dev/null)
 }
 
 # rotation N WORD...: the words, starting with word N modulo their count and wrapping round, so
@@ -201,93 +331,89 @@ rotation() {
   echo "${words[@]:start}" "${words[@]:0:start}"
 }
 
-# ---- The measurements ---------------------------------------------------------------------------
+# ---- The measurements -------------------------------------------------------------------------
 
-# Start-up and memory at the dialog: setup.exe on the sample distribution, the empty dialog and
-# the installer's dialog template shown by the same minimal program, each ended with Cancel.
-startup_one() {
-  local subject=$1 answer
+# First window: each installer on the sample, without /S, closed with Cancel at its first window.
+window_one() {
+  local subject=$1 dir=$bench_c/sample command answer
   case $subject in
-    setup) answer=$(probe_run "$bench_c/sample" "Tiny Notes 1.0 Setup" 102 cancel setup.exe) ;;
-    empty) answer=$(probe_run "$bench_c/ref" "Empty Dialog" 0 cancel 'C:\bench\ref\bench_dialog.exe') ;;
-    template) answer=$(probe_run "$bench_c/ref" "Setup" 0 cancel \
-      'C:\bench\ref\bench_setup_dialog.exe') ;;
-  esac || die "$subject did not show its dialog (run $rep)"
+    ours) command='C:\bench\sample\setup.exe' ;;
+    stored | compressed) command="C:\\bench\\peer\\sample-$subject.exe" ;;
+  esac
+  answer=$(probe "$dir" window "\"$command\"") || die "$subject showed no window (run $rep)"
   record startup "$subject" "$(value startup_ms "$answer")"
-  record dialog_peak "$subject" "$(value dialog_peak_kb "$answer")"
-  record end_peak "$subject" "$(value end_peak_kb "$answer")"
+  record window_peak "$subject" "$(value window_peak_kb "$answer")"
 }
 
-# copy_one CASE SUBJECT: one copy of the distribution CASE (big, small) into a fresh folder, by
-# the installer, the CopyFileA loop, the same loop pausing as the installer must, or cp.
-copy_one() {
-  local case=$1 subject=$2 target answer window
+# install_one CASE SUBJECT: a whole silent install of the distribution CASE from a fresh start,
+# by setup.exe, by either peer, or (the 2,000 files only) the CopyFileA loop, bare or pausing as
+# the installer does.
+install_one() {
+  local case=$1 subject=$2 dist=$bench_c/$1 command answer installed
+  installed=$(linux_of "${folder[$case]}")
   case $subject in
-    setup)
-      target=$bench_c/installed/Bench
-      fresh "$target"
-      answer=$(probe_run "$dist" "Bench 1.0 Setup" 102 install setup.exe) ||
-        die "setup.exe did not install $case (run $rep)"
-      [ "$(value exit_code "$answer")" == 0 ] || die "setup.exe ended with an error ($case, run $rep)"
-      record "${case}_install" setup "$(value gone_ms "$answer")"
-      record "${case}_peak" setup "$(value end_peak_kb "$answer")"
-      ;;
+    ours) command="\"C:\\bench\\$case\\setup.exe\" /S" ;;
+    stored | compressed) command="\"C:\\bench\\peer\\$case-$subject.exe\" /S" ;;
     loop | paused)
-      target=$bench_c/out/$subject
-      fresh "$target"
-      local pause=()
-      [ "$subject" == paused ] && pause=(-p)
-      (cd "$dist" && timeout -k 5 300 wine 'C:\bench\ref\bench_copy.exe' "${pause[@]}" \
-        "C:\\bench\\out\\$subject" </dev/null >/dev/null) || die "bench_copy.exe failed ($case)"
-      ;;
-    cp)
-      target=$bench_c/out/cp
-      fresh "$target"
-      mkdir "$target" && (cd "$dist" && cp -- "${copied[@]}" "$target/") || die "cp failed"
+      command='C:\bench\ref\bench_copy.exe C:\bench\out\copy' installed=$bench_c/out/copy
+      [ "$subject" == paused ] && command=${command/.exe/.exe -p}
       ;;
   esac
-  same_files "$target" || die "$subject did not copy the $case distribution whole (run $rep)"
-  window=$(copy_window "$target") || die "no timestamps in $target"
-  record "${case}_copy" "$subject" "$window"
-  rm -rf "$target"
+  fresh "$case" || die "cannot clear what the last run left"
+  answer=$(probe "$dist" run "$command") ||
+    die "$subject did not install ${title[$case]} (run $rep)"
+  [ "$(value exit_code "$answer")" == 0 ] ||
+    die "$subject ended with exit code $(value exit_code "$answer") (${title[$case]}, run $rep)"
+  same_files "$case" "$installed" ||
+    die "$subject did not install ${title[$case]} whole into $installed (run $rep)"
+  record "${case}_install" "$subject" "$(value run_ms "$answer")"
+  record "${case}_peak" "$subject" "$(value peak_kb "$answer")"
 }
 
-# The installer's listing of the distribution: the files it copies (every entry but "." and
-# "..", "setup.exe" and "uninstal.exe"), the count of entries (each followed by a 10 ms pause),
-# and the pauses inside the copy window, which ends with the last file copied: one for each
-# entry before that file.
-list_dist() {
-  local listing name index=0
-  listing=$(cd "$dist" && wine "$probe" list </dev/null | tr -d '\r') || return 1
-  copied=()
-  last_copied=0
-  while IFS= read -r name; do
-    case $name in
-      . | .. | setup.exe | uninstal.exe) ;;
-      *)
-        copied+=("$name")
-        last_copied=$index
-        ;;
-    esac
-    index=$((index + 1))
-  done <<<"$listing"
-  entries=$index
-  expected=$(cd "$dist" && stat -c '%n %s' -- "${copied[@]}" | LC_ALL=C sort)
+# check_same_work CASE: in the warm-up, both installers leave the same uninstall entry,
+# uninstaller and shortcuts. The peer leaves out InstalledFiles only where its list is longer
+# than the compiler lets WriteRegMultiStr hold.
+check_same_work() {
+  local case=$1 subject ours_left left key
+  key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}"
+  for subject in ours stored compressed; do
+    timeout 60 wine reg delete "$key" /f </dev/null >/dev/null 2>&1
+    install_one "$case" "$subject"
+    left=$(left_by "$case")
+    if [ "$subject" == ours ]; then
+      ours_left=$left
+      grep -q '^InstalledFiles ' <<<"$left" ||
+        die "setup.exe wrote no InstalledFiles (${title[$case]})"
+      continue
+    fi
+    grep -q '^InstalledFiles ' <<<"$left" || ours_left=$(grep -v '^InstalledFiles ' <<<"$ours_left")
+    [ "$left" == "$ours_left" ] || {
+      diff <(echo "$ours_left") <(echo "$left") >&2
+      die "the $subject peer did other work than setup.exe (${title[$case]}; < setup.exe, > peer)"
+    }
+  done
+  grep -q '^InstalledFiles ' <<<"$ours_left" || echo "${case}" >>"$out/no-installed-files"
 }
 
-copy_case() {
-  local case=$1 subject answer
-  dist=$bench_c/$case
-  list_dist || die "cannot list $dist"
-  printf '%s\t%s\t%s\n' "$case" "$entries" "$last_copied" >>"$out/listings.tsv"
-  for rep in $(seq 0 "$runs"); do
-    for subject in $(rotation "$rep" setup loop paused cp); do
-      copy_one "$case" "$subject"
+install_case() {
+  local case=$1 reps=$2 subject answer subjects=(ours stored compressed) subjects_now
+  [ "$case" == small ] && subjects+=(loop paused)
+  for rep in $(seq 0 "$reps"); do
+    if [ "$rep" -eq 0 ]; then
+      check_same_work "$case"
+      subjects_now=("${subjects[@]:3}")
+    else
+      read -ra subjects_now <<<"$(rotation "$rep" "${subjects[@]}")"
+    fi
+    for subject in "${subjects_now[@]}"; do
+      install_one "$case" "$subject"
     done
-    # What a pause of 10 ms takes here: 200 of them, taken the way the installer takes them.
-    answer=$(cd "$dist" && wine "$probe" pauses 200 </dev/null) || die "cannot time the pauses"
-    record "${case}_pause" probe "$(awk -v t="$(value pauses_ms "$answer")" \
-      'BEGIN { printf "%.4f", t / 200 }')"
+    # What setup.exe's pauses take here, in the same repetition: 10 ms after each entry and
+    # 100 ms at the end, each taken with Sleep as the installer takes them.
+    answer=$(probe "$bench_c" pauses 100 10) || die "cannot time the pauses"
+    record "${case}_pause10" probe "$(value pause_ms "$answer")"
+    answer=$(probe "$bench_c" pauses 3 100) || die "cannot time the pauses"
+    record "${case}_pause100" probe "$(value pause_ms "$answer")"
   done
 }
 
@@ -299,34 +425,51 @@ samples_of() {
     sort -n | cut -f 2
 }
 
-# stats: median, least and greatest of the numbers on stdin, as "median min max".
+# stats: "median min max n" of the numbers on stdin.
 stats() {
   sort -g | awk '{ v[NR] = $1 } END {
-    if (NR == 0) { print "nan nan nan"; exit }
+    if (NR == 0) { print "nan nan nan 0"; exit }
     m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-    print m, v[1], v[NR] }'
+    print m, v[1], v[NR], NR }'
 }
 
-# ratios A B: A / B run by run, for two columns of samples (the shorter one sets the count).
-ratios() {
+# interval: "median low high confidence" of the numbers on stdin. The interval for the median
+# needs no assumption about their distribution: between the k-th least and the k-th greatest
+# value lies the median with probability 1 - 2 P(B <= k - 1), B binomial (n, 1/2). k is the
+# largest that keeps that at 90 % or more (with fewer than 5 values, k = 1: the range).
+interval() {
+  sort -g | awk '{ v[NR] = $1 } END {
+    n = NR
+    if (n == 0) { print "nan nan nan 0"; exit }
+    m = n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+    k = 1; term = 1; cdf = 0; total = 2 ^ n; best = 1 - 2 / total
+    for (j = 0; j < n / 2; j++) {
+      if (j > 0) term = term * (n - j + 1) / j
+      cdf += term
+      cover = 1 - 2 * cdf / total
+      if (cover < 0.9) break
+      k = j + 1; best = cover
+    }
+    print m, v[k], v[n + 1 - k], best }'
+}
+
+# paired A B: A / B run by run, for two columns of samples.
+paired() {
   paste <(printf '%s\n' "$1") <(printf '%s\n' "$2") |
     awk -F '\t' '$1 != "" && $2 != "" && $2 != 0 { print $1 / $2 }'
 }
 
-# minus_pauses COUNT [EACH]: each sample on stdin less COUNT pauses of EACH ms (default 10).
-minus_pauses() {
-  awk -v n="$1" -v each="${2:-10}" '{ printf "%.3f\n", $1 - n * each }'
+# less_pauses SAMPLES COUNT PAUSES10 [PAUSES100]: each sample less COUNT pauses of 10 ms and,
+# when given, one of 100 ms, as measured in its own repetition.
+less_pauses() {
+  paste <(printf '%s\n' "$1") <(printf '%s\n' "$3") <(printf '%s\n' "${4:-}") |
+    awk -F '\t' -v n="$2" '$1 != "" { printf "%.3f\n", $1 - n * $2 - $3 }'
 }
 
-# fmt SCALE DIGITS "median min max": "median (min–max)", each divided by SCALE.
-fmt() {
-  awk -v s="$1" -v d="$2" -v t="$3" 'BEGIN { split(t, v, " ")
-    printf "%.*f (%.*f–%.*f)", d, v[1] / s, d, v[2] / s, d, v[3] / s }'
-}
-
-# verdict "median min max" TARGET: whether the median is at most the target.
-verdict() {
-  awk -v t="$1" -v limit="$2" 'BEGIN { split(t, v, " "); print (v[1] <= limit ? "yes" : "**no**") }'
+# spread SCALE DIGITS: "median (min–max)" of the numbers on stdin, divided by SCALE.
+spread() {
+  stats | awk -v s="$1" -v d="$2" '{
+    printf "%.*f (%.*f–%.*f)", d, $1 / s, d, $2 / s, d, $3 / s }'
 }
 
 table=$out/results.md
@@ -341,173 +484,242 @@ row() {
   echo "$line" >>"$table"
 }
 
-# ratio_row LABEL SCALE UNIT DIGITS SETUP_SAMPLES REF_LABEL REF_SAMPLES TARGET [CHART_LABEL]
-# A figure against its reference. With a CHART_LABEL it is one of the targets, which the chart
-# shows; without, it explains one, and its target is given for comparison only.
+# ratio_row LABEL SCALE UNIT OURS PEER_LABEL PEER GOAL [CHART_LABEL]: ours against a peer or a
+# reference, run by run. A GOAL of "-" marks a row for information, "explains" one that
+# explains the row above; a CHART_LABEL puts the row into the chart.
 ratio_row() {
-  local label=$1 scale=$2 unit=$3 digits=$4 a=$5 ref_label=$6 b=$7 target=$8 chart=${9:-}
-  local ratio met
-  ratio=$(ratios "$a" "$b" | stats)
-  if [ -n "$chart" ]; then
-    met=$(verdict "$ratio" "$target")
-    printf '"%s" %s %s\n' "$chart" "$ratio" "$target" >>"$chart_data"
-  else
-    met="(explains the row above)"
+  local label=$1 scale=$2 unit=$3 ours=$4 peer_label=$5 peer=$6 goal=$7 chart=${8:-}
+  local digits=0 ratio met=""
+  [ "$scale" == 1 ] || digits=1
+  if [ "$measurable" == no ]; then
+    [[ $goal =~ ^[0-9.]+$ ]] && goal="≤ $goal" met="**no**: not measurable" || goal=""
+    row "$label" "$pass_label" "not measurable on this machine" \
+      "$peer_label: not measurable on this machine ($why)" "—" "$goal" "$met"
+    return
   fi
-  row "$label" "$(fmt "$scale" "$digits" "$(stats <<<"$a")") $unit" \
-    "$ref_label: $(fmt "$scale" "$digits" "$(stats <<<"$b")") $unit" \
-    "$(fmt 1 2 "$ratio")" "≤ $target" "$met"
+  read -r median low high cover < <(paired "$ours" "$peer" | interval)
+  ratio=$(awk -v m="$median" -v l="$low" -v h="$high" -v c="$cover" \
+    'BEGIN { printf "%.2f (%.2f–%.2f, %.0f %%)", m, l, h, c * 100 }')
+  if [ "$goal" == - ]; then
+    goal="(for information)"
+  elif [ "$goal" == explains ]; then
+    goal="(explains the row above)"
+  else
+    met=$(awk -v m="$median" -v g="$goal" 'BEGIN { print (m <= g ? "yes" : "**no**") }')
+    [ -n "$chart" ] && printf '"%s" %s %s %s %s\n' "$chart" "$median" "$low" "$high" "$goal" \
+      >>"$chart_data"
+    goal="≤ $goal"
+  fi
+  row "$label" "$pass_label" "$(spread "$scale" "$digits" <<<"$ours") $unit" \
+    "$peer_label: $(spread "$scale" "$digits" <<<"$peer") $unit" "$ratio" "$goal" "$met"
 }
 
-# copy_rows CASE FILES: the copy pass of one distribution (FILES says what it holds) against the
-# CopyFileA loop and cp, and against the loop that pauses as the installer does.
-copy_rows() {
-  local case=$1 files=$2 title="Copy pass, $2" entries last setup pause install
-  read -r _ entries last < <(grep "^$case	" "$out/listings.tsv" | tr '\t' ' ')
-  setup=$(samples_of "${case}_copy" setup | minus_pauses "$last")
-  pause=$(fmt 1 2 "$(samples_of "${case}_pause" probe | stats)")
-  ratio_row "$title, less its $last pauses of 10 ms" 1 ms 0 "$setup" "CopyFileA loop" \
-    "$(samples_of "${case}_copy" loop)" 1.1 "$case: ÷ CopyFileA loop"
-  ratio_row "$title, less its $last pauses of 10 ms (a pause of 10 ms takes $pause ms here)" \
-    1 ms 0 "$setup" "CopyFileA loop with the same pauses, less them" \
-    "$(samples_of "${case}_copy" paused | minus_pauses "$last")" 1.1
-  ratio_row "$title, less its $last pauses of 10 ms" 1 ms 0 "$setup" "cp" \
-    "$(samples_of "${case}_copy" cp)" 1.5 "$case: ÷ cp"
-  ratio_row "The CopyFileA loop alone, $files" 1 ms 0 "$(samples_of "${case}_copy" loop)" "cp" \
-    "$(samples_of "${case}_copy" cp)" 1.5
-  install=$(samples_of "${case}_install" setup | minus_pauses "$entries" |
-    minus_pauses 1 100 | stats)
-  row "$title: the whole install run, from OK to the dialog closed (copy, uninstall entry, shortcut), less its $entries pauses of 10 ms and the last one of 100 ms" \
-    "$(fmt 1 0 "$install") ms" "" "" "" "(for information)"
+write_size_rows() {
+  local setup uninstaller ours payload stored machinery ratio met dlls unlisted file
+  setup=$(stat -c %s "$build/setup.exe")
+  uninstaller=$(stat -c %s "$build/dist/UNINSTAL.EXE")
+  ours=$((setup + uninstaller))
+  local -n names=copied_sample
+  payload=$(cd "$bench_c/sample" && stat -c %s -- "${names[@]}" | awk '{ s += $1 } END { print s }')
+  stored=$(stat -c %s "$bench_c/peer/sample-stored.exe")
+  machinery=$((stored - payload))
+  ratio=$(awk -v a="$ours" -v b="$machinery" 'BEGIN { printf "%.2f", a / b }')
+  met=$(awk -v r="$ratio" 'BEGIN { print (r <= 0.5 ? "yes" : "**no**") }')
+  printf '"%s" %s %s %s %s\n' "machinery size" "$ratio" "$ratio" "$ratio" 0.5 >>"$chart_data"
+  row "Machinery size, bytes" "$arch build; peer $target" \
+    "setup.exe $setup + UNINSTAL.EXE $uninstaller = $ours" \
+    "installer of the sample, stored: $stored − its files $payload = $machinery" \
+    "$ratio (exact)" "≤ 0.5" "$met"
+
+  met="**no**"
+  [ "$setup" -le "$SETUP_SIZE_LIMIT" ] && met=yes
+  [ "$setup" -le "$SETUP_SIZE_AIM" ] && met="yes, and the aim"
+  row "setup.exe, bytes, stripped" "$arch build" "$setup" "the size guard's limit" \
+    "$(awk -v s="$setup" -v l="$SETUP_SIZE_LIMIT" 'BEGIN { printf "%.2f of it", s / l }')" \
+    "≤ $SETUP_SIZE_LIMIT (aim $SETUP_SIZE_AIM)" "$met"
+
+  for file in "$build/setup.exe" "$build/dist/UNINSTAL.EXE"; do
+    # An import table that cannot be read is a failed measurement, never a pass.
+    if dlls=$(imported_dlls "$file") && [ -n "$dlls" ]; then
+      unlisted=$(unlisted_dlls "$file" | paste -sd ' ')
+      met=yes
+      [ -n "$unlisted" ] && met="**no**: $unlisted"
+      dlls=$(paste -sd ' ' <<<"$dlls")
+    else
+      dlls="not measured: $MINGW_BINUTILS-objdump -p read no import table"
+      met="**no**: not measured"
+    fi
+    row "$(basename "$file"), imported DLLs" "$arch build" "$dlls" \
+      "the known DLLs: ${SYSTEM_DLLS[*]}" "" "none outside them" "$met"
+  done
+}
+
+# The install rows of one case: the whole silent install against either peer, and what the
+# pauses cost.
+write_install_rows() {
+  local case=$1 what=${title[$1]} n=${entries[$1]} ours p10 p100 less goal=-
+  ours=$(samples_of "${case}_install" ours)
+  [ "$case" == big ] && goal=1.0
+  ratio_row "Whole silent install, $what" 1 ms "$ours" "peer, stored" \
+    "$(samples_of "${case}_install" stored)" "$goal" "install $what ÷ stored"
+  ratio_row "Whole silent install, $what" 1 ms "$ours" "peer, compressed" \
+    "$(samples_of "${case}_install" compressed)" -
+  p10=$(samples_of "${case}_pause10" probe)
+  p100=$(samples_of "${case}_pause100" probe)
+  less=$(less_pauses "$ours" "$n" "$p10" "$p100")
+  local label="The pauses, $what: setup.exe with its $n pauses of 10 ms and one of 100 ms"
+  [ -n "$p10" ] && label+=" (one of 10 ms takes $(spread 1 2 <<<"$p10") ms here)"
+  ratio_row "$label" 1 ms "$ours" "setup.exe less them, as measured" "$less" -
+  if [ "$case" == small ]; then
+    ratio_row "The pauses, $what: the CopyFileA loop pausing after each entry, less its pauses" \
+      1 ms "$(less_pauses "$(samples_of small_install paused)" "$n" "$p10")" \
+      "the loop without pauses" "$(samples_of small_install loop)" explains
+  fi
 }
 
 write_table() {
-  local size dlls unlisted reference met
-  size=$(stat -c %s "$build/setup.exe")
-  dlls=$(imported_dlls "$build/setup.exe" | tr '\n' ' ')
-  unlisted=$(unlisted_dlls "$build/setup.exe" | tr '\n' ' ')
+  local cpu when memory
+  cpu=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)
+  memory=$(awk '/MemTotal/ { printf "%.0f", $2 / 1048576 }' /proc/meminfo)
+  when=$(date -u '+%Y-%m-%d %H:%M UTC')
   {
-    echo "# setup.exe benchmark"
+    echo "# setup.exe against its peer"
     echo
-    echo "Measured under Wine $(wine --version 2>/dev/null) on Xvfb (not on Windows), Linux" \
-      "$(uname -r), $(nproc) CPUs, $(date -u '+%Y-%m-%d %H:%M UTC'). Each figure is the median" \
-      "(least–greatest) of its runs, after a warm-up, taken in the same run as its reference;" \
-      "ratios are taken run by run. Copy passes: $runs runs; start-up and memory at the dialog:" \
-      "$((3 * runs)) runs."
+    echo "Measured $when on $cpu, $(nproc) CPUs, $memory GiB, Linux $(uname -r), under" \
+      "$(wine --version 2>/dev/null) on Xvfb (not on" \
+      "Windows). The peer: NSIS $(makensis -VERSION 2>/dev/null) (makensis), stub $target, built" \
+      "from bench/peer.nsi for each distribution, its files stored or compressed (zlib, the" \
+      "compiler's default)."
+    [ "$measurable" == no ] && echo "**Not measurable on this machine**: $why; the sizes only."
+    [ "$quick" == yes ] &&
+      echo "**Quick run** (-q): 3 × $big_mib MiB and $small_files files; not the benchmark's figures."
+    echo
+    echo "Each cell: median (least–greatest) of the runs after a warm-up. Ratios are taken run by" \
+      "run, paired within a repetition: median (interval, confidence) for the median ratio." \
+      "Runs: first window $((3 * runs)), the sample and ${title[big]} $((2 * runs)) each," \
+      "${title[small]} $runs; $(($(date +%s) - run_start)) s in all."
     echo
   } >"$table"
-  row "Figure" "setup.exe" "Reference" "Ratio" "Target" "Met"
-  row "---" "---" "---" "---" "---" "---"
+  row "Figure" "Build, Wine loader" "setup.exe" "Peer or reference" "Ratio" "Goal" "Met"
+  row "---" "---" "---" "---" "---" "---" "---"
   : >"$chart_data"
+  write_size_rows
 
-  reference="stub of the small scriptable installers: 38–40 KB (quoted); the empty dialog program:"
-  reference+=" $(stat -c %s "$build/bench/bench_dialog.exe") bytes"
-  met="**no**"
-  [ "$size" -le "$SETUP_SIZE_LIMIT" ] && met=yes
-  [ "$size" -le "$SETUP_SIZE_AIM" ] && met="yes, and the aim"
-  row "Size, stripped" "$size bytes" "$reference" \
-    "$(awk -v s="$size" -v l="$SETUP_SIZE_LIMIT" 'BEGIN { printf "%.2f of the limit", s / l }')" \
-    "≤ $SETUP_SIZE_LIMIT bytes (aim $SETUP_SIZE_AIM)" "$met"
-  awk -v s="$size" -v l="$SETUP_SIZE_LIMIT" 'BEGIN {
-    r = s / l; printf "\"size ÷ %d KB\" %f %f %f 1\n", l / 1024, r, r, r }' >>"$chart_data"
-  met=yes
-  [ -n "$unlisted" ] && met="**no**: $unlisted"
-  row "Imported DLLs" "$dlls" "the system list: ${SYSTEM_DLLS[*]}" "" "none outside the list" \
-    "$met"
+  ratio_row "Start to the first window (the sample)" 1 ms "$(samples_of startup ours)" \
+    "peer, stored" "$(samples_of startup stored)" 1.0 "first window ÷ stored"
+  ratio_row "Start to the first window (the sample)" 1 ms "$(samples_of startup ours)" \
+    "peer, compressed" "$(samples_of startup compressed)" 1.0 "first window ÷ compressed"
 
-  ratio_row "Start-up: process start to the dialog visible, folder box filled" 1 ms 0 \
-    "$(samples_of startup setup)" "empty dialog" "$(samples_of startup empty)" 1.1 "start-up"
-  ratio_row "Start-up: process start to the dialog visible, folder box filled" 1 ms 0 \
-    "$(samples_of startup setup)" "the installer's dialog template, nothing behind it" \
-    "$(samples_of startup template)" 1.1
-
-  copy_rows big "3 files of 100 MiB"
-  copy_rows small "2,000 files of 4 KiB"
-
-  ratio_row "Peak memory at the dialog" 1024 MiB 1 "$(samples_of dialog_peak setup)" \
-    "empty dialog" "$(samples_of dialog_peak empty)" 1.1 "memory at the dialog"
-  ratio_row "Peak memory at the dialog" 1024 MiB 1 "$(samples_of dialog_peak setup)" \
-    "the installer's dialog template" "$(samples_of dialog_peak template)" 1.1
-  local case title
-  for case in big small; do
-    title="3 files of 100 MiB"
-    [ "$case" == small ] && title="2,000 files of 4 KiB"
-    ratio_row "Peak memory after the copy pass, $title" 1024 MiB 1 "$(samples_of "${case}_peak" setup)" \
-      "empty dialog, its whole run" "$(samples_of end_peak empty)" 1.1 "memory after copy, $case"
-    ratio_row "Peak memory after the copy pass, $title" 1024 MiB 1 "$(samples_of "${case}_peak" setup)" \
-      "the installer's dialog template, its whole run" "$(samples_of end_peak template)" 1.1
+  local case
+  for case in "${cases[@]}"; do
+    write_install_rows "$case"
   done
-  cat >>"$table" <<'NOTES'
 
-How each figure is taken:
-- Start-up: bench_probe.exe starts the program with CreateProcess and polls every millisecond
-  until its dialog is visible under its final caption, with the folder box filled where it has
-  one; QueryPerformanceCounter times it. The reference programs are built like the project's
-  small programs, with MinGW's usual C runtime start-up; the second one shows setup.exe's own
-  dialog template (with the common controls initialised for its progress bar) and does nothing
-  else.
-- Copy pass: from the birth of the target folder to the last change of the last file copied,
-  both read with stat from the file system, which stamps them to within a tick of the kernel's
-  clock (4 ms at 250 Hz) at each end. The installer's pauses between those two moments
-  (one per directory entry before the last file copied) are taken off at 10 ms each. The
-  installer is driven as a user would: the run-after box cleared, OK pressed. The CopyFileA loop
-  copies the same entries in the same order, and its second form pauses as the installer does;
-  cp copies the same files. Each writes into a fresh folder on the same disk, after `sync`, from
-  sources in the page cache.
-- Memory: the Wine process's peak resident memory (PeakWorkingSetSize, which Wine reads from
-  the process's VmHWM), 300 ms after the dialog showed, and at the end of the process.
-NOTES
+  ratio_row "Peak working set at the first window" 1024 MiB "$(samples_of window_peak ours)" \
+    "peer, stored" "$(samples_of window_peak stored)" 1.0 "memory, first window ÷ stored"
+  for case in "${cases[@]}"; do
+    ratio_row "Peak working set, whole silent install, ${title[$case]}" 1024 MiB \
+      "$(samples_of "${case}_peak" ours)" "peer, stored" "$(samples_of "${case}_peak" stored)" \
+      1.0 "memory, ${title[$case]} ÷ stored"
+    ratio_row "Peak working set, whole silent install, ${title[$case]}" 1024 MiB \
+      "$(samples_of "${case}_peak" ours)" "peer, compressed" \
+      "$(samples_of "${case}_peak" compressed)" 1.0 "memory, ${title[$case]} ÷ compressed"
+  done
+
+  if [ -s "$out/no-installed-files" ]; then
+    echo >>"$table"
+    echo "The peer writes no InstalledFiles for $(while read -r case; do echo "${title[$case]}"; \
+      done <"$out/no-installed-files" | paste -sd, -): its list is longer than the" \
+      "$PEER_MULTI_SZ_LIMIT bytes makensis lets WriteRegMultiStr hold." >>"$table"
+  fi
 }
 
-# The chart: each target's ratio, its median and range, and the target.
+# The chart: each ratio that has a goal, its median and interval, and the goal.
 draw_chart() {
-  gnuplot <<PLOT
-set terminal pngcairo size 1000,520 font "sans,10"
+  gnuplot <<PLOT || return 1
+set terminal pngcairo size 1000,500 font "sans,9"
 set output "$out/chart.png"
-set title "setup.exe against its references under Wine: median and range of the runs"
-set ylabel "ratio"
+set title "setup.exe ÷ its NSIS peer ($pass_label), $(date -u +%Y-%m-%d)" noenhanced
+set ylabel "ratio (1 = as the peer)"
 set yrange [0:*]
 set style fill solid 0.5
 set boxwidth 0.6
-set xtics rotate by -25 noenhanced
+set xtics rotate by -35 noenhanced
 set key top left
 set grid ytics
-plot "$chart_data" using 0:2:xtic(1) with boxes title "median ratio", \
-  "" using 0:2:3:4 with yerrorbars lc rgb "black" pt -1 title "range", \
-  "" using (\$0 - 0.35):5:(0.7):(0) with vectors nohead lw 3 lc rgb "red" title "target (at most)"
+set bmargin 10
+set rmargin 28
+plot "$chart_data" using 0:2:xtic(1) with boxes lc rgb "#4a7ab5" title "median ratio", \
+  "" using 0:2:3:4 with yerrorbars lc rgb "black" pt -1 title "interval", \
+  "" using (\$0 - 0.35):5:(0.7):(0) with vectors nohead lw 3 lc rgb "red" title "goal (at most)"
 PLOT
+  # Fewer colours: the chart is committed with the README.
+  convert "$out/chart.png" -colors 32 "PNG8:$out/chart.png" 2>/dev/null
+  return 0
+}
+
+# Puts the table and the chart of this run into the README, between its two markers.
+update_readme() {
+  local readme=$root/README.md begin='<!-- bench results begin -->' end='<!-- bench results end -->'
+  grep -qxF "$begin" "$readme" && grep -qxF "$end" "$readme" || return 1
+  cp "$out/chart.png" "$root/docs/bench-chart.png" || return 1
+  awk -v b="$begin" -v e="$end" -v t="$table" '
+    $0 == b { print; while ((getline line < t) > 0) if (line !~ /^# /) print line
+              print ""; skip = 1; next }
+    $0 == e { skip = 0 }
+    !skip' "$readme" >"$readme.new" && mv "$readme.new" "$readme"
 }
 
 # ---- The run ------------------------------------------------------------------------------------
 
+run_start=$(date +%s)
 mkdir -p "$out" || die "cannot create $out"
+rm -f "$out/no-installed-files"
 "$root/scripts/install-deps.sh" || die "installing the build and test packages failed"
-say "building setup.exe and the benchmark's programs in $build"
+say "building setup.exe and the benchmark's programs in $build ($arch)"
 build_programs || die "the build failed"
-if [ -z "${DISPLAY:-}" ]; then
-  start_xvfb || die "cannot start Xvfb"
+[ "$(pe_arch "$build/setup.exe")" == "$arch" ] || die "$build holds no $arch build"
+if [ "$measurable" == yes ]; then
+  if [ -z "${DISPLAY:-}" ]; then
+    start_xvfb || die "cannot start Xvfb"
+  fi
+  say "$pass_label; a fresh Wine prefix in $WINEPREFIX, display $DISPLAY"
+  make_prefix || die "cannot create the Wine prefix"
+else
+  say "$why: the sizes only"
+  rm -rf "$WINEPREFIX" && mkdir -p "$drive_c" || die "cannot create $drive_c"
 fi
-say "a fresh Wine prefix in $WINEPREFIX, display $DISPLAY"
-make_prefix || die "cannot create the Wine prefix"
-say "the distributions"
+say "the distributions and their peers"
 make_data || die "cannot lay out the distributions in $bench_c"
-: >"$samples"
-: >"$out/listings.tsv"
-
-say "start-up and memory at the dialog, $((3 * runs)) runs"
-for rep in $(seq 0 $((3 * runs))); do
-  for subject in $(rotation "$rep" setup empty template); do
-    startup_one "$subject"
-  done
+for case in "${cases[@]}"; do
+  list_dist "$case" || die "cannot list $bench_c/$case"
+  case_paths "$case"
+  build_peers "$case" || die "makensis could not build the peers of ${title[$case]}"
 done
-say "copy pass, 3 files of 100 MiB, $runs runs"
-copy_case big
-say "copy pass, 2,000 files of 4 KiB, $runs runs"
-copy_case small
+: >"$samples"
+
+if [ "$measurable" == yes ]; then
+  say "first windows, $((3 * runs)) runs"
+  for rep in $(seq 0 $((3 * runs))); do
+    for subject in $(rotation "$rep" ours stored compressed); do
+      window_one "$subject"
+    done
+  done
+  say "silent installs of the sample, $((2 * runs)) runs"
+  install_case sample $((2 * runs))
+  say "silent installs of ${title[big]}, $((2 * runs)) runs"
+  install_case big $((2 * runs))
+  say "silent installs of ${title[small]}, $runs runs"
+  install_case small "$runs"
+fi
 
 write_table
 draw_chart || echo "$0: gnuplot could not draw the chart" >&2
 echo
 cat "$table"
 echo
+if [ "$update_readme" == yes ]; then
+  update_readme || die "cannot put the results into README.md (its markers missing?)"
+  say "README.md and docs/bench-chart.png updated"
+fi
 say "done: $table, $out/chart.png"
