@@ -102,8 +102,13 @@ void PlanningPlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
   }
 }
 
+// A listed name goes back to the listing's own spelling, which need not be UTF-8.
 bool PlanningPlatform::CopyListedFile(const wchar_t* from, const wchar_t* to) {
-  return CopyOneFile(Utf8FromWide(from).c_str(), Utf8FromWide(to).c_str());
+  std::string name = Utf8FromWide(from);
+  for (std::size_t k = 0; k < wideNames_.size(); ++k)
+    if (wideNames_[k] == from)
+      name = listing_[k].name;
+  return CopyOneFile(name.c_str(), Utf8FromWide(to).c_str());
 }
 
 // The plan's texts are the host's, UTF-8.
