@@ -134,7 +134,7 @@ bool SameNames(const WCHAR* a, const WCHAR* b, std::size_t length) {
 // could have filled.
 bool IsInFolder(const Win32Removal::FileSystemName& folder,
                 const Win32Removal::FileSystemName& file, const wchar_t* name) {
-  std::size_t nameLength = lstrlenW(name);
+  std::size_t nameLength = static_cast<std::size_t>(lstrlenW(name));
   if (nameLength == 0)
     return false;
   std::size_t folderLength = folder.bytes / sizeof(WCHAR);
