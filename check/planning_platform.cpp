@@ -1,7 +1,10 @@
 #include "check/planning_platform.h"
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
 
+#include "check/code_page.h"
 #include "check/file_names.h"
 #include "common/bounded_text.h"
 #include "res/resource.h"
@@ -25,7 +28,10 @@ bool HoldsForbiddenPathChar(const char* path) {
 PlanningPlatform::PlanningPlatform(const std::string& folder,
                                    const std::vector<ListedEntry>& listing,
                                    const PlanningSystem& system, const std::string& folderBox)
-    : folder_(folder), listing_(listing), system_(system), folderBox_(folderBox) {}
+    : folder_(folder), listing_(listing), system_(system), folderBox_(folderBox) {
+  for (const ListedEntry& listed : listing_)
+    wideNames_.push_back(WideFromUtf8(listed.name));
+}
 
 std::string PlanningPlatform::FindListed(const std::string& name, bool folders) const {
   std::string found;
@@ -88,10 +94,33 @@ void PlanningPlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
   if (std::strcmp(pattern, "*.*") != 0)
     return;
   ++listings;
-  for (const ListedEntry& listed : listing_) {
-    FolderEntry entry = {listed.name.c_str(), listed.isFolder, listed.isReparsePoint, listed.size};
+  for (std::size_t k = 0; k < listing_.size(); ++k) {
+    const ListedEntry& listed = listing_[k];
+    FolderEntry entry = {listed.name.c_str(), wideNames_[k].c_str(), listed.isFolder,
+                         listed.isReparsePoint, listed.size};
     visitor.Visit(entry);
   }
+}
+
+// A listed name goes back to the listing's own spelling, which need not be UTF-8.
+bool PlanningPlatform::CopyListedFile(const wchar_t* from, const wchar_t* to) {
+  std::string name = Utf8FromWide(from);
+  for (std::size_t k = 0; k < wideNames_.size(); ++k)
+    if (wideNames_[k] == from)
+      name = listing_[k].name;
+  return CopyOneFile(name.c_str(), Utf8FromWide(to).c_str());
+}
+
+// The plan's texts are the host's, UTF-8.
+bool PlanningPlatform::WidenText(const char* text, wchar_t* buf, std::size_t cap) {
+  std::wstring wide = WideFromUtf8(text);
+  if (wide.size() >= cap) {
+    if (cap)
+      buf[0] = L'\0';
+    return false;
+  }
+  std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, buf);
+  return true;
 }
 
 bool PlanningPlatform::CopyOneFile(const char* from, const char* to) {
@@ -145,10 +174,10 @@ bool PlanningPlatform::RegistrySetNumber(RegistryRoot, const char* key, const ch
 }
 
 bool PlanningPlatform::RegistrySetMultiString(RegistryRoot, const char* key, const char* valueName,
-                                              const char* list, std::size_t size) {
+                                              const wchar_t* list, std::size_t size) {
   RecordedValue value = {key, valueName, "", true, {}, false, 0};
-  for (std::size_t at = 0; at < size && list[at] != '\0'; at += std::strlen(list + at) + 1)
-    value.names.push_back(list + at);
+  for (std::size_t at = 0; at < size && list[at] != L'\0'; at += std::wcslen(list + at) + 1)
+    value.names.push_back(Utf8FromWide(list + at));
   registryWrites.push_back(value);
   return true;
 }

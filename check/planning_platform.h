@@ -94,6 +94,8 @@ class PlanningPlatform final : public DialogOps,
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
+  bool CopyListedFile(const wchar_t* from, const wchar_t* to) override;
+  bool WidenText(const char* text, wchar_t* buf, std::size_t cap) override;
   void DescribeCopyFailure(char* buf, std::size_t cap) override {
     CopyText(buf, cap, "not in the distribution");
   }
@@ -112,7 +114,7 @@ class PlanningPlatform final : public DialogOps,
   bool SetCurrentFolder(const char* path) override;
   bool StartProgram(const char* commandLine) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
-                              const char* list, std::size_t size) override;
+                              const wchar_t* list, std::size_t size) override;
   void Pause(unsigned) override {}
   // The plan is of an install run without a log.
   bool AppendToLog(const char*, const char*) override { return true; }
@@ -124,7 +126,7 @@ class PlanningPlatform final : public DialogOps,
     CopyText(buf, cap, "");
     return false;
   }
-  bool RegistryGetMultiString(RegistryRoot, const char*, const char*, char*, std::size_t,
+  bool RegistryGetMultiString(RegistryRoot, const char*, const char*, wchar_t*, std::size_t,
                               std::size_t* size) override {
     *size = 0;
     return false;
@@ -133,6 +135,7 @@ class PlanningPlatform final : public DialogOps,
  private:
   std::string folder_;
   const std::vector<ListedEntry>& listing_;
+  std::vector<std::wstring> wideNames_;  // the listing's names, as the installer sees them
   PlanningSystem system_;
   std::string folderBox_;
   bool inShortcut_ = false;

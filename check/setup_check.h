@@ -30,8 +30,9 @@ struct CheckResult {
   InstallPlan plan;
 };
 
-// Checks the distribution in `folder`, which must exist.
-void CheckDistribution(const std::string& folder, CheckResult* result);
+// Checks the distribution in `folder`, which must exist, warning of the names of copied files
+// that ANSI code page `codePage` cannot show.
+void CheckDistribution(const std::string& folder, CheckResult* result, int codePage = 1252);
 
 // The command: `args` without the program's name. Returns the exit code; what it prints goes to
 // `out` and `err`.

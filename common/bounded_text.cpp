@@ -47,17 +47,38 @@ bool CopyTextCut(char* dst, std::size_t cap, const char* src) {
   return fits;
 }
 
-bool JoinPath(char* dst, std::size_t cap, const char* head, const char* tail) {
-  std::size_t headLen = std::strlen(head);
-  std::size_t tailLen = std::strlen(tail);
+namespace {
+
+template <class Char>
+std::size_t Length(const Char* text) {
+  const Char* end = text;
+  while (*end)
+    ++end;
+  return static_cast<std::size_t>(end - text);
+}
+
+template <class Char>
+bool Join(Char* dst, std::size_t cap, const Char* head, const Char* tail) {
+  std::size_t headLen = Length(head);
+  std::size_t tailLen = Length(tail);
   if (cap == 0 || headLen + 1 + tailLen >= cap) {
     if (cap > 0)
       dst[0] = '\0';
     return false;
   }
   // head may alias dst; move it first, then add the separator and tail.
-  std::memmove(dst, head, headLen);
+  std::memmove(dst, head, headLen * sizeof(Char));
   dst[headLen] = '\\';
-  std::memmove(dst + headLen + 1, tail, tailLen + 1);
+  std::memmove(dst + headLen + 1, tail, (tailLen + 1) * sizeof(Char));
   return true;
+}
+
+}  // namespace
+
+bool JoinPath(char* dst, std::size_t cap, const char* head, const char* tail) {
+  return Join(dst, cap, head, tail);
+}
+
+bool JoinPath(wchar_t* dst, std::size_t cap, const wchar_t* head, const wchar_t* tail) {
+  return Join(dst, cap, head, tail);
 }

@@ -19,6 +19,8 @@ bool CopyTextCut(char* dst, std::size_t cap, const char* src);
 // Composes `head`, a backslash and `tail` into `dst`. No separator is looked for or removed:
 // "C:\" and "App" give "C:\\App". When it does not fit, `dst` is left empty and false returned.
 bool JoinPath(char* dst, std::size_t cap, const char* head, const char* tail);
+// The same for wide names (the NT family's own).
+bool JoinPath(wchar_t* dst, std::size_t cap, const wchar_t* head, const wchar_t* tail);
 
 template <std::size_t N>
 bool CopyText(char (&dst)[N], const char* src) {
@@ -28,7 +30,7 @@ template <std::size_t N>
 bool AppendText(char (&dst)[N], const char* src) {
   return AppendText(dst, N, src);
 }
-template <std::size_t N>
-bool JoinPath(char (&dst)[N], const char* head, const char* tail) {
+template <class Char, std::size_t N>
+bool JoinPath(Char (&dst)[N], const Char* head, const Char* tail) {
   return JoinPath(dst, N, head, tail);
 }

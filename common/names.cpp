@@ -4,17 +4,27 @@
 
 namespace {
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+template <class Char>
+Char LowerAscii(Char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+template <class Char>
+bool SameIgnoringCase(const Char* a, const Char* b) {
+  for (; *a && *b; ++a, ++b)
+    if (LowerAscii(*a) != LowerAscii(*b))
+      return false;
+  return *a == *b;
 }
 
 }  // namespace
 
 bool SameTextIgnoringCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b)
-    if (LowerAscii(*a) != LowerAscii(*b))
-      return false;
-  return *a == *b;
+  return SameIgnoringCase(a, b);
+}
+
+bool SameTextIgnoringCase(const wchar_t* a, const wchar_t* b) {
+  return SameIgnoringCase(a, b);
 }
 
 bool EndsWithIgnoringCase(const char* text, const char* suffix) {
@@ -33,6 +43,13 @@ bool OnlyDotsAndSpaces(const char* begin, const char* end) {
 
 bool IsSingleName(const char* name) {
   return !std::strpbrk(name, "\\/:");
+}
+
+bool IsSingleName(const wchar_t* name) {
+  for (; *name; ++name)
+    if (*name == L'\\' || *name == L'/' || *name == L':')
+      return false;
+  return true;
 }
 
 bool IsFolderName(const char* name) {

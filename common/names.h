@@ -4,6 +4,7 @@
 
 // Exact but for the case of ASCII letters, as Windows compares names of files and keys.
 bool SameTextIgnoringCase(const char* a, const char* b);
+bool SameTextIgnoringCase(const wchar_t* a, const wchar_t* b);
 // True when `text` ends with `suffix`, compared as SameTextIgnoringCase does.
 bool EndsWithIgnoringCase(const char* text, const char* suffix);
 
@@ -14,6 +15,7 @@ bool OnlyDotsAndSpaces(const char* begin, const char* end);
 // True for a name that composes into a path as a name in that folder: no separator, no drive
 // or stream colon. A shortcut name that is not could lead out of its folder.
 bool IsSingleName(const char* name);
+bool IsSingleName(const wchar_t* name);
 
 // True for a name that Windows keeps as it is in a path: a single name that is not made only
 // of dots and spaces, which it would drop and so name the parent folder.

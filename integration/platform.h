@@ -62,9 +62,12 @@ enum class IdentityRead {
   kNotKept,  // the system keeps none (the 95/98 family, which has no links either)
 };
 
-// One entry of a folder listing, as a bare name.
+// One entry of a folder listing, as a bare name. On the NT family names are Unicode: `wideName`
+// is the name itself, `name` only shows it (characters outside the ANSI code page approximated).
+// On 95/98 `name` is the name and `wideName` the same, widened.
 struct FolderEntry {
   const char* name;
+  const wchar_t* wideName;
   bool isFolder;
   bool isReparsePoint;  // a link or junction
   std::uint64_t size;   // bytes, for a file
@@ -121,6 +124,10 @@ class FileOps {
   virtual void ListFolder(const char* pattern, FolderVisitor& visitor) = 0;
   // Copies a file, replacing an existing one; fails on folders, read-only and hidden targets.
   virtual bool CopyOneFile(const char* from, const char* to) = 0;
+  // The same for a listed name (FolderEntry::wideName) and a path composed from it.
+  virtual bool CopyListedFile(const wchar_t* from, const wchar_t* to) = 0;
+  // `text` in the ANSI code page, converted to wide. False, with `buf` empty, when it does not fit.
+  virtual bool WidenText(const char* text, wchar_t* buf, std::size_t cap) = 0;
   // Why the last CopyOneFile that failed did, in the system's words, on one line.
   virtual void DescribeCopyFailure(char* buf, std::size_t cap) = 0;
   // The Windows directory, without a trailing backslash unless it is a drive root.
@@ -163,19 +170,19 @@ class RegistryOps {
   // Writes `value` as REG_DWORD into an existing or new `key`. True when it was written.
   virtual bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
                                  std::uint32_t value) = 0;
-  // Writes `size` bytes of `list` as REG_MULTI_SZ into an existing or new `key`: names each
+  // Writes `size` characters of `list` as REG_MULTI_SZ into an existing or new `key`: names each
   // ending in a zero, and one more zero after the last. True when the value was written.
   virtual bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
-                                      const char* list, std::size_t size) = 0;
+                                      const wchar_t* list, std::size_t size) = 0;
   // Reads a REG_SZ value. False, with `buf` empty, when the key or value is missing, the value
   // is of another type, or it does not fit.
   virtual bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
                                  char* buf, std::size_t cap) = 0;
-  // Reads a REG_MULTI_SZ value into `buf`; `*size` gets its bytes. The list in `buf` always
-  // ends in two zeros, even where the stored value lacks them. False, with `*size` 0, when the
-  // key or value is missing, the value is of another type, or it does not fit.
+  // Reads a REG_MULTI_SZ value into `buf` (`cap` characters); `*size` gets its characters. The
+  // list in `buf` always ends in two zeros, even where the stored value lacks them. False, with
+  // `*size` 0, when the key or value is missing, the value is of another type, or it does not fit.
   virtual bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName,
-                                      char* buf, std::size_t cap, std::size_t* size) = 0;
+                                      wchar_t* buf, std::size_t cap, std::size_t* size) = 0;
 
  protected:
   ~RegistryOps() = default;
@@ -227,7 +234,7 @@ class RemovalOps {
   // Deletes the file `name` (a single name) of the held folder through a handle opened without
   // following a link, once that handle shows a plain file directly in the held folder; else
   // kChanged, and nothing is deleted. kFailed when no folder is held.
-  virtual Removal DeleteHeldFile(const char* name) = 0;
+  virtual Removal DeleteHeldFile(const wchar_t* name) = 0;
   // Lets the held folder go and removes it, through a handle, when it is empty and its path
   // still names it (kChanged when it names anything else).
   virtual Removal RemoveHeldFolder() = 0;

@@ -23,21 +23,23 @@ bool QuoteCommand(const char* path, char (&command)[kCommandCapacity]) {
 
 }  // namespace
 
-InstalledFilesRecord::InstalledFilesRecord(char* buffer, std::size_t capacity)
+InstalledFilesRecord::InstalledFilesRecord(wchar_t* buffer, std::size_t capacity)
     : buffer_(buffer), capacity_(capacity), complete_(capacity > 0) {
   if (complete_)
     buffer_[0] = '\0';
 }
 
-void InstalledFilesRecord::Add(const char* name, std::uint64_t bytes) {
+void InstalledFilesRecord::Add(const wchar_t* name, std::uint64_t bytes) {
   bytes_ += bytes;
-  std::size_t length = std::strlen(name) + 1;
+  std::size_t length = 1;
+  while (name[length - 1])
+    ++length;
   // Room is kept for the zero after the last name.
   if (!complete_ || length >= capacity_ - used_) {
     complete_ = false;
     return;
   }
-  std::memcpy(buffer_ + used_, name, length);
+  std::memcpy(buffer_ + used_, name, length * sizeof *name);
   used_ += length;
   buffer_[used_] = '\0';
 }

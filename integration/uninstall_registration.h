@@ -30,26 +30,27 @@ bool ComposeUninstallerPath(FileOps& files, const char* folderName, char (&path)
 // The uninstall key's name below HKEY_LOCAL_MACHINE. False, with `key` empty, when it does not fit.
 bool ComposeUninstallKey(const char* folderName, char (&key)[kPathCapacity]);
 
-// The room for the record of installed files: thousands of names, and still one fixed buffer.
+// The room for the record of installed files, in characters: thousands of names, and still one
+// fixed buffer.
 constexpr std::size_t kInstalledFilesCapacity = 64 * 1024;
 
 // The record of installed files as the copy pass builds it in a buffer of the caller's, in the
 // form the value stores: each name ending in a zero, one more zero after the last.
 class InstalledFilesRecord {
  public:
-  InstalledFilesRecord(char* buffer, std::size_t capacity);
+  InstalledFilesRecord(wchar_t* buffer, std::size_t capacity);
   // A name that does not fit spoils the record: a list missing files would pass for complete.
   // Its bytes count all the same.
-  void Add(const char* name, std::uint64_t bytes = 0);
+  void Add(const wchar_t* name, std::uint64_t bytes = 0);
   bool Complete() const { return complete_; }
-  const char* List() const { return buffer_; }
-  // The list's bytes, the last zero included.
+  const wchar_t* List() const { return buffer_; }
+  // The list's characters, the last zero included.
   std::size_t Size() const { return used_ + 1; }
   // The size of the files added, in KiB rounded up (EstimatedSize), at most 0xFFFFFFFF.
   std::uint32_t KiloBytes() const;
 
  private:
-  char* buffer_;
+  wchar_t* buffer_;
   std::size_t capacity_;
   std::size_t used_ = 0;
   bool complete_;

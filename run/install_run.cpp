@@ -20,12 +20,6 @@ constexpr int kProgressEnd = 100;
 constexpr int kChecked = 1;
 constexpr char kFolderStep[] = "folder";
 
-// The distribution's own programs stay behind. Exact comparison: "SETUP.EXE" and "UNINSTAL.EXE"
-// are copied like any other file.
-bool IsExcluded(const char* name) {
-  return std::strcmp(name, "setup.exe") == 0 || std::strcmp(name, "uninstal.exe") == 0;
-}
-
 class EntryCounter final : public FolderVisitor {
  public:
   void Visit(const FolderEntry&) override {
@@ -39,25 +33,26 @@ class EntryCounter final : public FolderVisitor {
 };
 
 // Records the names it copied with their sizes, and whether the program's own file was among
-// them. A file that cannot be copied is tried again for as long as the user asks for it.
+// them. A file that cannot be copied is tried again for as long as the user asks for it. Names
+// go by their wide form; the ANSI one only shows them.
 class CopyPass final : public FolderVisitor {
  public:
   CopyPass(const InstallerSystem& system, RunReport& report, const char* target,
-           const char* programFile, InstalledFilesRecord& installed)
+           const wchar_t* wideTarget, const wchar_t* programFile, InstalledFilesRecord& installed)
       : system_(system),
         report_(report),
         target_(target),
+        wideTarget_(wideTarget),
         programFile_(programFile),
         installed_(installed) {}
 
   void Visit(const FolderEntry& entry) override {
-    char name[kTextCapacity] = {};
-    char destination[kPathCapacity] = {};
-    // Folders (".", ".." and sub-folders) are not descended into and cannot be copied. A name
-    // or destination that does not fit is not copied rather than copied to a cut path.
-    if (!entry.isFolder && !IsExcluded(entry.name)) {
-      if (CopyText(name, entry.name) && JoinPath(destination, target_, name))
-        Copy(name, destination, entry.size);
+    wchar_t destination[kPathCapacity];
+    // Folders (".", ".." and sub-folders) are not descended into and cannot be copied. A
+    // destination that does not fit is not copied rather than copied to a cut path.
+    if (!entry.isFolder && !StaysInDistribution(entry.wideName)) {
+      if (JoinPath(destination, wideTarget_, entry.wideName))
+        Copy(entry, destination);
       else
         report_.Outcome(Part::kFile, entry.name, false, kPathTooLong);
     }
@@ -67,24 +62,25 @@ class CopyPass final : public FolderVisitor {
   bool programCopied() const { return programCopied_; }
 
  private:
-  void Copy(const char* name, const char* destination, std::uint64_t size) {
+  void Copy(const FolderEntry& entry, const wchar_t* destination) {
     char reason[kTextCapacity];
-    while (!system_.files.CopyOneFile(name, destination)) {
+    while (!system_.files.CopyListedFile(entry.wideName, destination)) {
       system_.files.DescribeCopyFailure(reason, sizeof reason);
-      if (!report_.AskRetry(name, target_, reason)) {
-        report_.Outcome(Part::kFile, name, false, reason);
+      if (!report_.AskRetry(entry.name, target_, reason)) {
+        report_.Outcome(Part::kFile, entry.name, false, reason);
         return;
       }
     }
-    report_.Outcome(Part::kFile, name, true);
-    installed_.Add(name, size);
-    programCopied_ = programCopied_ || SameTextIgnoringCase(name, programFile_);
+    report_.Outcome(Part::kFile, entry.name, true);
+    installed_.Add(entry.wideName, entry.size);
+    programCopied_ = programCopied_ || SameTextIgnoringCase(entry.wideName, programFile_);
   }
 
   const InstallerSystem& system_;
   RunReport& report_;
   const char* target_;
-  const char* programFile_;
+  const wchar_t* wideTarget_;
+  const wchar_t* programFile_;
   InstalledFilesRecord& installed_;
   bool programCopied_ = false;
 };
@@ -160,6 +156,20 @@ void StartInstalledProgram(const InstallerSystem& system, const SetupSettingsRec
 
 }  // namespace
 
+namespace {
+
+bool SameName(const wchar_t* a, const wchar_t* b) {
+  while (*a && *a == *b)
+    ++a, ++b;
+  return *a == *b;
+}
+
+}  // namespace
+
+bool StaysInDistribution(const wchar_t* name) {
+  return SameName(name, L"setup.exe") || SameName(name, L"uninstal.exe");
+}
+
 int ProgressStepFor(int entries) {
   if (entries < 0)
     entries = 0;
@@ -171,9 +181,11 @@ int ProgressStepFor(int entries) {
 InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& settings,
                           RunReport& report) {
   char target[kPathCapacity] = {};
+  wchar_t wideTarget[kPathCapacity];
   // A folder text too long for a path is refused like any other folder that cannot be made,
   // and so is a folder reached through a link, before anything is made through it.
-  bool read = system.dialog.GetControlText(IDC_FOLDER, target, sizeof target);
+  bool read = system.dialog.GetControlText(IDC_FOLDER, target, sizeof target) &&
+              system.files.WidenText(target, wideTarget, kPathCapacity);
   FolderCreation made = FolderCreation::kFailed;
   if (!read || PassesThroughLink(system.files, target) ||
       (made = system.files.MakeFolder(target)) == FolderCreation::kFailed) {
@@ -187,9 +199,12 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   system.files.ListFolder(kAllEntries, counter);
   system.dialog.SetProgressStep(ProgressStepFor(counter.count()));
   // Static storage: zero-filled, it takes no room in the program file.
-  static char installedNames[kInstalledFilesCapacity];
-  InstalledFilesRecord installed(installedNames, sizeof installedNames);
-  CopyPass copy(system, report, target, settings.ProgramFile, installed);
+  static wchar_t installedNames[kInstalledFilesCapacity];
+  InstalledFilesRecord installed(installedNames, kInstalledFilesCapacity);
+  // A program file that does not fit matches no name.
+  wchar_t programFile[kTextCapacity];
+  system.files.WidenText(settings.ProgramFile, programFile, kTextCapacity);
+  CopyPass copy(system, report, target, wideTarget, programFile, installed);
   system.files.ListFolder(kAllEntries, copy);
 
   RegisterUninstall(system.registry, system.files, settings, installed, &report);

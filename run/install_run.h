@@ -14,6 +14,10 @@ enum class InstallOutcome {
   kIncomplete,     // the same, but a file, value, the uninstaller or a shortcut failed
 };
 
+// True for the distribution's own programs, which stay behind: exactly "setup.exe" and
+// "uninstal.exe". "SETUP.EXE" and "UNINSTAL.EXE" are copied like any other file.
+bool StaysInDistribution(const wchar_t* name);
+
 // The step size for a copy pass over `entries` directory entries: the bar moves `entries` times
 // and then jumps to 100, so it never reaches its end during the pass.
 int ProgressStepFor(int entries);

@@ -2,13 +2,25 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 NameList::~NameList() {
   std::free(data_);
 }
 
-bool NameList::Add(const char* name) {
-  std::size_t length = std::strlen(name) + 1;
+namespace {
+
+// The wide form follows the shown one at the next boundary of a wide character; the block is
+// aligned for any type.
+std::size_t WideOffset(std::size_t shownLength) {
+  return (shownLength + 1 + sizeof(wchar_t) - 1) / sizeof(wchar_t) * sizeof(wchar_t);
+}
+
+}  // namespace
+
+bool NameList::Add(const char* name, const wchar_t* wideName) {
+  std::size_t offset = WideOffset(std::strlen(name));
+  std::size_t length = offset + (std::wcslen(wideName) + 1) * sizeof(wchar_t);
   if (length > capacity_ - used_) {
     std::size_t capacity = capacity_ ? capacity_ : 1024;
     while (length > capacity - used_) {
@@ -22,13 +34,19 @@ bool NameList::Add(const char* name) {
     data_ = grown;
     capacity_ = capacity;
   }
-  std::memcpy(data_ + used_, name, length);
+  std::memcpy(data_ + used_, name, std::strlen(name) + 1);
+  std::memcpy(data_ + used_ + offset, wideName, length - offset);
   used_ += length;
   ++count_;
   return true;
 }
 
+const wchar_t* NameList::WideOf(const char* name) {
+  return reinterpret_cast<const wchar_t*>(name + WideOffset(std::strlen(name)));
+}
+
 const char* NameList::Next(const char* name) const {
-  const char* next = name + std::strlen(name) + 1;
+  const wchar_t* wide = WideOf(name);
+  const char* next = reinterpret_cast<const char*>(wide + std::wcslen(wide) + 1);
   return next < data_ + used_ ? next : nullptr;
 }

@@ -153,7 +153,8 @@ bool RemoveFolder(Removing& r, FolderHold& hold) {
       Leave(r, file, name, "its path is too long");
       continue;
     }
-    Removal outcome = hold.held ? removal.DeleteHeldFile(name) : removal.DeleteOneFile(path);
+    Removal outcome =
+        hold.held ? removal.DeleteHeldFile(NameList::WideOf(name)) : removal.DeleteOneFile(path);
     if (outcome == Removal::kChanged)
       return Changed(r, FolderChange::kFileElsewhere, path);
     if (Gone(r, file, path, outcome))

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 #include "common/bounded_text.h"
 #include "description/setup_reader.h"
@@ -18,8 +19,8 @@ constexpr char kAllEntries[] = "*.*";
 
 // True when the record names `name`. Only single names count: any other is never composed
 // into a path. The record ends in two zeros.
-bool Recorded(const char* record, std::size_t size, const char* name) {
-  for (const char* p = record; p < record + size && *p; p += std::strlen(p) + 1)
+bool Recorded(const wchar_t* record, std::size_t size, const wchar_t* name) {
+  for (const wchar_t* p = record; p < record + size && *p; p += std::wcslen(p) + 1)
     if (IsSingleName(p) && SameTextIgnoringCase(p, name))
       return true;
   return false;
@@ -29,7 +30,7 @@ bool Recorded(const char* record, std::size_t size, const char* name) {
 // file goes, as before setup kept one.
 class FileLister final : public FolderVisitor {
  public:
-  FileLister(RemovalPlan& plan, const char* record, std::size_t size)
+  FileLister(RemovalPlan& plan, const wchar_t* record, std::size_t size)
       : plan_(plan), record_(record), size_(size) {}
 
   void Visit(const FolderEntry& entry) override {
@@ -41,8 +42,8 @@ class FileLister final : public FolderVisitor {
       ++plan_.keptFolders;
     } else {
       bool goes = plan_.record == FileRecord::kMissing ||
-                  (plan_.record == FileRecord::kRead && Recorded(record_, size_, entry.name));
-      if (!(goes ? plan_.files : plan_.kept).Add(entry.name))
+                  (plan_.record == FileRecord::kRead && Recorded(record_, size_, entry.wideName));
+      if (!(goes ? plan_.files : plan_.kept).Add(entry.name, entry.wideName))
         outOfMemory_ = true;
     }
   }
@@ -50,13 +51,13 @@ class FileLister final : public FolderVisitor {
 
  private:
   RemovalPlan& plan_;
-  const char* record_;
+  const wchar_t* record_;
   std::size_t size_;
   bool outOfMemory_ = false;
 };
 
-// Reads the record into `data` (kRecordLimit and two bytes); `size` gets its bytes.
-FileRecord ReadRecord(const UninstallerSystem& system, const char* key, char* data,
+// Reads the record into `data` (kRecordLimit and two characters); `size` gets its characters.
+FileRecord ReadRecord(const UninstallerSystem& system, const char* key, wchar_t* data,
                       std::size_t* size) {
   if (system.registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
                                              data, kRecordLimit + 2, size))
@@ -72,7 +73,7 @@ PlanStatus ListFolder(const UninstallerSystem& system, RemovalPlan& plan) {
   if (!JoinPath(pattern, plan.check.folder, kAllEntries))
     return PlanStatus::kCannotList;
   // On the heap: a buffer of static storage would be stored in the program file.
-  char* record = static_cast<char*>(std::malloc(kRecordLimit + 2));
+  wchar_t* record = static_cast<wchar_t*>(std::malloc((kRecordLimit + 2) * sizeof(wchar_t)));
   if (!record)
     return PlanStatus::kCannotList;
   std::size_t size = 0;

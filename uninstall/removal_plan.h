@@ -30,7 +30,7 @@ enum class FileRecord {
   kUnreadable,  // there, but too large or of another type: no file goes
 };
 
-// The most the record may hold; the read adds two zeros.
+// The most the record may hold, in characters; the read adds two zeros.
 constexpr std::size_t kRecordLimit = 64 * 1024;
 
 struct RemovalPlan {

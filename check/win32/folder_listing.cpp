@@ -9,22 +9,30 @@ bool IsExistingFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Wide, so that every name comes as it is (in UTF-8, the checker's own texts), whatever the
+// ANSI code page.
 bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entries) {
   if (!IsExistingFolder(folder))
     return false;
-  WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA(PathInFolder(folder, "*.*").c_str(), &data));
+  wchar_t pattern[MAX_PATH];
+  if (!MultiByteToWideChar(CP_ACP, 0, PathInFolder(folder, "*.*").c_str(), -1, pattern, MAX_PATH))
+    return false;
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileW(pattern, &data));
   entries->clear();
   if (!find.IsValid())
     return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
+    char name[4 * MAX_PATH];
+    if (!WideCharToMultiByte(CP_UTF8, 0, data.cFileName, -1, name, sizeof name, nullptr, nullptr))
+      continue;
     ListedEntry entry;
-    entry.name = data.cFileName;
+    entry.name = name;
     entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isReparsePoint = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     entries->push_back(entry);
-  } while (FindNextFileA(find.Get(), &data));
+  } while (FindNextFileW(find.Get(), &data));
   return true;
 }
 

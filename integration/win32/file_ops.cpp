@@ -12,18 +12,43 @@ FolderCreation Win32Files::MakeFolder(const char* path) {
   return FolderCreation::kFailed;
 }
 
+bool Win32Files::WidenText(const char* text, wchar_t* buf, std::size_t cap) {
+  if (cap == 0)
+    return false;
+  int size = cap > MAX_PATH ? MAX_PATH : static_cast<int>(cap);
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, buf, size) > 0)
+    return true;
+  buf[0] = L'\0';
+  return false;
+}
+
+// On the NT family the listing is wide, and the ANSI name only shows the real one. On 95/98,
+// whose wide calls are stubs, the ANSI name is the real one, widened here and narrowed again
+// for the copy: a name in the code page comes back as it was.
 void Win32Files::ListFolder(const char* pattern, FolderVisitor& visitor) {
-  WIN32_FIND_DATAA found;
-  FindHandle search(FindFirstFileA(pattern, &found));
+  bool nt = IsNtFamily();
+  WIN32_FIND_DATAW wide;
+  WIN32_FIND_DATAA ansi;
+  char shown[3 * MAX_PATH];  // a name in a multibyte code page takes more bytes
+  if (!WidenText(pattern, wide.cFileName, MAX_PATH))
+    return;
+  FindHandle search(nt ? FindFirstFileW(wide.cFileName, &wide) : FindFirstFileA(pattern, &ansi));
   if (!search.IsValid())
     return;
   do {
+    // The attributes and sizes come before the names, alike in both forms.
+    const WIN32_FIND_DATAA& found = nt ? reinterpret_cast<const WIN32_FIND_DATAA&>(wide) : ansi;
+    if (nt ? !WideCharToMultiByte(CP_ACP, 0, wide.cFileName, -1, shown, sizeof shown, nullptr,
+                                  nullptr)
+           : !WidenText(ansi.cFileName, wide.cFileName, MAX_PATH))
+      continue;  // cannot be shown, or cannot be copied by name: the copy would fail
     FolderEntry entry = {
-        found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+        nt ? shown : ansi.cFileName, wide.cFileName,
+        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
         (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
         (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow};
     visitor.Visit(entry);
-  } while (FindNextFileA(search.Get(), &found));
+  } while (nt ? FindNextFileW(search.Get(), &wide) : FindNextFileA(search.Get(), &ansi));
 }
 
 bool Win32Files::CopyOneFile(const char* from, const char* to) {
@@ -31,6 +56,22 @@ bool Win32Files::CopyOneFile(const char* from, const char* to) {
     return true;
   copyError_ = GetLastError();
   return false;
+}
+
+bool Win32Files::CopyListedFile(const wchar_t* from, const wchar_t* to) {
+  if (IsNtFamily()) {
+    if (CopyFileW(from, to, FALSE))
+      return true;
+    copyError_ = GetLastError();
+    return false;
+  }
+  char ansiFrom[MAX_PATH], ansiTo[MAX_PATH];
+  if (!WideCharToMultiByte(CP_ACP, 0, from, -1, ansiFrom, MAX_PATH, nullptr, nullptr) ||
+      !WideCharToMultiByte(CP_ACP, 0, to, -1, ansiTo, MAX_PATH, nullptr, nullptr)) {
+    copyError_ = ERROR_FILENAME_EXCED_RANGE;
+    return false;
+  }
+  return CopyOneFile(ansiFrom, ansiTo);
 }
 
 void Win32Files::DescribeCopyFailure(char* buf, std::size_t cap) {

@@ -63,19 +63,30 @@ bool Win32RegistryWriter::RegistryKeyOpens(RegistryRoot root, const char* key) {
          probe.Open(RootKey(root), key, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
+bool WideValueName(const char* valueName, wchar_t (&wide)[64]) {
+  return MultiByteToWideChar(CP_ACP, 0, valueName, -1, wide, 64) > 0;
+}
+
 namespace {
 
 // Creates or opens `key` and, when `valueName` is given, writes the value. Only the root that
 // the installer writes is written.
 bool WriteValue(RegistryRoot root, const char* key, const char* valueName, DWORD type,
-                const void* data, std::size_t size) {
+                const void* data, std::size_t size, bool wide = false) {
   RegKey open;
   if (root != RegistryRoot::kLocalMachine || size > MAXDWORD ||
       open.Create(RootKey(root), key, KEY_SET_VALUE) != ERROR_SUCCESS)
     return false;
-  return !valueName ||
-         RegSetValueExA(open.Get(), valueName, 0, type, static_cast<const BYTE*>(data),
-                        static_cast<DWORD>(size)) == ERROR_SUCCESS;
+  if (!valueName)
+    return true;
+  const BYTE* bytes = static_cast<const BYTE*>(data);
+  wchar_t name[64];
+  if (wide)
+    return WideValueName(valueName, name) &&
+           RegSetValueExW(open.Get(), name, 0, type, bytes, static_cast<DWORD>(size)) ==
+               ERROR_SUCCESS;
+  return RegSetValueExA(open.Get(), valueName, 0, type, bytes, static_cast<DWORD>(size)) ==
+         ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -94,58 +105,18 @@ bool Win32RegistryWriter::RegistrySetNumber(RegistryRoot root, const char* key,
   return WriteValue(root, key, valueName, REG_DWORD, &data, sizeof data);
 }
 
-bool Win32Registry::RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
-                                      char* buf, std::size_t cap) {
-  if (cap == 0)
-    return false;
-  buf[0] = '\0';
-  RegKey open;
-  if (open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_SUCCESS)
-    return false;
-  DWORD type = 0;
-  DWORD size = static_cast<DWORD>(cap);
-  if (RegQueryValueExA(open.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf),
-                       &size) != ERROR_SUCCESS ||
-      type != REG_SZ) {
-    buf[0] = '\0';
-    return false;
-  }
-  // Stored data need not end with a zero: one is added when there is room for it.
-  if (size > 0 && buf[size - 1] == '\0')
-    return true;
-  if (size < cap) {
-    buf[size] = '\0';
-    return true;
-  }
-  buf[0] = '\0';
-  return false;
-}
-
 bool Win32RegistryWriter::RegistrySetMultiString(RegistryRoot root, const char* key,
-                                                 const char* valueName, const char* list,
+                                                 const char* valueName, const wchar_t* list,
                                                  std::size_t size) {
-  return valueName && WriteValue(root, key, valueName, REG_MULTI_SZ, list, size);
-}
-
-bool Win32Registry::RegistryGetMultiString(RegistryRoot root, const char* key,
-                                           const char* valueName, char* buf, std::size_t cap,
-                                           std::size_t* size) {
-  *size = 0;
-  constexpr std::size_t kEnd = 2;  // the two zeros that end a list, kept free for the reader
-  if (cap <= kEnd || cap - kEnd > MAXDWORD)
+  if (!valueName || size > MAXDWORD / 2)
     return false;
-  RegKey open;
-  if (open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_SUCCESS)
-    return false;
-  DWORD type = 0;
-  DWORD bytes = static_cast<DWORD>(cap - kEnd);
-  if (RegQueryValueExA(open.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buf),
-                       &bytes) != ERROR_SUCCESS ||
-      type != REG_MULTI_SZ)
-    return false;
-  // Stored data need not end as it should; the list read always does.
-  buf[bytes] = '\0';
-  buf[bytes + 1] = '\0';
-  *size = bytes + kEnd;
-  return true;
+  if (!IsNtFamily()) {
+    // Static storage: zero-filled, it takes no room in the program file. A name in a double-byte
+    // code page takes two bytes a character.
+    static char ansi[2 * 64 * 1024];
+    int bytes = WideCharToMultiByte(CP_ACP, 0, list, static_cast<int>(size), ansi, sizeof ansi,
+                                    nullptr, nullptr);
+    return bytes > 0 && WriteValue(root, key, valueName, REG_MULTI_SZ, ansi, bytes);
+  }
+  return WriteValue(root, key, valueName, REG_MULTI_SZ, list, size * sizeof *list, true);
 }

@@ -56,3 +56,6 @@ REGSAM RootAccess(RegistryRoot root, REGSAM access);
 // writes `data` there as REG_SZ; the write's own result is not looked at. 1 when the key was
 // created or opened, else 0.
 int RegSetString(HKEY root, const char* subKey, const char* valueName, const char* data);
+
+// A value name of the program's own (ASCII) for the wide calls. False when it does not fit.
+bool WideValueName(const char* valueName, wchar_t (&wide)[64]);

@@ -41,6 +41,11 @@ Removal RemovalAtPath(const char* path, DWORD error) {
       error, error == ERROR_ACCESS_DENIED ? GetFileAttributesA(path) : INVALID_FILE_ATTRIBUTES);
 }
 
+Removal RemovalAtPath(const wchar_t* path, DWORD error) {
+  return RemovalFromError(
+      error, error == ERROR_ACCESS_DENIED ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES);
+}
+
 // A function of ntdll as the type the caller declared for it.
 template <class Call>
 bool FindCall(HMODULE ntdll, const char* name, Call* call) {
@@ -59,6 +64,10 @@ bool FindNtFileCalls(Win32Removal::NtFileCalls* nt) {
 
 HANDLE OpenNoFollow(const char* path, DWORD access, DWORD share) {
   return CreateFileA(path, access | SYNCHRONIZE, share, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
+}
+
+HANDLE OpenNoFollow(const wchar_t* path, DWORD access, DWORD share) {
+  return CreateFileW(path, access | SYNCHRONIZE, share, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
 }
 
 bool IdentityOf(HANDLE handle, FileIdentity* identity, DWORD* attributes) {
@@ -124,16 +133,14 @@ bool SameNames(const WCHAR* a, const WCHAR* b, std::size_t length) {
 // lies in a real folder at the install folder's place, which only those who may write there
 // could have filled.
 bool IsInFolder(const Win32Removal::FileSystemName& folder,
-                const Win32Removal::FileSystemName& file, const char* name) {
-  WCHAR wide[MAX_PATH];
-  int written = MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH);
-  if (written <= 1)
+                const Win32Removal::FileSystemName& file, const wchar_t* name) {
+  std::size_t nameLength = static_cast<std::size_t>(lstrlenW(name));
+  if (nameLength == 0)
     return false;
-  std::size_t nameLength = static_cast<std::size_t>(written) - 1;
   std::size_t folderLength = folder.bytes / sizeof(WCHAR);
   return file.bytes / sizeof(WCHAR) == folderLength + 1 + nameLength &&
          SameNames(file.text, folder.text, folderLength) && file.text[folderLength] == L'\\' &&
-         SameNames(file.text + folderLength + 1, wide, nameLength);
+         SameNames(file.text + folderLength + 1, name, nameLength);
 }
 
 // Marks an open file or empty folder for deletion when its last handle closes; an NTSTATUS.
@@ -245,7 +252,9 @@ bool Win32Removal::HoldFolder(const char* path, const FileIdentity& identity) {
   UniqueHandle folder(OpenNoFollow(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE));
   DWORD attributes = 0;
-  if (!FindNtFileCalls(&nt_) || !CopyText(heldPath_, path) || !folder.IsValid() ||
+  // The held folder's files go by their wide names; its path is converted once.
+  if (!FindNtFileCalls(&nt_) || !CopyText(heldPath_, path) ||
+      !MultiByteToWideChar(CP_ACP, 0, path, -1, heldWidePath_, MAX_PATH) || !folder.IsValid() ||
       !IsFolderOf(folder.Get(), identity, &attributes) || !NameOf(nt_, folder.Get(), &heldName_))
     return false;
   heldIdentity_ = identity;
@@ -253,9 +262,9 @@ bool Win32Removal::HoldFolder(const char* path, const FileIdentity& identity) {
   return true;
 }
 
-Removal Win32Removal::DeleteHeldFile(const char* name) {
-  char path[MAX_PATH];
-  if (!held_.IsValid() || !JoinPath(path, heldPath_, name))
+Removal Win32Removal::DeleteHeldFile(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  if (!held_.IsValid() || !JoinPath(path, heldWidePath_, name))
     return Removal::kFailed;
   UniqueHandle file(OpenNoFollow(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll));
   if (!file.IsValid())

@@ -8,6 +8,11 @@
 #include "integration/platform.h"
 #include "integration/win32/unique_handle.h"
 
+// The NT family keeps names in Unicode; 95/98 has ANSI names only and stubs for the wide calls.
+inline bool IsNtFamily() {
+  return !(GetVersion() & 0x80000000u);
+}
+
 // dialog_ops.cpp
 class Win32Dialog final : public DialogOps {
  public:
@@ -38,6 +43,8 @@ class Win32Files final : public FileOps {
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
+  bool CopyListedFile(const wchar_t* from, const wchar_t* to) override;
+  bool WidenText(const char* text, wchar_t* buf, std::size_t cap) override;
   void DescribeCopyFailure(char* buf, std::size_t cap) override;
   bool GetWindowsFolder(char* buf, std::size_t cap) override;
 
@@ -72,14 +79,14 @@ class Win32RegistryWriter : public RegistryOps {
   bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
                          std::uint32_t value) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
-                              const char* list, std::size_t size) override;
+                              const wchar_t* list, std::size_t size) override;
   bool RegistryGetString(RegistryRoot, const char*, const char*, char* buf,
                          std::size_t cap) override {
     if (cap)
       buf[0] = '\0';
     return false;
   }
-  bool RegistryGetMultiString(RegistryRoot, const char*, const char*, char*, std::size_t,
+  bool RegistryGetMultiString(RegistryRoot, const char*, const char*, wchar_t*, std::size_t,
                               std::size_t* size) override {
     *size = 0;
     return false;
@@ -90,8 +97,8 @@ class Win32Registry final : public Win32RegistryWriter {
  public:
   bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
                          std::size_t cap) override;
-  bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName, char* buf,
-                              std::size_t cap, std::size_t* size) override;
+  bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName,
+                              wchar_t* buf, std::size_t cap, std::size_t* size) override;
 };
 
 // process_ops.cpp
@@ -134,7 +141,7 @@ class Win32Removal final : public RemovalOps {
   bool RegistryKeyExists(RegistryRoot root, const char* key) override;
   IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
   bool HoldFolder(const char* path, const FileIdentity& identity) override;
-  Removal DeleteHeldFile(const char* name) override;
+  Removal DeleteHeldFile(const wchar_t* name) override;
   Removal RemoveHeldFolder() override;
   void ReleaseFolder() override;
 
@@ -154,6 +161,7 @@ class Win32Removal final : public RemovalOps {
  private:
   UniqueHandle held_;
   char heldPath_[MAX_PATH] = {};
+  wchar_t heldWidePath_[MAX_PATH] = {};
   FileIdentity heldIdentity_ = {};
   FileSystemName heldName_ = {};
   NtFileCalls nt_ = {};

@@ -64,23 +64,6 @@ stamped() {
   tr -d '\r' <"$1" | sed -E 's/^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} /TIME /'
 }
 
-# next_box TITLE [OLD_HANDLE]: waits up to 20 s for a visible message box with that caption
-# other than OLD_HANDLE (the question and the report share their title); prints its handle.
-next_box() {
-  local title=$1 old=${2:-} handle
-  for _ in $(seq 40); do
-    handle=$(driver list 2>/dev/null | tr -d '\r' |
-      awk -F '\t' -v title="$title" -v old="$old" \
-        '$2 == "visible" && $3 == title && $1 != old { print $1; exit }')
-    if [ -n "$handle" ] && driver -t 5000 msgbox "$handle" >/dev/null 2>&1; then
-      echo "$handle"
-      return 0
-    fi
-    sleep 0.5
-  done
-  return 1
-}
-
 # has TEXT PART: PART occurs in TEXT.
 has() {
   [[ "$1" == *"$2"* ]]

@@ -1,6 +1,7 @@
 #include "tests/unit/fake_platform.h"
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -137,6 +138,33 @@ FolderCreation FakePlatform::MakeFolder(const char* path) {
   return it == makeFolder.end() ? FolderCreation::kCreated : it->second;
 }
 
+namespace {
+
+// The fake's names are bytes; their wide form is each byte widened, and narrowed back exactly.
+std::wstring Widened(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string Narrowed(const wchar_t* text, std::size_t size) {
+  std::string bytes;
+  for (std::size_t k = 0; k < size; ++k)
+    bytes += text[k] < 256 ? static_cast<char>(text[k]) : '?';
+  return bytes;
+}
+
+std::string Narrowed(const wchar_t* text) {
+  return Narrowed(text, std::wcslen(text));
+}
+
+void Show(FolderVisitor& visitor, const std::string& name, bool isFolder, bool isReparsePoint,
+          std::uint64_t size) {
+  std::wstring wide = Widened(name);
+  FolderEntry entry = {name.c_str(), wide.c_str(), isFolder, isReparsePoint, size};
+  visitor.Visit(entry);
+}
+
+}  // namespace
+
 void FakePlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
   calls.push_back("ListFolder(" + Text(pattern) + ")");
   if (std::string(pattern) != "*.*") {
@@ -146,27 +174,21 @@ void FakePlatform::ListFolder(const char* pattern, FolderVisitor& visitor) {
       auto it = tree.find(folder);
       if (it == tree.end() || !it->second.isFolder)
         return;
-      for (const char* dots : {".", ".."}) {
-        FolderEntry entry = {dots, true, false, 0};
-        visitor.Visit(entry);
-      }
+      for (const char* dots : {".", ".."})
+        Show(visitor, dots, true, false, 0);
       for (const auto& [child, e] : tree) {
         if (!IsChild(child, folder))
           continue;
-        FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint, e.size};
-        visitor.Visit(entry);
+        Show(visitor, e.name, e.isFolder, e.isReparsePoint, e.size);
       }
     } else if (auto it = tree.find(path); it != tree.end()) {
-      FolderEntry entry = {it->second.name.c_str(), it->second.isFolder, it->second.isReparsePoint,
-                           it->second.size};
-      visitor.Visit(entry);
+      Show(visitor, it->second.name, it->second.isFolder, it->second.isReparsePoint,
+           it->second.size);
     }
     return;
   }
-  for (const auto& e : listing) {
-    FolderEntry entry = {e.name.c_str(), e.isFolder, e.isReparsePoint, e.size};
-    visitor.Visit(entry);
-  }
+  for (const auto& e : listing)
+    Show(visitor, e.name, e.isFolder, e.isReparsePoint, e.size);
 }
 
 bool FakePlatform::CopyOneFile(const char* from, const char* to) {
@@ -174,6 +196,21 @@ bool FakePlatform::CopyOneFile(const char* from, const char* to) {
   if (copyFails.count(from))
     return false;
   copied[to] = from;
+  return true;
+}
+
+bool FakePlatform::CopyListedFile(const wchar_t* from, const wchar_t* to) {
+  return CopyOneFile(Narrowed(from).c_str(), Narrowed(to).c_str());
+}
+
+bool FakePlatform::WidenText(const char* text, wchar_t* buf, std::size_t cap) {
+  std::wstring wide = Widened(text);
+  if (wide.size() >= cap) {
+    if (cap)
+      buf[0] = L'\0';
+    return false;
+  }
+  std::wmemcpy(buf, wide.c_str(), wide.size() + 1);
   return true;
 }
 
@@ -286,8 +323,8 @@ bool FakePlatform::RegistryGetString(RegistryRoot root, const char* key, const c
 
 // The list is kept with its zeros; the call line shows its names separated by "|".
 bool FakePlatform::RegistrySetMultiString(RegistryRoot, const char* key, const char* valueName,
-                                          const char* list, std::size_t size) {
-  std::string bytes(list, size);
+                                          const wchar_t* list, std::size_t size) {
+  std::string bytes = Narrowed(list, size);
   std::string shown;
   for (std::size_t at = 0; at < bytes.size() && bytes[at] != '\0';
        at += std::strlen(&bytes[at]) + 1)
@@ -301,7 +338,7 @@ bool FakePlatform::RegistrySetMultiString(RegistryRoot, const char* key, const c
 }
 
 bool FakePlatform::RegistryGetMultiString(RegistryRoot, const char* key, const char* valueName,
-                                          char* buf, std::size_t cap, std::size_t* size) {
+                                          wchar_t* buf, std::size_t cap, std::size_t* size) {
   calls.push_back("RegistryGetMultiString(" + Text(key) + "|" + Text(valueName) + ")");
   *size = 0;
   auto values = registry.find(key);
@@ -311,8 +348,9 @@ bool FakePlatform::RegistryGetMultiString(RegistryRoot, const char* key, const c
   std::string bytes = values->second.at(valueName) + std::string(2, '\0');
   if (bytes.size() > cap)
     return false;
-  std::memcpy(buf, bytes.data(), bytes.size());
-  *size = bytes.size();
+  std::wstring wide = Widened(bytes);
+  std::wmemcpy(buf, wide.data(), wide.size());
+  *size = wide.size();
   return true;
 }
 
@@ -433,7 +471,9 @@ bool FakePlatform::HoldFolder(const char* path, const FileIdentity& identity) {
   return true;
 }
 
-Removal FakePlatform::DeleteHeldFile(const char* name) {
+Removal FakePlatform::DeleteHeldFile(const wchar_t* wideName) {
+  std::string shown = Narrowed(wideName);
+  const char* name = shown.c_str();
   calls.push_back("DeleteHeldFile(" + Text(name) + ")");
   if (heldFolder.empty())
     return Removal::kFailed;

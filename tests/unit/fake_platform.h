@@ -101,6 +101,8 @@ class FakePlatform final : public DialogOps,
   FolderCreation MakeFolder(const char* path) override;
   void ListFolder(const char* pattern, FolderVisitor& visitor) override;
   bool CopyOneFile(const char* from, const char* to) override;
+  bool CopyListedFile(const wchar_t* from, const wchar_t* to) override;
+  bool WidenText(const char* text, wchar_t* buf, std::size_t cap) override;
   void DescribeCopyFailure(char* buf, std::size_t cap) override;
   bool GetWindowsFolder(char* buf, std::size_t cap) override;
   int WindowsFamily() override;
@@ -115,11 +117,11 @@ class FakePlatform final : public DialogOps,
   bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
                          std::uint32_t value) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
-                              const char* list, std::size_t size) override;
+                              const wchar_t* list, std::size_t size) override;
   bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
                          std::size_t cap) override;
-  bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName, char* buf,
-                              std::size_t cap, std::size_t* size) override;
+  bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName,
+                              wchar_t* buf, std::size_t cap, std::size_t* size) override;
   bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
   bool AskYesNo(const char* text, const char* title) override;
   bool GetOwnPath(char* buf, std::size_t cap) override;
@@ -131,7 +133,7 @@ class FakePlatform final : public DialogOps,
   bool RegistryKeyExists(RegistryRoot root, const char* key) override;
   IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
   bool HoldFolder(const char* path, const FileIdentity& identity) override;
-  Removal DeleteHeldFile(const char* name) override;
+  Removal DeleteHeldFile(const wchar_t* name) override;
   Removal RemoveHeldFolder() override;
   void ReleaseFolder() override;
   bool SetCurrentFolder(const char* path) override;

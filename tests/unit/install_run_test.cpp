@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/bounded_text.h"
 #include "description/setup_settings.h"
 #include "integration/run_report.h"
 #include "res/resource.h"
@@ -332,6 +333,36 @@ TEST_F(InstallFixture, LaunchOnlyWhenCheckedAndQuoted) {
       EXPECT_TRUE(fake.CallsStartingWith("SetCurrentFolder").empty()) << c.state;
       EXPECT_EQ(fake.calls.back(), "GetCheckState(104)");
     }
+  }
+}
+
+// The NT family's names as they are: compared exactly, and composed whole or not at all.
+TEST(WideNames, ExclusionAndDestination) {
+  const std::wstring folder = L"C:\\Apps\\\u03a9";
+  const std::wstring longFolder = L"C:\\" + std::wstring(kPathCapacity - 16, L'f');  // 247
+  struct Case {
+    std::wstring name;
+    bool stays;
+    std::wstring target;
+    std::wstring destination;  // empty: does not fit
+  } cases[] = {
+      {L"setup.exe", true, folder, folder + L"\\setup.exe"},
+      {L"uninstal.exe", true, folder, folder + L"\\uninstal.exe"},
+      {L"SETUP.EXE", false, folder, folder + L"\\SETUP.EXE"},
+      {L"\u0455etup.exe", false, folder, folder + L"\\\u0455etup.exe"},  // Cyrillic dze
+      {L"\uff53etup.exe", false, folder, folder + L"\\\uff53etup.exe"},  // fullwidth s
+      {L"setup.exe\u00a0", false, folder, folder + L"\\setup.exe\u00a0"},
+      {L"\u65e5\u672c\u8a9e.txt", false, folder, folder + L"\\\u65e5\u672c\u8a9e.txt"},
+      {L"emoji \U0001F600.txt", false, folder, folder + L"\\emoji \U0001F600.txt"},
+      {L"na\u00efve \u20ac.txt", false, longFolder,
+       longFolder + L"\\na\u00efve \u20ac.txt"},       // 259
+      {L"\u03a9mega.txt.12", false, longFolder, L""},  // one character more
+  };
+  for (const Case& c : cases) {
+    wchar_t destination[kPathCapacity];
+    EXPECT_EQ(StaysInDistribution(c.name.c_str()), c.stays) << c.destination;
+    EXPECT_EQ(JoinPath(destination, c.target.c_str(), c.name.c_str()), !c.destination.empty());
+    EXPECT_EQ(std::wstring(destination), c.destination);
   }
 }
 

@@ -15,20 +15,20 @@ namespace {
 const std::string kRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 struct RegistrationFixture : ::testing::Test {
-  RegistrationFixture() : settings(), installed(names, sizeof names) {
+  RegistrationFixture() : settings(), installed(names, 64) {
     std::strcpy(settings.FolderName, "Viewer");
     std::strcpy(settings.InstallDir, "C:\\Apps\\Viewer");
     std::strcpy(settings.ProgramFile, "Viewer.exe");
     fake.openableKeys.insert(kRoot);
-    installed.Add("Viewer.exe", 1500);
-    installed.Add("readme.txt", 549);  // 2,049 bytes: 3 KiB
+    installed.Add(L"Viewer.exe", 1500);
+    installed.Add(L"readme.txt", 549);  // 2,049 bytes: 3 KiB
   }
   void Register(FakePlatform& platform) {
     RegisterUninstall(platform, platform, settings, installed);
   }
   FakePlatform fake;
   SetupSettingsRecord settings;
-  char names[64];
+  wchar_t names[64];
   InstalledFilesRecord installed;
 };
 
@@ -77,11 +77,11 @@ TEST_F(RegistrationFixture, RecordGoesWithTheKeyAndOnlyWhenComplete) {
       fresh.openableKeys.insert(kRoot);
     std::strcpy(settings.FolderName,
                 c.folderNameLength ? std::string(c.folderNameLength, 'v').c_str() : "Viewer");
-    char small[16];
-    InstalledFilesRecord record(small, sizeof small);
-    record.Add("Viewer.exe");
+    wchar_t small[16];
+    InstalledFilesRecord record(small, 16);
+    record.Add(L"Viewer.exe");
     if (c.spoilt)
-      record.Add("readme.txt");
+      record.Add(L"readme.txt");
     RegisterUninstall(fresh, fresh, settings, record);
     EXPECT_EQ(fresh.CallsStartingWith("RegistrySetMultiString").size(), c.recorded ? 1u : 0u)
         << c.what;

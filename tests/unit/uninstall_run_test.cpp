@@ -584,8 +584,8 @@ TEST(UninstallMessages, TheLongestQuestionFitsWhole) {
   plan.record = FileRecord::kRead;
   for (int k = 0; k < 100; ++k) {
     std::string file = std::to_string(1000 + k) + std::string(kPathCapacity - 5, 'n');
-    plan.files.Add(file.c_str());
-    plan.kept.Add(file.c_str());
+    plan.files.Add(file.c_str(), L"n");
+    plan.kept.Add(file.c_str(), L"n");
   }
   MessageText text;
   ComposeQuestion(PlanStatus::kReady, plan, text);

@@ -80,6 +80,32 @@ void ListFolderEntries() {
   CHECK(none.names.empty());
 }
 
+// A name outside the ANSI code page is listed as it is, shown approximated, and copied.
+void WideNames() {
+  const wchar_t name[] = L"\u03a9 \u65e5 \U0001F600.txt";
+  const std::string at = At("wide");
+  CreateDirectoryA(at.c_str(), nullptr);
+  std::wstring folder(at.begin(), at.end());
+  CloseHandle(CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                          nullptr));
+  struct Wide final : FolderVisitor {
+    void Visit(const FolderEntry& entry) override {
+      if (!entry.isFolder) {
+        wide = entry.wideName;
+        shown = entry.name;
+      }
+    }
+    std::wstring wide;
+    std::string shown;
+  } found;
+  files.ListFolder((at + "\\*.*").c_str(), found);
+  CHECK(found.wide == name);
+  CHECK(!found.shown.empty());
+  std::wstring copy = folder + L"\\copy " + name;
+  CHECK(files.CopyListedFile((folder + L"\\" + name).c_str(), copy.c_str()));
+  CHECK(GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES);
+}
+
 void CopyOneFileResults() {
   char text[256];
   std::string source = At("source.txt");
@@ -218,6 +244,7 @@ int main(int argc, char** argv) {
     return check::Finish();
   MakeFolderResults();
   ListFolderEntries();
+  WideNames();
   CopyOneFileResults();
   WindowsFolder();
   CurrentFolder();

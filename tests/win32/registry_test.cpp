@@ -156,10 +156,10 @@ void RegistrationWritesTheEntry(const char* folderName, const char* installDir) 
   static SetupSettingsRecord settings;
   std::strcpy(settings.FolderName, folderName);
   std::strcpy(settings.InstallDir, installDir);
-  char names[32];
-  InstalledFilesRecord installed(names, sizeof names);
-  installed.Add("Viewer.exe");
-  installed.Add("read me.txt");
+  wchar_t names[32];
+  InstalledFilesRecord installed(names, 32);
+  installed.Add(L"Viewer.exe");
+  installed.Add(L"read me.txt");
   RegisterUninstall(registry, files, settings, installed);
 }
 

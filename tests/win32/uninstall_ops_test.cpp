@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "integration/win32/win32_platform.h"
@@ -79,33 +80,34 @@ void KeyDeletion() {
 
 // Lists of names: written whole, and read back ending in two zeros whatever was stored.
 void MultiStrings() {
-  const char list[] = "a.exe\0read me.txt\0";  // the array's own zero ends the list
-  CHECK(registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, testKey, "list", list,
-                                        sizeof list));
+  const wchar_t list[] = L"a.exe\0read me.txt\0";  // the array's own zero ends the list
+  const std::size_t length = sizeof list / sizeof *list;
+  CHECK(
+      registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, testKey, "list", list, length));
   SetValue("unended", REG_MULTI_SZ, "abc", 3);
   SetValue("plain", REG_SZ, "C:\\Apps\\Viewer", 15);
   struct Case {
     const char* value;
     std::size_t cap;
     bool read;
-    std::string bytes;  // what the buffer starts with
+    std::wstring text;  // what the buffer starts with
   } cases[] = {
-      {"list", 64, true, std::string(list, sizeof list) + std::string(2, '\0')},
-      {"list", sizeof list + 2, true, std::string(list, sizeof list) + std::string(2, '\0')},
-      {"list", sizeof list + 1, false, ""},
-      {"unended", 64, true, std::string("abc\0\0", 5)},
-      {"plain", 64, false, ""},
-      {"missing", 64, false, ""},
+      {"list", 64, true, std::wstring(list, length) + std::wstring(2, L'\0')},
+      {"list", length + 2, true, std::wstring(list, length) + std::wstring(2, L'\0')},
+      {"list", length + 1, false, L""},
+      {"unended", 64, true, std::wstring(L"abc\0\0", 5)},
+      {"plain", 64, false, L""},
+      {"missing", 64, false, L""},
   };
   for (const Case& c : cases) {
-    char buf[64];
+    wchar_t buf[64];
     std::size_t size = 99;
     bool read = registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, testKey, c.value, buf,
                                                 c.cap, &size);
     // Windows may add a zero to data stored without one: the list read is at least as long.
-    bool sized = c.read ? size >= c.bytes.size() : size == 0;
+    bool sized = c.read ? size >= c.text.size() : size == 0;
     if (!CHECK(read == c.read) || !CHECK(sized) ||
-        !CHECK(std::memcmp(buf, c.bytes.data(), c.bytes.size()) == 0))
+        !CHECK(std::wmemcmp(buf, c.text.data(), c.text.size()) == 0))
       std::printf("    value \"%s\", room %u, size %u\n", c.value, static_cast<unsigned>(c.cap),
                   static_cast<unsigned>(size));
   }
@@ -135,7 +137,7 @@ void ValueExists() {
         !CHECK(removal.RegistryKeyExists(RegistryRoot::kLocalMachine, c.key) == c.keyExists))
       std::printf("    key %s, value \"%s\"\n", c.key, c.value);
   }
-  char* buf = new char[64 * 1024 + 2];
+  wchar_t* buf = new wchar_t[64 * 1024 + 2];
   std::size_t size = 0;
   CHECK(!registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, testKey, "large", buf,
                                          64 * 1024 + 2, &size));
@@ -232,6 +234,10 @@ void Removals(const char* root) {
            static_cast<int>(Removal::kMissing));
 }
 
+std::wstring Wide(const char* text) {
+  return std::wstring(text, text + std::strlen(text));
+}
+
 std::string Upper(std::string text) {
   for (char& c : text)
     c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
@@ -293,9 +299,9 @@ void HeldFolder(const char* root) {
   };
   for (const DeleteCase& c : deletions) {
     std::string path = held + "\\" + c.name;
-    bool right =
-        CHECK_EQ(static_cast<int>(removal.DeleteHeldFile(c.name)), static_cast<int>(c.removal)) &&
-        CHECK(scratch::Exists(path.c_str()) == c.stays);
+    bool right = CHECK_EQ(static_cast<int>(removal.DeleteHeldFile(Wide(c.name).c_str())),
+                          static_cast<int>(c.removal)) &&
+                 CHECK(scratch::Exists(path.c_str()) == c.stays);
     if (!right)
       std::printf("    \"%s\"\n", c.name);
   }
@@ -305,7 +311,7 @@ void HeldFolder(const char* root) {
 
   // Not empty: it stays, and it is no longer held.
   CHECK_EQ(static_cast<int>(removal.RemoveHeldFolder()), static_cast<int>(Removal::kNotEmpty));
-  CHECK_EQ(static_cast<int>(removal.DeleteHeldFile("open.txt")),
+  CHECK_EQ(static_cast<int>(removal.DeleteHeldFile(L"open.txt")),
            static_cast<int>(Removal::kFailed));
   CHECK_EQ(static_cast<int>(removal.RemoveHeldFolder()), static_cast<int>(Removal::kFailed));
 
@@ -313,11 +319,11 @@ void HeldFolder(const char* root) {
   CHECK(MoveFileA(held.c_str(), (held + "-old").c_str()));
   CreateDirectoryA(held.c_str(), nullptr);
   CHECK(!removal.HoldFolder(held.c_str(), heldId));
-  CHECK(removal.DeleteHeldFile("read-only.txt") == Removal::kFailed);
+  CHECK(removal.DeleteHeldFile(L"read-only.txt") == Removal::kFailed);
   CHECK(removal.HoldFolder((held + "-old").c_str(), heldId));
 
   SetFileAttributesA((held + "-old\\read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
-  for (const char* name : {"read-only.txt", "open.txt"})
+  for (const wchar_t* name : {L"read-only.txt", L"open.txt"})
     CHECK(removal.DeleteHeldFile(name) == Removal::kRemoved);
   RemoveDirectoryA((held + "-old\\sub").c_str());
   CHECK_EQ(static_cast<int>(removal.RemoveHeldFolder()), static_cast<int>(Removal::kRemoved));
