@@ -7,7 +7,8 @@ Makes one small change at a time to a portable source file (a flipped comparison
 swapped, an integer literal off by one, a deleted call, a negated condition, true and false
 swapped), rebuilds the native unit tests incrementally and runs them. A change the tests notice
 (a failing test, a crash, a hang) is "noticed"; one that does not compile is not counted. The
-file is restored after every change, also when the run is interrupted.
+file is restored after every change, also when the run is interrupted; a run that was killed
+outright leaves a copy of the file in the build folder, which the next run puts back first.
 
 Prints the score per folder and the changes that went unnoticed, as diffs. --skip names a file
 of changes looked at and found unable to alter behaviour, one a line as the diff header prints
@@ -92,6 +93,30 @@ def key_of(mutation):
     return "%s:%d: %s -> %s" % (path, number, old.strip(), new.strip())
 
 
+STOP_SIGNALS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+
+
+def write_file(path, text):
+    """Writes the whole file with interrupts held back, so that it is never left half written."""
+    held = signal.pthread_sigmask(signal.SIG_BLOCK, STOP_SIGNALS)
+    try:
+        with open(path + ".mutate-tmp", "w") as temporary:
+            temporary.write(text)
+        os.replace(path + ".mutate-tmp", path)
+    finally:
+        signal.pthread_sigmask(signal.SIG_SETMASK, held)
+
+
+def restore_left_over(journal):
+    """Puts back a file that a killed run left changed."""
+    if os.path.exists(journal):
+        with open(journal) as saved:
+            path, original = saved.read().split("\n", 1)
+        write_file(os.path.join(ROOT, path), original)
+        os.remove(journal)
+        print("put back %s, left changed by an earlier run" % path)
+
+
 def run(command, limit=None):
     try:
         return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL,
@@ -108,6 +133,10 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutate"))
     parser.add_argument("--skip", help="changes that cannot alter behaviour, one a line")
     args = parser.parse_args()
+
+    os.makedirs(args.build, exist_ok=True)
+    journal = os.path.join(args.build, "mutate-original")
+    restore_left_over(journal)
 
     skipped = set()
     if args.skip:
@@ -129,7 +158,8 @@ def main():
         sys.exit("the native unit tests fail before any change")
 
     # An interrupt ends the run through the finally below, which puts the file back.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    for stop in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(stop, lambda *_: sys.exit("terminated"))
     score = {}  # folder -> [noticed, counted]
     survivors = []
     tried = 0
@@ -144,15 +174,15 @@ def main():
         if lines[number - 1] != old:
             continue
         lines[number - 1] = new
+        write_file(journal, path + "\n" + original)
         try:
-            with open(full, "w") as changed:
-                changed.write("".join(lines))
+            write_file(full, "".join(lines))
             if run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"]) != 0:
                 continue  # does not compile: not a change the tests could see
             result = run([tests, "--gtest_brief=1"], TEST_LIMIT)
         finally:
-            with open(full, "w") as restored:
-                restored.write(original)
+            write_file(full, original)
+            os.remove(journal)
         tried += 1
         folder = path.split(os.sep)[0]
         counts = score.setdefault(folder, [0, 0])
