@@ -5,8 +5,10 @@
 
 Makes one small change at a time to a portable source file (a flipped comparison, && and ||
 swapped, an integer literal off by one, a deleted call, a negated condition, true and false
-swapped), rebuilds the native unit tests incrementally and runs them. A change the tests notice
-(a failing test, a crash, a hang) is "noticed"; one that does not compile is not counted. The
+swapped), rebuilds the native unit tests incrementally (with AddressSanitizer and
+UndefinedBehaviorSanitizer) and runs them. A change the tests notice (a failing test, a crash, a
+hang, a leak or a fault the sanitizers report) is "noticed"; one that does not compile is not
+counted. The
 file is restored after every change, also when the run is interrupted; a run that was killed
 outright leaves a copy of the file in the build folder, which the next run puts back first.
 
@@ -20,23 +22,26 @@ import difflib
 import os
 import random
 import re
+import shutil
 import signal
 import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ["description", "common", "run", "ui", "integration", "uninstall", "check"]
-TEST_LIMIT = 120  # seconds for one run of the unit tests; longer counts as noticed (a hang)
+TEST_LIMIT = 30  # seconds for one run of the unit tests; longer counts as noticed (a hang)
 
-# (pattern, replacement) pairs applied to one occurrence on one line.
+# (pattern, replacement) pairs applied to one occurrence on one line. Comparisons stand between
+# spaces (clang-format puts them there), which tells them from template brackets and includes.
 OPERATORS = [
-    (r"==", "!="), (r"!=", "=="),
-    (r"(?<![<>=!])<=(?!=)", "<"), (r"(?<![<>=!])>=(?!=)", ">"),
-    (r"(?<![<>=!-])<(?![<=])", "<="), (r"(?<![<>=!-])>(?![>=])", ">="),
+    (r"(?<= )==(?= )", "!="), (r"(?<= )!=(?= )", "=="),
+    (r"(?<= )<=(?= )", "<"), (r"(?<= )>=(?= )", ">"),
+    (r"(?<= )<(?= )", "<="), (r"(?<= )>(?= )", ">="),
     (r"&&", "||"), (r"\|\|", "&&"),
     (r"\btrue\b", "false"), (r"\bfalse\b", "true"),
 ]
 INTEGER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
+HEX = re.compile(r"(?<![\w.])0x([0-9a-fA-F]+)(?![\w.])")
 CONDITION = re.compile(r"\b(if|while) \((.*)\)( \{)?$")
 CALL_STATEMENT = re.compile(r"^(\s*)([A-Za-z_][\w:.>-]*\(.*\));\s*$")
 
@@ -59,7 +64,19 @@ def code_part(line):
 
 
 def in_string(line, start):
-    return line[:start].count('"') % 2 == 1 or line[:start].count("'") % 2 == 1
+    """Whether `start` lies inside a string or character literal, escapes included."""
+    quote = None
+    at = 0
+    while at < start:
+        c = line[at]
+        if quote and c == "\\":
+            at += 1
+        elif c == quote:
+            quote = None
+        elif not quote and c in "\"'":
+            quote = c
+        at += 1
+    return quote is not None
 
 
 def mutations_of(path, lines):
@@ -71,6 +88,15 @@ def mutations_of(path, lines):
             for match in re.finditer(pattern, code):
                 if not in_string(code, match.start()) and "#include" not in code:
                     yield path, number, line, line[:match.start()] + replacement + line[match.end():]
+        for match in HEX.finditer(code):
+            if in_string(code, match.start()):
+                continue
+            digits = match.group(1)
+            value = int(digits, 16)
+            for changed in (value + 1, value - 1 if value > 0 else None):
+                if changed is not None:
+                    yield path, number, line, (line[:match.start()] + "0x%0*x" % (len(digits), changed)
+                                               + line[match.end():])
         for match in INTEGER.finditer(code):
             if in_string(code, match.start()):
                 continue
@@ -150,7 +176,12 @@ def main():
         candidates += [m for m in mutations_of(path, lines) if key_of(m) not in skipped]
     random.Random(args.seed).shuffle(candidates)
 
-    if run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Debug"]) != 0 or \
+    # The sanitizers notice what the tests cannot see: a leak, a read or write past a buffer.
+    # No debug information: each change relinks the tests, and that is most of its time.
+    configure = ["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=", "-DSETUP_SANITIZE=ON"]
+    if shutil.which("ld.lld"):
+        configure.append("-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld")
+    if run(configure) != 0 or \
             run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"]) != 0:
         sys.exit("the native unit tests do not build")
     tests = os.path.join(args.build, "unit_tests")
