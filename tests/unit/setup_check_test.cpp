@@ -90,7 +90,10 @@ TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
     Outcome run = Check({dist.path()});
     EXPECT_EQ(run.status, c.status);
     if (c.message) {
-      EXPECT_TRUE(Contains(run.out, std::string("\n") + c.message + "\n")) << run.out;
+      EXPECT_TRUE(Contains(run.out, std::string("\nThe installer stops with this message (title "
+                                                "\"setup\"):\n") +
+                                        c.message + "\nRead before it stopped:\n"))
+          << run.out;
     }
   }
 }
@@ -98,14 +101,29 @@ TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
 TEST(SetupCheck, UsageErrors) {
   Distribution dist;
   dist.Standard();
-  EXPECT_EQ(Check({"--frobnicate", dist.path()}).status, 2);
-  EXPECT_EQ(Check({dist.path(), dist.path()}).status, 2);
-  EXPECT_EQ(Check({dist.path() + "/no-such-folder"}).status, 2);
-  EXPECT_EQ(Check({dist.path() + "/setup.inf"}).status, 2);  // a file, not a folder
+  const std::string file = dist.path() + "/setup.inf";
+  const struct {
+    std::vector<std::string> args;
+    std::string says;  // the first line on standard error; the usage follows
+  } cases[] = {
+      {{"--frobnicate", dist.path()}, "setup-check: unknown option --frobnicate"},
+      {{dist.path(), "--json", dist.path()}, "setup-check: more than one folder given"},
+      {{dist.path() + "/no-such-folder"},
+       "setup-check: " + dist.path() + "/no-such-folder is not a folder"},
+      {{file}, "setup-check: " + file + " is not a folder"},
+  };
   Outcome help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(Contains(help.out, "usage: setup-check"));
+  EXPECT_EQ(help.out.rfind("usage: setup-check [--json] [DIR]\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+  for (const auto& c : cases) {
+    Outcome run = Check(c.args);
+    EXPECT_EQ(run.status, 2) << c.says;
+    EXPECT_EQ(run.out, "") << c.says;
+    EXPECT_EQ(run.err, c.says + "\n" + help.out);
+  }
   EXPECT_EQ(Check({"--json", dist.path()}).status, 0);
+  EXPECT_EQ(Check({"--", dist.path()}).status, 0);
 }
 
 TEST(SetupCheck, OpensSetupInfoAsWindowsDoesButNeverAFolder) {
@@ -260,13 +278,33 @@ TEST(SetupCheck, WarnsOfEachTrapOnItsLine) {
   }
 }
 
+// Clean descriptions, spelled in ways the installer reads as meant, get no warning of a line.
 TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
-  Distribution dist;
-  dist.Standard();
-  CheckResult result;
-  CheckDistribution(dist.path(), &result);
-  ASSERT_EQ(result.warnings.size(), 1u);
-  EXPECT_TRUE(Contains(result.warnings[0].text, "\"UNINSTAL.EXE\" is copied"));
+  const std::string cases[] = {
+      kExampleDescription,
+      Head("0"),  // five lines
+      "Viewer.exe\r\nC:\\Program Files\\Viewer\r\nViewer\r\nViewer 1.0\r\n0\r\n",
+      Head("1 \t") + "Viewer,Viewer.exe\n",  // a count with trailing blanks
+      Head(" 1") + "Viewer,Viewer.exe\n",
+      "Viewer.exe\n\\\\server\\share\\Viewer\nViewer\nViewer 1.0\n0\n",  // a network folder
+      "Viewer.exe\n\\\\server\\share\\Apps\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\nD:\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\nc:\\program files\\Viewer\nViewer\nViewer 1.0\n0\n",
+      Head("0") + "\x1A",
+  };
+  for (const std::string& setupInfo : cases) {
+    Distribution dist;
+    dist.Standard(setupInfo);
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    std::string all;
+    for (const CheckWarning& w : result.warnings)
+      all += std::to_string(w.line) + ": " + w.text + "\n";
+    EXPECT_EQ(all,
+              "0: \"UNINSTAL.EXE\" is copied into the target folder: the installer leaves behind "
+              "only \"setup.exe\" and \"uninstal.exe\", spelled exactly so\n")
+        << setupInfo;
+  }
 }
 
 TEST(SetupCheck, DistributionWarnings) {
@@ -417,6 +455,115 @@ TEST(SetupCheck, PlanIsWhatTheInstallRunDoes) {
   EXPECT_EQ(p.launchCommand, "\"C:\\Program Files\\Viewer\\Viewer.exe\"");
 }
 
+// Both reports of a clean distribution, whole: what a vendor reads, and what a tool parses.
+TEST(SetupCheck, ReportsOfACleanDistribution) {
+  Distribution dist;
+  dist.Standard();
+  EXPECT_EQ(Check({dist.path()}).out, "Distribution: " + dist.path() + "\n" +
+                                          R"report(The installer accepts setup.inf and reads:
+  ProgramFile    "Viewer.exe"
+  InstallDir     "C:\Program Files\Viewer"
+  FolderName     "Viewer"
+  LinkTitle      "Viewer"
+  ProductName    "Viewer 1.0"
+  EntryCount     2
+  entry 1        "Viewer" -> "Viewer.exe"
+  entry 2        "Read me" -> "readme.txt"
+
+Warnings (1):
+  distribution: "UNINSTAL.EXE" is copied into the target folder: the installer leaves behind only "setup.exe" and "uninstal.exe", spelled exactly so
+
+What OK does (<windows>, <desktop>, <programs>, <common desktop> and <common programs> stand for the folders of the user's machine):
+  target folder  C:\Program Files\Viewer
+  copied         readme.txt -> C:\Program Files\Viewer\readme.txt
+  copied         setup.inf -> C:\Program Files\Viewer\setup.inf
+  copied         UNINSTAL.EXE -> C:\Program Files\Viewer\UNINSTAL.EXE
+  copied         Viewer.exe -> C:\Program Files\Viewer\Viewer.exe
+  not copied     setup.exe: the installer itself, which stays behind
+  progress       step 12 for 7 folder entries; 16 at a drive's root, which lists no "." and ".."
+  registry       HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Viewer
+                   DisplayName = "Viewer"
+                   UninstallString = ""<windows>\Viewer Uninstall.exe""
+                   InstallTo = "C:\Program Files\Viewer"
+                   QuietUninstallString = ""<windows>\Viewer Uninstall.exe" /S"
+                   InstallLocation = "C:\Program Files\Viewer"
+                   DisplayIcon = "C:\Program Files\Viewer\Viewer.exe"
+                   EstimatedSize = 1 (REG_DWORD)
+                   NoModify = 1 (REG_DWORD)
+                   NoRepair = 1 (REG_DWORD)
+                   InstalledFiles = 4 names (REG_MULTI_SZ):
+                     "readme.txt"
+                     "setup.inf"
+                     "UNINSTAL.EXE"
+                     "Viewer.exe"
+  uninstaller    UNINSTAL.EXE -> <windows>\Viewer Uninstall.exe
+  desktop        "Viewer" (line 3)
+                 95/98 family: <desktop>\Viewer.lnk
+                 NT family:    <common desktop>\Viewer.lnk
+                 group: none; file name: "Viewer.lnk"
+                 target: C:\Program Files\Viewer\Viewer.exe
+                 working folder: C:\Program Files\Viewer
+                 description: "Viewer"
+  Start menu     "Viewer" (line 6)
+                 95/98 family: <programs>\Viewer 1.0\Viewer.lnk
+                 NT family:    <common programs>\Viewer 1.0\Viewer.lnk
+                 group: "Viewer 1.0"; file name: "Viewer.lnk"
+                 target: C:\Program Files\Viewer\Viewer.exe
+                 working folder: C:\Program Files\Viewer
+                 description: "Viewer"
+  Start menu     "Read me" (line 7)
+                 95/98 family: <programs>\Viewer 1.0\Read me.lnk
+                 NT family:    <common programs>\Viewer 1.0\Read me.lnk
+                 group: "Viewer 1.0"; file name: "Read me.lnk"
+                 target: C:\Program Files\Viewer\readme.txt
+                 working folder: C:\Program Files\Viewer
+                 description: "Read me"
+  launch         "C:\Program Files\Viewer\Viewer.exe" in C:\Program Files\Viewer
+)report");
+  EXPECT_EQ(Check({"--json", dist.path()}).out, R"report({
+  "error": null,
+  "ProgramFile": "Viewer.exe",
+  "InstallDir": "C:\\Program Files\\Viewer",
+  "LinkTitle": "Viewer",
+  "ProductName": "Viewer 1.0",
+  "FolderName": "Viewer",
+  "EntryCount": 2,
+  "Entries": [
+    {"EntryName": "Viewer", "EntryFile": "Viewer.exe"},
+    {"EntryName": "Read me", "EntryFile": "readme.txt"}
+  ],
+  "warnings": [
+    {"line": 0, "text": "\"UNINSTAL.EXE\" is copied into the target folder: the installer leaves behind only \"setup.exe\" and \"uninstal.exe\", spelled exactly so"}
+  ],
+  "plan": {
+    "targetFolder": "C:\\Program Files\\Viewer",
+    "folderCreated": true,
+    "message": null,
+    "copied": [
+      {"name": "readme.txt", "to": "C:\\Program Files\\Viewer\\readme.txt"},
+      {"name": "setup.inf", "to": "C:\\Program Files\\Viewer\\setup.inf"},
+      {"name": "UNINSTAL.EXE", "to": "C:\\Program Files\\Viewer\\UNINSTAL.EXE"},
+      {"name": "Viewer.exe", "to": "C:\\Program Files\\Viewer\\Viewer.exe"}
+    ],
+    "notCopied": [
+      {"name": "setup.exe", "reason": "the installer itself, which stays behind"}
+    ],
+    "entriesCounted": 7,
+    "progressStep": 12,
+    "progressStepAtRoot": 16,
+    "registry": {"root": "HKEY_LOCAL_MACHINE", "key": "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Viewer", "values": {"DisplayName": "Viewer", "UninstallString": "\"<windows>\\Viewer Uninstall.exe\"", "InstallTo": "C:\\Program Files\\Viewer", "QuietUninstallString": "\"<windows>\\Viewer Uninstall.exe\" /S", "InstallLocation": "C:\\Program Files\\Viewer", "DisplayIcon": "C:\\Program Files\\Viewer\\Viewer.exe", "EstimatedSize": 1, "NoModify": 1, "NoRepair": 1, "InstalledFiles": ["readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"]}},
+    "uninstaller": {"from": "UNINSTAL.EXE", "to": "<windows>\\Viewer Uninstall.exe"},
+    "shortcuts": [
+      {"kind": "desktop", "line": 3, "name": "Viewer", "group": null, "fileName": "Viewer.lnk", "target": "C:\\Program Files\\Viewer\\Viewer.exe", "workingFolder": "C:\\Program Files\\Viewer", "description": "Viewer", "families": {"95": {"folder": "<desktop>", "link": "<desktop>\\Viewer.lnk"}, "NT": {"folder": "<common desktop>", "link": "<common desktop>\\Viewer.lnk"}}},
+      {"kind": "start menu", "line": 6, "name": "Viewer", "group": "Viewer 1.0", "fileName": "Viewer.lnk", "target": "C:\\Program Files\\Viewer\\Viewer.exe", "workingFolder": "C:\\Program Files\\Viewer", "description": "Viewer", "families": {"95": {"folder": "<programs>", "link": "<programs>\\Viewer 1.0\\Viewer.lnk"}, "NT": {"folder": "<common programs>", "link": "<common programs>\\Viewer 1.0\\Viewer.lnk"}}},
+      {"kind": "start menu", "line": 7, "name": "Read me", "group": "Viewer 1.0", "fileName": "Read me.lnk", "target": "C:\\Program Files\\Viewer\\readme.txt", "workingFolder": "C:\\Program Files\\Viewer", "description": "Read me", "families": {"95": {"folder": "<programs>", "link": "<programs>\\Viewer 1.0\\Read me.lnk"}, "NT": {"folder": "<common programs>", "link": "<common programs>\\Viewer 1.0\\Read me.lnk"}}}
+    ],
+    "launch": {"folder": "C:\\Program Files\\Viewer", "command": "\"C:\\Program Files\\Viewer\\Viewer.exe\""}
+  }
+}
+)report");
+}
+
 TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
   Distribution dist;
   dist.Standard("Viewer.exe\nC:\\A|B\\Viewer\nViewer\nV\n0\n");
@@ -427,6 +574,15 @@ TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
   EXPECT_EQ(result.plan.message, "Cannot create directory!");
   EXPECT_TRUE(result.plan.copies.empty());
   EXPECT_TRUE(result.plan.shortcuts.empty());
+  const std::string text = TextReport(result);
+  EXPECT_EQ(text.substr(text.find("\n  target folder")),
+            "\n  target folder  C:\\A|B\\Viewer\n                 cannot be created: the installer "
+            "shows \"Cannot create directory!\" and waits for another folder\n");
+  const std::string json = JsonReport(result);
+  EXPECT_EQ(
+      json.substr(json.find("\"plan\"")),
+      "\"plan\": {\n    \"targetFolder\": \"C:\\\\A|B\\\\Viewer\",\n    \"folderCreated\": false,\n"
+      "    \"message\": \"Cannot create directory!\"\n  }\n}\n");
 }
 
 TEST(SetupCheck, RecordThatDoesNotFitIsLeftOutAndWarnedOf) {
