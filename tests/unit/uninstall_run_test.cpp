@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -682,6 +683,25 @@ TEST(UninstallMessages, TheLongestQuestionFitsWhole) {
   ComposeQuestion(PlanStatus::kReady, plan, text);
   EXPECT_FALSE(text.Cut());
   EXPECT_TRUE(Has(text.Get(), " are removed as well.")) << text.Get();
+}
+
+// The counts in these texts: no sign but a minus, none lost at either end of int.
+TEST(UninstallMessages, NumbersAsTheyRead) {
+  const struct {
+    int number;
+    const char* text;
+  } cases[] = {{0, "0"},
+               {1, "1"},
+               {10, "10"},
+               {-1, "-1"},
+               {-40, "-40"},
+               {INT_MAX, "2147483647"},
+               {INT_MIN, "-2147483648"}};
+  for (const auto& c : cases) {
+    MessageText text;
+    EXPECT_STREQ(text.Add("[").Add(c.number).Add("]").Get(),
+                 ("[" + std::string(c.text) + "]").c_str());
+  }
 }
 
 // ---- Unattended runs: /S, /LOG= and the exit codes ------------------------------------------
