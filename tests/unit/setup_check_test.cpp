@@ -228,6 +228,8 @@ const WarningCase kWarningCases[] = {
     {"lone carriage return", "Viewer.exe\r\rC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
      "carriage return that no line feed follows"},
     {"ctrl-z", Head("0") + "\x1A" + "more\n", 6, "Ctrl-Z byte"},
+    {"ctrl-z before much", Head("0") + "\x1A" + std::string(600000, 'm'), 6,
+     "the 600000 bytes after it are ignored"},
     {"too few lines", "Viewer.exe\nC:\\Program Files\\Viewer\n", 3,
      "holds only 2 lines as the installer counts them"},
     {"slash in a title", Head("1") + "Viewer/Editor,Viewer.exe\n", 6,
@@ -240,6 +242,10 @@ const WarningCase kWarningCases[] = {
      "ProductName \"Acme\\Viewer\" holds \"\\\", which would lead the shortcut out of its folder "
      "or "
      "into a stream: the installer creates no Start-menu shortcut"},
+    {"control character in a title",
+     Head("1") + "View\x1F"
+                 "er,Viewer.exe\n",
+     6, "holds a control character, which a file name cannot hold"},
     {"star in a title", Head("1") + "Viewer*,Viewer.exe\n", 6,
      "holds \"*\", which a file name cannot hold: its shortcut cannot be saved"},
     {"empty link title", "Viewer.exe\nC:\\Program Files\\Viewer\n\nV\n0\n", 3,
@@ -275,6 +281,27 @@ TEST(SetupCheck, WarnsOfEachTrapOnItsLine) {
     for (const CheckWarning& w : result.warnings)
       all += std::to_string(w.line) + ": " + w.text + "\n";
     EXPECT_TRUE(found) << all;
+  }
+}
+
+// Where the installer refuses a line it reads no further, and neither does the checker.
+TEST(SetupCheck, WarningsEndWhereTheInstallerStops) {
+  const struct {
+    std::string setupInfo;
+    int line;  // the refused line, the last warned of
+  } cases[] = {
+      {std::string(256, 'p') + "\nC:\\Program Files\\Viewer\n Viewer\nV\n0\n", 1},
+      {"Viewer.exe\nC:\\Apps\\a/b\n Viewer\nV\n0\n", 2},
+      {Head("21") + " Viewer,Viewer.exe\n", 5},
+      {Head("2") + "Viewer\n Read me,readme.txt\n", 6},
+  };
+  for (const auto& c : cases) {
+    Distribution dist;
+    dist.Standard(c.setupInfo);
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    ASSERT_FALSE(result.warnings.empty()) << c.setupInfo;
+    EXPECT_EQ(result.warnings.back().line, c.line) << result.warnings.back().text;
   }
 }
 
@@ -565,6 +592,13 @@ What OK does (<windows>, <desktop>, <programs>, <common desktop> and <common pro
 }
 
 TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
+  Distribution control;
+  control.Standard(
+      "Viewer.exe\nC:\\A\x1F"
+      "B\\Viewer\nViewer\nV\n0\n");
+  CheckResult refused;
+  CheckDistribution(control.path(), &refused);
+  EXPECT_TRUE(refused.plan.folderRefused);
   Distribution dist;
   dist.Standard("Viewer.exe\nC:\\A|B\\Viewer\nViewer\nV\n0\n");
   CheckResult result;

@@ -61,6 +61,7 @@ TEST(PathText, NormalizedSpellingRootAndParent) {
       {"\\Apps\\Viewer", PathForm::kRelative, "", ""},
       {"C:Apps", PathForm::kRelative, "", ""},
       {"C:", PathForm::kRelative, "", ""},
+      {"1:\\Apps", PathForm::kRelative, "", ""},
       {"C:\\Apps\\..\\WINDOWS", PathForm::kOddPart, "", ""},
       {"C:\\Apps\\.\\Viewer", PathForm::kOddPart, "", ""},
       {"C:\\Apps\\...", PathForm::kOddPart, "", ""},

@@ -453,6 +453,15 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "\n  the Start-menu shortcuts: the group name "
        "\"..\\..\\..\\..\\..\\..\\Users\\admin\\Desktop\" "
        "in 'setup.inf' would lead out of the Start menu\n"},
+      {"a one-letter product name",
+       kFamilyWindowsNt,
+       "Notes",
+       "T",
+       "Read me",
+       {kDesktop + "\\Notes.lnk", kPrograms + "\\T\\Read me.lnk"},
+       kPrograms + "\\T",
+       "The desktop shortcut, the Start-menu shortcut in \"T\" and the " kEntry
+       " are removed as well."},
       {"a group name that is a full path",
        kFamilyWindowsNt,
        "Notes",
@@ -473,7 +482,9 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
         std::string("TinyNote.exe\nC:\\Program Files\\Tiny Notes\n") + c.linkTitle + "\n" +
         c.productName + "\n1\n" + c.entryName + ",readme.txt\n";
     RunUninstall(f);
-    EXPECT_TRUE(Has(LastCall(f, "AskYesNo"), std::string("kept. ") + c.asks + "|"))
+    const std::string title = c.productName[0] ? c.productName : "Tiny Notes";
+    EXPECT_TRUE(
+        Has(LastCall(f, "AskYesNo"), std::string("kept. ") + c.asks + "|" + title + " Uninstall)"))
         << c.what << "\n"
         << LastCall(f, "AskYesNo");
     std::vector<std::string> deleted;
@@ -744,6 +755,18 @@ TEST(UninstallExitCode, EachOutcomeWithAndWithoutS) {
        O::kPartlyRemoved, true},
       {"a file the user added", "/S", [](FakePlatform& f) { f.AddFile(kFolder + "\\a.txt"); },
        O::kPartlyRemoved, true},
+      {"a shortcut whose name leads out of its folder", "/S",
+       [](FakePlatform& f) {
+         f.files[kFolder + "\\setup.inf"] =
+             "TinyNote.exe\nC:\\Program Files\\Tiny Notes\n..\\Notes\nTiny Notes 1.0\n0\n";
+       },
+       O::kPartlyRemoved, true},
+      {"the longest record that is read", "/S",
+       [](FakePlatform& f) {
+         std::string& record = f.registry[kKey]["InstalledFiles"];
+         record += std::string(kRecordLimit - record.size() - 1, 'n') + '\0';
+       },
+       O::kRemoved, true},
       {"a group holding another shortcut", "/S",
        [](FakePlatform& f) { f.AddFile(kGroup + "\\Other.lnk"); }, O::kPartlyRemoved, true},
       {"its own file neither deleted nor marked", "/S",
