@@ -107,6 +107,7 @@ TEST(SetupCheck, UsageErrors) {
     std::string says;  // the first line on standard error; the usage follows
   } cases[] = {
       {{"--frobnicate", dist.path()}, "setup-check: unknown option --frobnicate"},
+      {{"-x"}, "setup-check: unknown option -x"},
       {{dist.path(), "--json", dist.path()}, "setup-check: more than one folder given"},
       {{dist.path() + "/no-such-folder"},
        "setup-check: " + dist.path() + "/no-such-folder is not a folder"},
@@ -210,7 +211,8 @@ const WarningCase kWarningCases[] = {
      "arguments to it: the installer does not start the program"},
     {"long physical line", Head("1") + "Viewer," + std::string(300, 'v') + "\n", 6,
      "the line is 307 characters long: the installer reads at most 259 characters at a time, "
-     "so it takes it as 2 lines"},
+     "so it takes it as 2 lines (its lines 6 to 7), each losing its last character, and every "
+     "later line moves down by 1"},
     {"look-alike of the installer", Head("0"), 0,
      "\"UNINSTAL.EXE\" is copied into the target folder"},
     {"count not a number", Head("two"), 5,
@@ -313,6 +315,7 @@ TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
       "Viewer.exe\r\nC:\\Program Files\\Viewer\r\nViewer\r\nViewer 1.0\r\n0\r\n",
       Head("1 \t") + "Viewer,Viewer.exe\n",  // a count with trailing blanks
       Head(" 1") + "Viewer,Viewer.exe\n",
+      Head("+1") + "Viewer,Viewer.exe\n",
       "Viewer.exe\n\\\\server\\share\\Viewer\nViewer\nViewer 1.0\n0\n",  // a network folder
       "Viewer.exe\n\\\\server\\share\\Apps\\Viewer\nViewer\nViewer 1.0\n0\n",
       "Viewer.exe\nD:\\Viewer\nViewer\nViewer 1.0\n0\n",

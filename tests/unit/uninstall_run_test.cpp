@@ -373,6 +373,13 @@ TEST_F(UninstallFixture, LongListsAreCountedNotShown) {
   std::string question = Message("AskYesNo");
   EXPECT_TRUE(Has(question, "\n  and 10 more\n")) << question;  // 25 files, 15 shown
   EXPECT_FALSE(Has(question, "note29.txt")) << question;
+  // So is what is left: 20 files and the folder that holds them.
+  fake.answerYes = true;
+  for (int k = 0; k < 20; ++k)
+    fake.removalFails[kFolder + "\\note" + std::to_string(10 + k) + ".txt"] = Removal::kInUse;
+  RunUninstall(fake);
+  std::string report = Message("ShowMessage");
+  EXPECT_TRUE(Has(report, "note21.txt: in use by a program\n  and 9 more\n")) << report;
 }
 
 // Shortcut names come from setup.inf, and only what setup.exe itself made is touched: on the
