@@ -175,8 +175,10 @@ def main():
     for path in portable_sources(folders):
         with open(os.path.join(ROOT, path)) as source:
             lines = source.readlines()
-        candidates += [m for m in mutations_of(path, lines) if key_of(m) not in skipped]
+        candidates += list(mutations_of(path, lines))
+    # Shuffled before the skipped ones are left out, so that a seed picks the same changes.
     random.Random(args.seed).shuffle(candidates)
+    candidates = [m for m in candidates if key_of(m) not in skipped]
 
     # The sanitizers notice what the tests cannot see: a leak, a read or write past a buffer.
     # No debug information: each change relinks the tests, and that is most of its time.
