@@ -20,6 +20,8 @@ TEST(BoundedText, JoinPathAllOrNothing) {
     EXPECT_EQ(JoinPath(dst, c.cap, c.head, c.tail), c.joined[0] != '\0') << c.head << c.tail;
     EXPECT_STREQ(dst, c.joined) << c.head << c.tail;
   }
+  char none[1] = {'x'};
+  EXPECT_FALSE(CopyText(none, 0, ""));
 }
 
 }  // namespace
