@@ -14,7 +14,8 @@ outright leaves a copy of the file in the build folder, which the next run puts 
 
 Prints the score per folder and the changes that went unnoticed, as diffs. --skip names a file
 of changes looked at and found unable to alter behaviour, one a line as the diff header prints
-them ("path:line: old -> new"); they are left out of the score. Standard library only.
+them ("path:line: old -> new"; lines starting with # are comments); they are left out of the
+score; by default scripts/mutate_skip.txt. Standard library only.
 """
 
 import argparse
@@ -159,7 +160,8 @@ def main():
     parser.add_argument("--count", type=int, default=120)
     parser.add_argument("--folders", default=",".join(FOLDERS))
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutate"))
-    parser.add_argument("--skip", help="changes that cannot alter behaviour, one a line")
+    parser.add_argument("--skip", default=os.path.join(ROOT, "scripts", "mutate_skip.txt"),
+                        help="changes that cannot alter behaviour, one a line ('' for none)")
     args = parser.parse_args()
 
     os.makedirs(args.build, exist_ok=True)
@@ -169,7 +171,8 @@ def main():
     skipped = set()
     if args.skip:
         with open(args.skip) as listing:
-            skipped = {line.rstrip("\n") for line in listing if line.strip()}
+            skipped = {line.rstrip("\n") for line in listing
+                       if line.strip() and not line.startswith("#")}
     folders = [f for f in args.folders.split(",") if f]
     candidates = []
     for path in portable_sources(folders):
@@ -178,7 +181,6 @@ def main():
         candidates += list(mutations_of(path, lines))
     # Shuffled before the skipped ones are left out, so that a seed picks the same changes.
     random.Random(args.seed).shuffle(candidates)
-    candidates = [m for m in candidates if key_of(m) not in skipped]
 
     # The sanitizers notice what the tests cannot see: a leak, a read or write past a buffer.
     # No debug information: each change relinks the tests, and that is most of its time.
@@ -198,9 +200,13 @@ def main():
     score = {}  # folder -> [noticed, counted]
     survivors = []
     tried = 0
+    left_out = 0
     for mutation in candidates:
         if tried >= args.count:
             break
+        if key_of(mutation) in skipped:
+            left_out += 1
+            continue
         path, number, old, new = mutation
         full = os.path.join(ROOT, path)
         with open(full) as source:
@@ -231,7 +237,8 @@ def main():
     # Leave the build as the sources are.
     run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"])
 
-    print("\nseed %d, %d changes" % (args.seed, tried))
+    print("\nseed %d, %d changes; %d more left out as unable to alter behaviour" %
+          (args.seed, tried, left_out))
     for folder in folders:
         noticed, counted = score.get(folder, [0, 0])
         if counted:
