@@ -270,6 +270,9 @@ TEST_F(InstallFixture, TrailingBackslashDoublesEverySeparator) {
             "Desktop.ico)");
   EXPECT_EQ(fake.registry[kRoot + "\\Viewer"]["InstallTo"], "C:\\Apps\\");
   EXPECT_EQ(fake.calls.back(), "StartProgram(\"C:\\Apps\\\\Viewer.exe\")");
+  // Windows lists nothing for a name ending in a separator: the link check asks for "C:\Apps".
+  for (const std::string& call : fake.CallsStartingWith("ListFolder(C:\\Apps"))
+    EXPECT_EQ(call.find("\\)"), std::string::npos) << call;
 }
 
 TEST_F(InstallFixture, EmptyProductNamePutsEntriesStraightIntoPrograms) {

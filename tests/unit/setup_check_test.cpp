@@ -319,6 +319,7 @@ TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
       "Viewer.exe\n\\\\server\\share\\Viewer\nViewer\nViewer 1.0\n0\n",  // a network folder
       "Viewer.exe\n\\\\server\\share\\Apps\\Viewer\nViewer\nViewer 1.0\n0\n",
       "Viewer.exe\nD:\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\na:\\Viewer\nViewer\nViewer 1.0\n0\n",
       "Viewer.exe\nc:\\program files\\Viewer\nViewer\nViewer 1.0\n0\n",
       Head("0") + "\x1A",
   };
@@ -620,6 +621,32 @@ TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
       json.substr(json.find("\"plan\"")),
       "\"plan\": {\n    \"targetFolder\": \"C:\\\\A|B\\\\Viewer\",\n    \"folderCreated\": false,\n"
       "    \"message\": \"Cannot create directory!\"\n  }\n}\n");
+}
+
+// A key name too long for the registry: no entry; the uninstaller is copied while its own path
+// fits.
+TEST(SetupCheck, KeyThatDoesNotFitIsNotWritten) {
+  const std::string fits(230, 'k');
+  const std::string tooLong(250, 'k');
+  const struct {
+    std::string name, text, json;
+  } cases[] = {
+      {fits, "UNINSTAL.EXE -> <windows>\\" + fits + " Uninstall.exe",
+       "{\"from\": \"UNINSTAL.EXE\", \"to\": \"<windows>\\\\" + fits + " Uninstall.exe\"}"},
+      {tooLong, "not copied", "null"},
+  };
+  for (const auto& c : cases) {
+    Distribution dist;
+    dist.Standard("Viewer.exe\nC:\\" + c.name + "\nViewer\nV\n0\n");
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    EXPECT_TRUE(Contains(TextReport(result),
+                         "\n  registry       nothing written\n  uninstaller    " + c.text + "\n"))
+        << TextReport(result);
+    EXPECT_TRUE(
+        Contains(JsonReport(result), "\"registry\": null,\n    \"uninstaller\": " + c.json + ",\n"))
+        << JsonReport(result);
+  }
 }
 
 TEST(SetupCheck, RecordThatDoesNotFitIsLeftOutAndWarnedOf) {

@@ -61,6 +61,7 @@ TEST(PathText, NormalizedSpellingRootAndParent) {
       {"\\Apps\\Viewer", PathForm::kRelative, "", ""},
       {"C:Apps", PathForm::kRelative, "", ""},
       {"C:", PathForm::kRelative, "", ""},
+      {"z:\\", PathForm::kFull, "z:\\", ""},
       {"1:\\Apps", PathForm::kRelative, "", ""},
       {"C:\\Apps\\..\\WINDOWS", PathForm::kOddPart, "", ""},
       {"C:\\Apps\\.\\Viewer", PathForm::kOddPart, "", ""},
@@ -262,17 +263,30 @@ TEST_F(FolderFixture, EachSpecialFolderIsRefused) {
 // Other accounts' folders cannot be asked for by name: nothing inside the folder of all profiles
 // is emptied but a program's own folder in a profile's AppData\Local\Programs.
 TEST_F(FolderFixture, InsideTheUsersFolderForEveryProfile) {
-  for (const char* folder :
-       {"C:\\Users\\alice\\Downloads", "C:\\Users\\alice\\OneDrive", "C:\\Users\\alice\\Desktop",
-        "C:\\Users\\alice\\Documents", "C:\\Users\\alice\\Documents\\Tiny", "C:\\Users\\Public",
-        "C:\\Users\\Public\\Downloads", "C:\\Users\\alice\\AppData",
-        "C:\\Users\\alice\\AppData\\Local", "C:\\Users\\alice\\AppData\\Local\\Programs",
-        "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny",
-        "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin",
-        "C:\\Users\\alice\\AppData\\Roaming", "C:\\Users\\alice\\AppData\\Roaming\\Programs",
-        "C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny", "C:\\Users\\bob\\AppData",
-        "C:\\Users\\bob\\AppData\\Local", "C:\\Users\\bob\\AppData\\Local\\Programs",
-        "C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny"})
+  for (const char* folder : {"C:\\Users\\alice\\Downloads",
+                             "C:\\Users\\alice\\OneDrive",
+                             "C:\\Users\\alice\\Desktop",
+                             "C:\\Users\\alice\\Documents",
+                             "C:\\Users\\alice\\Documents\\Tiny",
+                             "C:\\Users\\Public",
+                             "C:\\Users\\Public\\Downloads",
+                             "C:\\Users\\alice\\AppData",
+                             "C:\\Users\\alice\\AppData\\Local",
+                             "C:\\Users\\alice\\AppData\\Local\\Programs",
+                             "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny",
+                             "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin",
+                             "C:\\Users\\alice\\AppData\\Roaming",
+                             "C:\\Users\\alice\\AppData\\Roaming\\Programs",
+                             "C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny",
+                             "C:\\Users\\bob\\AppData",
+                             "C:\\Users\\bob\\AppData\\Local",
+                             "C:\\Users\\bob\\AppData\\Local\\Programs",
+                             "C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny",
+                             "C:\\Users\\alice\\Old",
+                             "C:\\Users\\alice\\Old\\AppData",
+                             "C:\\Users\\alice\\Old\\AppData\\Local",
+                             "C:\\Users\\alice\\Old\\AppData\\Local\\Programs",
+                             "C:\\Users\\alice\\Old\\AppData\\Local\\Programs\\Tiny"})
     fake.AddFolder(folder);
   const Case cases[] = {
       {"C:\\Users\\alice\\Downloads", FolderVerdict::kInUsers, "C:\\Users"},
@@ -285,6 +299,8 @@ TEST_F(FolderFixture, InsideTheUsersFolderForEveryProfile) {
       {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin", FolderVerdict::kInUsers,
        "C:\\Users"},
       {"C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\alice\\Old\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kInUsers,
+       "C:\\Users"},
       // A per-user programs folder, of any profile.
       {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},
       {"C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},

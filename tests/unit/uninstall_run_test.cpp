@@ -385,6 +385,9 @@ TEST_F(UninstallFixture, LongListsAreCountedNotShown) {
 // Shortcut names come from setup.inf, and only what setup.exe itself made is touched: on the
 // 95/98 family in the user's own folders, and never a folder a name could climb out to.
 #define kEntry "entry in the list of installed programs"
+// The desktop's path and this title fit a path, with ".lnk" they do not.
+const std::string kLongTitle(233, 't');
+const char* const kTitleFitsWithoutLnk = kLongTitle.c_str();
 TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
   struct Case {
     const char* what;
@@ -460,6 +463,14 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "\n  the Start-menu shortcuts: the group name "
        "\"..\\..\\..\\..\\..\\..\\Users\\admin\\Desktop\" "
        "in 'setup.inf' would lead out of the Start menu\n"},
+      {"a link title whose link does not fit",
+       kFamilyWindowsNt,
+       kTitleFitsWithoutLnk,
+       "Tiny 1.0",
+       "Read me",
+       {kPrograms + "\\Tiny 1.0\\Read me.lnk"},
+       kPrograms + "\\Tiny 1.0",
+       "The Start-menu shortcut in \"Tiny 1.0\" and the " kEntry " are removed as well."},
       {"a one-letter product name",
        kFamilyWindowsNt,
        "Notes",
@@ -774,6 +785,9 @@ TEST(UninstallExitCode, EachOutcomeWithAndWithoutS) {
          record += std::string(kRecordLimit - record.size() - 1, 'n') + '\0';
        },
        O::kRemoved, true},
+      {"the folder itself refused", "/S",
+       [](FakePlatform& f) { f.removalFails[kFolder] = Removal::kDenied; }, O::kPartlyRemoved,
+       true},
       {"a group holding another shortcut", "/S",
        [](FakePlatform& f) { f.AddFile(kGroup + "\\Other.lnk"); }, O::kPartlyRemoved, true},
       {"its own file neither deleted nor marked", "/S",
