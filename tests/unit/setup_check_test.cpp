@@ -320,6 +320,7 @@ TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
       "Viewer.exe\n\\\\server\\share\\Apps\\Viewer\nViewer\nViewer 1.0\n0\n",
       "Viewer.exe\nD:\\Viewer\nViewer\nViewer 1.0\n0\n",
       "Viewer.exe\na:\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\nZ:\\Viewer\nViewer\nViewer 1.0\n0\n",
       "Viewer.exe\nc:\\program files\\Viewer\nViewer\nViewer 1.0\n0\n",
       Head("0") + "\x1A",
   };
