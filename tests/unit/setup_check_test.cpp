@@ -248,6 +248,8 @@ const WarningCase kWarningCases[] = {
      Head("1") + "View\x1F"
                  "er,Viewer.exe\n",
      6, "holds a control character, which a file name cannot hold"},
+    {"the first control character", Head("1") + std::string("View\x01") + "er,Viewer.exe\n", 6,
+     "holds a control character, which a file name cannot hold"},
     {"star in a title", Head("1") + "Viewer*,Viewer.exe\n", 6,
      "holds \"*\", which a file name cannot hold: its shortcut cannot be saved"},
     {"empty link title", "Viewer.exe\nC:\\Program Files\\Viewer\n\nV\n0\n", 3,
