@@ -2,7 +2,7 @@
 # The 95/98 family: Wine told to report Windows 98 (HKCU\Software\Wine, Version) runs one
 # installation of the sample through the dialog and its quiet uninstallation. The shortcuts go
 # to the user's own desktop and Start menu, and go from there again; nothing lands outside the
-# prefix. The prefix reports what it did before when the script ends.
+# prefix. When the script ends, Wine reports the NT family again.
 E2E_FAMILY=9x
 source "$(dirname "${BASH_SOURCE[0]}")/install_lib.sh"
 
@@ -14,9 +14,16 @@ trap 'wine_reg delete "$WINE_KEY" /v Version /f >>"$E2E_LOG"; rm -f "$started_at
 # shortcut made there would land in $HOME. Plain folders take their place.
 while IFS= read -r link; do
   rm "$link" && mkdir "$link"
-done < <(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l)
+done < <(find "$WINEPREFIX/drive_c/users" -type l)
 check "the user's folders are plain folders in the prefix" \
   test -z "$(find "$WINEPREFIX/drive_c/users" -type l)"
+
+# outside_prefix WHEN: checks that no shortcut and nothing named after the sample was written
+# into the Linux home folder since the script started.
+outside_prefix() {
+  lines "$(find "$HOME" -xdev -newer "$started_at" \( -iname '*.lnk' -o -iname '*tiny*' \) 2>&1)"
+  verdict "$1: nothing written into $HOME" "${LINES[@]}"
+}
 
 section "Wine as Windows 98"
 wine_reg add "$WINE_KEY" /v Version /d win98 /f >>"$E2E_LOG"
@@ -33,6 +40,7 @@ if install_with "$dir" "Tiny Notes 1.0 Setup" "$folder" no; then
   check "win98: no all-users desktop shortcut" \
     test ! -e "$(linux_path "$common_desktop\\Tiny Notes.lnk")"
   check "win98: no all-users group" test ! -e "$(linux_path "$common_programs\\Tiny Notes 1.0")"
+  outside_prefix "win98: installed"
 else
   fail "win98: installed" "$INSTALL_PROBLEM"
 fi
@@ -48,6 +56,5 @@ check "win98: the Start-menu group is gone" \
 check "win98: the folder is gone" test ! -e "$(linux_path "$folder")"
 check "win98: the entry is gone" key_absent "$UNINSTALL_KEY\\Tiny Notes"
 
-lines "$(find "$HOME" -xdev -newer "$started_at" \( -iname '*.lnk' -o -iname '*tiny*' \) 2>&1)"
-verdict "nothing written into $HOME" "${LINES[@]}"
+outside_prefix "win98: uninstalled"
 finish
