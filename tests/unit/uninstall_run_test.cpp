@@ -187,6 +187,17 @@ TEST_F(UninstallFixture, ReportSaysWhatWasLeftAndWhy) {
   EXPECT_EQ(fake.tree.count(kFolder + "\\shortcut to elsewhere"), 1u);
 }
 
+TEST_F(UninstallFixture, ALinkAloneKeepsTheFolder) {
+  fake.answerYes = true;
+  fake.tree.erase(kFolder + "\\My Notes\\note.txt");
+  fake.tree.erase(kFolder + "\\My Notes");
+  fake.AddLink(kFolder + "\\shortcut to elsewhere", true);
+  RunUninstall(fake);
+  EXPECT_TRUE(
+      Has(Message("ShowMessage"), "\n  " + kFolder + ": it still holds files that were left\n"))
+      << Message("ShowMessage");
+}
+
 TEST_F(UninstallFixture, AGroupThatIsALinkIsNotFollowed) {
   fake.answerYes = true;
   fake.AddLink(kGroup, true);
@@ -776,7 +787,7 @@ TEST(UninstallExitCode, EachOutcomeWithAndWithoutS) {
       {"a shortcut whose name leads out of its folder", "/S",
        [](FakePlatform& f) {
          f.files[kFolder + "\\setup.inf"] =
-             "TinyNote.exe\nC:\\Program Files\\Tiny Notes\n..\\Notes\nTiny Notes 1.0\n0\n";
+             "TinyNote.exe\nC:\\Program Files\\Tiny Notes\n..\\Notes\nOther 1.0\n0\n";
        },
        O::kPartlyRemoved, true},
       {"the longest record that is read", "/S",
@@ -788,6 +799,12 @@ TEST(UninstallExitCode, EachOutcomeWithAndWithoutS) {
       {"the folder itself refused", "/S",
        [](FakePlatform& f) { f.removalFails[kFolder] = Removal::kDenied; }, O::kPartlyRemoved,
        true},
+      {"a record one byte too long to read", "/S",
+       [](FakePlatform& f) {
+         std::string& record = f.registry[kKey]["InstalledFiles"];
+         record += std::string(kRecordLimit - record.size(), 'n') + '\0';
+       },
+       O::kPartlyRemoved, true},
       {"a group holding another shortcut", "/S",
        [](FakePlatform& f) { f.AddFile(kGroup + "\\Other.lnk"); }, O::kPartlyRemoved, true},
       {"its own file neither deleted nor marked", "/S",
