@@ -372,6 +372,12 @@ TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
   EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),
             std::vector<std::string>{"RegistrySetMultiString(" + kRoot +
                                      "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)"});
+  // A run that copies nothing records no name, whatever an earlier run left in the buffer.
+  fake.copyFails.insert("Viewer.exe");
+  fake.copyFails.insert("readme.txt");
+  Install(fake, s);
+  EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString").back(),
+            "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|)");
 }
 
 TEST_F(InstallFixture, RecordThatDoesNotFitIsLeftOutWhole) {

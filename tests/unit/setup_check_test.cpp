@@ -90,9 +90,13 @@ TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
     Outcome run = Check({dist.path()});
     EXPECT_EQ(run.status, c.status);
     if (c.message) {
-      EXPECT_TRUE(Contains(run.out, std::string("\nThe installer stops with this message (title "
-                                                "\"setup\"):\n") +
-                                        c.message + "\nRead before it stopped:\n"))
+      EXPECT_TRUE(Contains(
+          run.out, std::string("\nThe installer stops with this message (title "
+                               "\"setup\"):\n") +
+                       c.message + "\nRead before it stopped:\n" +
+                       (c.status == 1 && std::string(c.message) == "Cannot open 'setup.inf'!"
+                            ? "\n"
+                            : "  ProgramFile    \"")))
           << run.out;
     }
   }
@@ -108,6 +112,7 @@ TEST(SetupCheck, UsageErrors) {
   } cases[] = {
       {{"--frobnicate", dist.path()}, "setup-check: unknown option --frobnicate"},
       {{"-x"}, "setup-check: unknown option -x"},
+      {{"-"}, "setup-check: - is not a folder"},
       {{dist.path(), "--json", dist.path()}, "setup-check: more than one folder given"},
       {{dist.path() + "/no-such-folder"},
        "setup-check: " + dist.path() + "/no-such-folder is not a folder"},
@@ -137,6 +142,7 @@ TEST(SetupCheck, OpensSetupInfoAsWindowsDoesButNeverAFolder) {
   Outcome run = Check({folder.path()});
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Contains(run.out, "Cannot open 'setup.inf'!"));
+  EXPECT_TRUE(Contains(run.out, "\nWarnings: none\n")) << run.out;
 }
 
 // --- Warnings ----------------------------------------------------------------------------------
@@ -294,14 +300,22 @@ TEST(SetupCheck, WarnsOfEachTrapOnItsLine) {
 
 // Where the installer refuses a line it reads no further, and neither does the checker.
 TEST(SetupCheck, WarningsEndWhereTheInstallerStops) {
+  const std::string kRefusal =
+      ": the installer refuses the description (\"'setup.inf' is corrupted!\")";
   const struct {
     std::string setupInfo;
-    int line;  // the refused line, the last warned of
+    int line;  // the refused line, the last warned of, and the whole warning less kRefusal
+    const char* text;
   } cases[] = {
-      {std::string(256, 'p') + "\nC:\\Program Files\\Viewer\n Viewer\nV\n0\n", 1},
-      {"Viewer.exe\nC:\\Apps\\a/b\n Viewer\nV\n0\n", 2},
-      {Head("21") + " Viewer,Viewer.exe\n", 5},
-      {Head("2") + "Viewer\n Read me,readme.txt\n", 6},
+      {std::string(256, 'p') + "\nC:\\Program Files\\Viewer\n Viewer\nV\n0\n", 1,
+       "ProgramFile is 256 characters long, more than the 255 its field holds"},
+      {"Viewer.exe\nC:\\Apps\\a/b\n Viewer\nV\n0\n", 2,
+       "FolderName \"a/b\", the last component of InstallDir and the name of the uninstall entry "
+       "and the uninstaller, holds \"/\", which a file name cannot hold"},
+      {Head("21") + " Viewer,Viewer.exe\n", 5,
+       "EntryCount 21 is more than the 20 Start-menu entries the installer holds"},
+      {Head("2") + "Viewer\n Read me,readme.txt\n", 6,
+       "the entry \"Viewer\" has no comma between title and file"},
   };
   for (const auto& c : cases) {
     Distribution dist;
@@ -310,6 +324,7 @@ TEST(SetupCheck, WarningsEndWhereTheInstallerStops) {
     CheckDistribution(dist.path(), &result);
     ASSERT_FALSE(result.warnings.empty()) << c.setupInfo;
     EXPECT_EQ(result.warnings.back().line, c.line) << result.warnings.back().text;
+    EXPECT_EQ(result.warnings.back().text, std::string(c.text) + kRefusal);
   }
 }
 

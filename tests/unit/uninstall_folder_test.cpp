@@ -62,6 +62,8 @@ TEST(PathText, NormalizedSpellingRootAndParent) {
       {"C:Apps", PathForm::kRelative, "", ""},
       {"C:", PathForm::kRelative, "", ""},
       {"z:\\", PathForm::kFull, "z:\\", ""},
+      {"Z:\\Apps", PathForm::kFull, "Z:\\Apps", "Z:\\"},
+      {"\\\\a\\share\\Apps", PathForm::kFull, "\\\\a\\share\\Apps", "\\\\a\\share"},
       {"1:\\Apps", PathForm::kRelative, "", ""},
       {"C:\\Apps\\..\\WINDOWS", PathForm::kOddPart, "", ""},
       {"C:\\Apps\\.\\Viewer", PathForm::kOddPart, "", ""},
