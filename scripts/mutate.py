@@ -4,13 +4,13 @@
     scripts/mutate.py [--seed N] [--count N] [--folders a,b] [--build DIR] [--skip FILE]
 
 Makes one small change at a time to a portable source file (a flipped comparison, && and ||
-swapped, an integer literal off by one, a deleted call, a negated condition, true and false
-swapped), rebuilds the native unit tests incrementally (with AddressSanitizer and
+swapped, a decimal or hexadecimal literal off by one, a deleted call, a negated condition, true
+and false swapped), rebuilds the native unit tests incrementally (with AddressSanitizer and
 UndefinedBehaviorSanitizer) and runs them. A change the tests notice (a failing test, a crash, a
 hang, a leak or a fault the sanitizers report) is "noticed"; one that does not compile is not
-counted. The
-file is restored after every change, also when the run is interrupted; a run that was killed
-outright leaves a copy of the file in the build folder, which the next run puts back first.
+counted. The file is restored after every change, also when the run is interrupted; a run that
+was killed outright leaves a copy of the file in the build folder, which the next run puts back
+first.
 
 Prints the score per folder and the changes that went unnoticed, as diffs. --skip names a file
 of changes looked at and found unable to alter behaviour, one a line as the diff header prints
