@@ -369,7 +369,11 @@ TEST_F(UninstallFixture, GoneFolderLeavesOnlyTheEntryToRemove) {
     it = it->first.rfind(kFolder, 0) == 0 ? fake.tree.erase(it) : std::next(it);
   fake.answerYes = true;
   EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kPartlyRemoved);
-  EXPECT_TRUE(Has(Message("AskYesNo"), "Remove Tiny Notes from the list of installed programs?"));
+  EXPECT_EQ(Message("AskYesNo"),
+            "AskYesNo(Tiny Notes was installed in " + kFolder +
+                ", which no longer exists. Without the 'setup.inf' that was there its shortcuts "
+                "cannot be named, so any that remain stay where they are.\n\nRemove Tiny Notes "
+                "from the list of installed programs?|Tiny Notes Uninstall)");
   std::vector<std::string> expected = {"DeleteOneFile(" + kOwn + ")",
                                        "RegistryDeleteKey(" + kKey + ")",
                                        "DeleteAtRestart(" + kOwn + ")"};
