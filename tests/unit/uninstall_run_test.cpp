@@ -198,6 +198,18 @@ TEST_F(UninstallFixture, ALinkAloneKeepsTheFolder) {
       << Message("ShowMessage");
 }
 
+TEST_F(UninstallFixture, AFolderThatRefusesToGoSaysWhy) {
+  fake.answerYes = true;
+  fake.tree.erase(kFolder + "\\My Notes\\note.txt");
+  fake.tree.erase(kFolder + "\\My Notes");
+  fake.removalFails[kFolder] = Removal::kDenied;
+  RunUninstall(fake);
+  EXPECT_TRUE(
+      Has(Message("ShowMessage"),
+          "\nLeft:\n  " + kFolder + ": access denied (a running program may be using it)\n"))
+      << Message("ShowMessage");
+}
+
 TEST_F(UninstallFixture, AGroupThatIsALinkIsNotFollowed) {
   fake.answerYes = true;
   fake.AddLink(kGroup, true);
