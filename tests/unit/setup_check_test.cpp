@@ -617,6 +617,25 @@ What OK does (<windows>, <desktop>, <programs>, <common desktop> and <common pro
 )report");
 }
 
+// Copied in the order Windows lists the folder, whatever the case; the progress step at a root,
+// where "." and ".." are not listed, is told where it differs.
+TEST(SetupCheck, PlanFollowsTheListing) {
+  Distribution dist;
+  dist.Standard();
+  for (const char* name : {"B.txt", "a.txt", "c1", "c2", "c3", "c4", "c5", "c6"})
+    dist.Write(name, "");
+  CheckResult result;
+  CheckDistribution(dist.path(), &result);
+  std::vector<std::string> copied;
+  for (const PlannedCopy& c : result.plan.copies)
+    copied.push_back(c.name);
+  EXPECT_EQ(copied,
+            (std::vector<std::string>{"a.txt", "B.txt", "c1", "c2", "c3", "c4", "c5", "c6",
+                                      "readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"}));
+  EXPECT_EQ(result.plan.progressStep, 6);  // 15 entries
+  EXPECT_EQ(result.plan.progressStepAtRoot, 7);
+}
+
 TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
   Distribution control;
   control.Standard(

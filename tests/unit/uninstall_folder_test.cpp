@@ -74,6 +74,7 @@ TEST(PathText, NormalizedSpellingRootAndParent) {
       {"\\\\?\\C:\\Apps", PathForm::kInvalid, "", ""},
       {"\\\\.\\C:\\Apps", PathForm::kInvalid, "", ""},
       {"\\\\server", PathForm::kInvalid, "", ""},
+      {"\\\\..\\share\\Apps", PathForm::kInvalid, "", ""},
   };
   for (const Case& c : cases) {
     char out[kPathCapacity];
@@ -130,6 +131,7 @@ struct FolderFixture : ::testing::Test {
           "C:\\ProgramData", "C:\\Links\\Tiny", "\\\\srv\\share\\Apps"})
       fake.AddFolder(folder);
     fake.AddLink("C:\\Links", true);
+    fake.AddLink("C:\\L", true);
     fake.AddFile("C:\\Program Files\\Tiny Notes\\setup.inf");
     // Windows spells names as they were typed, whatever their case.
     fake.AddFolder("c:\\windows");
@@ -179,6 +181,7 @@ TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
       {"C:\\Program Files\\Gone", FolderVerdict::kGone, "C:\\Program Files\\Gone"},
       {"D:\\Apps\\Tiny", FolderVerdict::kGone, "D:\\Apps"},
       {"C:\\Links\\Tiny", FolderVerdict::kLink, "C:\\Links"},
+      {"C:\\L\\Tiny", FolderVerdict::kLink, "C:\\L"},
       {"C:\\Program Files\\Tiny Notes\\setup.inf", FolderVerdict::kNotFolder,
        "C:\\Program Files\\Tiny Notes\\setup.inf"},
   };

@@ -158,6 +158,7 @@ TEST_F(UninstallFixture, YesRemovesWhatSetupMadeAndKeepsTheSubFolder) {
            std::string("\nThis uninstaller will be deleted when Windows next starts.")})
     EXPECT_TRUE(Has(report, line)) << line << "\nin:\n" << report;
   EXPECT_FALSE(Has(report, "the folder " + kFolder)) << report;
+  EXPECT_FALSE(Has(report, "  nothing\n")) << report;
   EXPECT_EQ(fake.calls.back(), "RequestQuit(3)");
 }
 
@@ -620,6 +621,8 @@ TEST(Uninstall, AChangeAfterTheQuestionStopsTheRemoval) {
     std::string report = LastCall(f, "ShowMessage");
     std::string headline = report.substr(12, report.find("\n\n") - 12);
     EXPECT_EQ(headline, c.headline) << c.what;
+    if (c.changes.empty())
+      EXPECT_TRUE(Has(report, "\n\nRemoved:\n  nothing\n")) << c.what << "\n" << report;
     EXPECT_TRUE(f.heldFolder.empty()) << c.what;  // let go
   }
 }
@@ -958,6 +961,16 @@ TEST(UninstallLog, OneLineAStep) {
        {planned[0], entry + ": missing: nothing to do",
         "Tiny Notes Uninstall: Tiny Notes is not in the list of installed programs:...",
         "exit code: 4: nothing to do"}},
+      {"/S: a name too long for an entry's key",
+       "/S /LOG=" + kLog,
+       [](FakePlatform& f) {
+         f.ownPath = "C:\\WINDOWS\\" + std::string(210, 'n') + " Uninstall.exe";
+       },
+       {"uninstaller: C:\\WINDOWS\\" + std::string(210, 'n') + " Uninstall.exe: removes " +
+            std::string(210, 'n'),
+        "entry: HKEY_LOCAL_MACHINE\\: no InstallTo: refused",
+        std::string(210, 'n') + " Uninstall: " + std::string(210, 'n') + " is not in the list...",
+        "exit code: 2: refused"}},
       {"/S: an unknown switch",
        "/S /LOG=" + kLog + " /Q",
        [](FakePlatform&) {},
