@@ -418,7 +418,7 @@ TEST(SetupCheck, JsonEntriesFollowTheCount) {
   const struct {
     const char* count;
     std::size_t slots;
-  } cases[] = {{"0", 0}, {"-4", 0}, {"25", 20}};
+  } cases[] = {{"0", 0}, {"-4", 0}, {"20", 20}, {"25", 20}};
   for (const auto& c : cases) {
     Distribution dist;
     dist.Standard(Head(c.count));
