@@ -4,14 +4,18 @@
     scripts/mutate.py [--seed N] [--count N] [--folders a,b] [--build DIR] [--skip FILE]
 
 Makes one small change at a time to a portable source file (a flipped comparison, && and ||
-swapped, an integer literal off by one, a deleted call, a negated condition, true and false
-swapped), rebuilds the native unit tests incrementally and runs them. A change the tests notice
-(a failing test, a crash, a hang) is "noticed"; one that does not compile is not counted. The
-file is restored after every change, also when the run is interrupted.
+swapped, a decimal or hexadecimal literal off by one, a deleted call, a negated condition, true
+and false swapped), rebuilds the native unit tests incrementally (with AddressSanitizer and
+UndefinedBehaviorSanitizer) and runs them. A change the tests notice (a failing test, a crash, a
+hang, a leak or a fault the sanitizers report) is "noticed"; one that does not compile is not
+counted. The file is restored after every change, also when the run is interrupted; a run that
+was killed outright leaves a copy of the file in the build folder, which the next run puts back
+first.
 
 Prints the score per folder and the changes that went unnoticed, as diffs. --skip names a file
 of changes looked at and found unable to alter behaviour, one a line as the diff header prints
-them ("path:line: old -> new"); they are left out of the score. Standard library only.
+them ("path:line: old -> new"; lines starting with # are comments); they are left out of the
+score; by default scripts/mutate_skip.txt. Standard library only.
 """
 
 import argparse
@@ -19,23 +23,26 @@ import difflib
 import os
 import random
 import re
+import shutil
 import signal
 import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDERS = ["description", "common", "run", "ui", "integration", "uninstall", "check"]
-TEST_LIMIT = 120  # seconds for one run of the unit tests; longer counts as noticed (a hang)
+TEST_LIMIT = 30  # seconds for one run of the unit tests; longer counts as noticed (a hang)
 
-# (pattern, replacement) pairs applied to one occurrence on one line.
+# (pattern, replacement) pairs applied to one occurrence on one line. Comparisons stand between
+# spaces (clang-format puts them there), which tells them from template brackets and includes.
 OPERATORS = [
-    (r"==", "!="), (r"!=", "=="),
-    (r"(?<![<>=!])<=(?!=)", "<"), (r"(?<![<>=!])>=(?!=)", ">"),
-    (r"(?<![<>=!-])<(?![<=])", "<="), (r"(?<![<>=!-])>(?![>=])", ">="),
+    (r"(?<= )==(?= )", "!="), (r"(?<= )!=(?= )", "=="),
+    (r"(?<= )<=(?= )", "<"), (r"(?<= )>=(?= )", ">"),
+    (r"(?<= )<(?= )", "<="), (r"(?<= )>(?= )", ">="),
     (r"&&", "||"), (r"\|\|", "&&"),
     (r"\btrue\b", "false"), (r"\bfalse\b", "true"),
 ]
 INTEGER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
+HEX = re.compile(r"(?<![\w.])0x([0-9a-fA-F]+)(?![\w.])")
 CONDITION = re.compile(r"\b(if|while) \((.*)\)( \{)?$")
 CALL_STATEMENT = re.compile(r"^(\s*)([A-Za-z_][\w:.>-]*\(.*\));\s*$")
 
@@ -45,8 +52,10 @@ def portable_sources(folders):
         for base, dirs, files in os.walk(os.path.join(ROOT, folder)):
             dirs[:] = [d for d in dirs if d not in ("win32", "posix")]
             for name in sorted(files):
-                if name.endswith(".cpp"):
-                    yield os.path.relpath(os.path.join(base, name), ROOT)
+                path = os.path.join(base, name)
+                # A program's main() is not in the unit tests; the end-to-end tests run it.
+                if name.endswith(".cpp") and "int main(" not in open(path).read():
+                    yield os.path.relpath(path, ROOT)
 
 
 def code_part(line):
@@ -58,7 +67,19 @@ def code_part(line):
 
 
 def in_string(line, start):
-    return line[:start].count('"') % 2 == 1 or line[:start].count("'") % 2 == 1
+    """Whether `start` lies inside a string or character literal, escapes included."""
+    quote = None
+    at = 0
+    while at < start:
+        c = line[at]
+        if quote and c == "\\":
+            at += 1
+        elif c == quote:
+            quote = None
+        elif not quote and c in "\"'":
+            quote = c
+        at += 1
+    return quote is not None
 
 
 def mutations_of(path, lines):
@@ -70,6 +91,15 @@ def mutations_of(path, lines):
             for match in re.finditer(pattern, code):
                 if not in_string(code, match.start()) and "#include" not in code:
                     yield path, number, line, line[:match.start()] + replacement + line[match.end():]
+        for match in HEX.finditer(code):
+            if in_string(code, match.start()):
+                continue
+            digits = match.group(1)
+            value = int(digits, 16)
+            for changed in (value + 1, value - 1 if value > 0 else None):
+                if changed is not None:
+                    yield path, number, line, (line[:match.start()] + "0x%0*x" % (len(digits), changed)
+                                               + line[match.end():])
         for match in INTEGER.finditer(code):
             if in_string(code, match.start()):
                 continue
@@ -92,6 +122,30 @@ def key_of(mutation):
     return "%s:%d: %s -> %s" % (path, number, old.strip(), new.strip())
 
 
+STOP_SIGNALS = {signal.SIGINT, signal.SIGTERM, signal.SIGHUP}
+
+
+def write_file(path, text):
+    """Writes the whole file with interrupts held back, so that it is never left half written."""
+    held = signal.pthread_sigmask(signal.SIG_BLOCK, STOP_SIGNALS)
+    try:
+        with open(path + ".mutate-tmp", "w") as temporary:
+            temporary.write(text)
+        os.replace(path + ".mutate-tmp", path)
+    finally:
+        signal.pthread_sigmask(signal.SIG_SETMASK, held)
+
+
+def restore_left_over(journal):
+    """Puts back a file that a killed run left changed."""
+    if os.path.exists(journal):
+        with open(journal) as saved:
+            path, original = saved.read().split("\n", 1)
+        write_file(os.path.join(ROOT, path), original)
+        os.remove(journal)
+        print("put back %s, left changed by an earlier run" % path)
+
+
 def run(command, limit=None):
     try:
         return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL,
@@ -106,22 +160,34 @@ def main():
     parser.add_argument("--count", type=int, default=120)
     parser.add_argument("--folders", default=",".join(FOLDERS))
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutate"))
-    parser.add_argument("--skip", help="changes that cannot alter behaviour, one a line")
+    parser.add_argument("--skip", default=os.path.join(ROOT, "scripts", "mutate_skip.txt"),
+                        help="changes that cannot alter behaviour, one a line ('' for none)")
     args = parser.parse_args()
+
+    os.makedirs(args.build, exist_ok=True)
+    journal = os.path.join(args.build, "mutate-original")
+    restore_left_over(journal)
 
     skipped = set()
     if args.skip:
         with open(args.skip) as listing:
-            skipped = {line.rstrip("\n") for line in listing if line.strip()}
+            skipped = {line.rstrip("\n") for line in listing
+                       if line.strip() and not line.startswith("#")}
     folders = [f for f in args.folders.split(",") if f]
     candidates = []
     for path in portable_sources(folders):
         with open(os.path.join(ROOT, path)) as source:
             lines = source.readlines()
-        candidates += [m for m in mutations_of(path, lines) if key_of(m) not in skipped]
+        candidates += list(mutations_of(path, lines))
+    # Shuffled before the skipped ones are left out, so that a seed picks the same changes.
     random.Random(args.seed).shuffle(candidates)
 
-    if run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Debug"]) != 0 or \
+    # The sanitizers notice what the tests cannot see: a leak, a read or write past a buffer.
+    # No debug information: each change relinks the tests, and that is most of its time.
+    configure = ["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=", "-DSETUP_SANITIZE=ON"]
+    if shutil.which("ld.lld"):
+        configure.append("-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld")
+    if run(configure) != 0 or \
             run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"]) != 0:
         sys.exit("the native unit tests do not build")
     tests = os.path.join(args.build, "unit_tests")
@@ -129,13 +195,18 @@ def main():
         sys.exit("the native unit tests fail before any change")
 
     # An interrupt ends the run through the finally below, which puts the file back.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
+    for stop in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(stop, lambda *_: sys.exit("terminated"))
     score = {}  # folder -> [noticed, counted]
     survivors = []
     tried = 0
+    left_out = 0
     for mutation in candidates:
         if tried >= args.count:
             break
+        if key_of(mutation) in skipped:
+            left_out += 1
+            continue
         path, number, old, new = mutation
         full = os.path.join(ROOT, path)
         with open(full) as source:
@@ -144,15 +215,15 @@ def main():
         if lines[number - 1] != old:
             continue
         lines[number - 1] = new
+        write_file(journal, path + "\n" + original)
         try:
-            with open(full, "w") as changed:
-                changed.write("".join(lines))
+            write_file(full, "".join(lines))
             if run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"]) != 0:
                 continue  # does not compile: not a change the tests could see
             result = run([tests, "--gtest_brief=1"], TEST_LIMIT)
         finally:
-            with open(full, "w") as restored:
-                restored.write(original)
+            write_file(full, original)
+            os.remove(journal)
         tried += 1
         folder = path.split(os.sep)[0]
         counts = score.setdefault(folder, [0, 0])
@@ -166,7 +237,8 @@ def main():
     # Leave the build as the sources are.
     run(["cmake", "--build", args.build, "-j2", "--target", "unit_tests"])
 
-    print("\nseed %d, %d changes" % (args.seed, tried))
+    print("\nseed %d, %d changes; %d more left out as unable to alter behaviour" %
+          (args.seed, tried, left_out))
     for folder in folders:
         noticed, counted = score.get(folder, [0, 0])
         if counted:

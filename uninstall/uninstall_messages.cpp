@@ -218,7 +218,7 @@ void ComposeQuestion(PlanStatus status, const RemovalPlan& plan, MessageText& te
   if (plan.desktopLink[0])
     next("desktop shortcut");
   if (plan.menuLinkCount > 0) {
-    next("Start-menu shortcuts");
+    next(plan.menuLinkCount == 1 ? "Start-menu shortcut" : "Start-menu shortcuts");
     if (plan.group[0])
       text.Add(" in ").Quoted(plan.groupName);
   }

@@ -36,6 +36,18 @@ common_desktop=$(reg_data "$shell_folders" 'Common Desktop' 'C:\users\Public\Des
 common_programs=$(reg_data "$shell_folders" 'Common Programs' \
   'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')
 readonly windows_dir common_desktop common_programs
+# The folders setup.exe puts its shortcuts in: the all-users ones above, or the user's own where
+# a script has told Wine to report Windows 98 (E2E_FAMILY=9x, set before it sources this file).
+if [ "${E2E_FAMILY:-NT}" == 9x ]; then
+  user_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+  link_desktop=$(reg_data "$user_folders" Desktop "C:\\users\\${USER:-$(id -un)}\\Desktop")
+  link_programs=$(reg_data "$user_folders" Programs \
+    "C:\\users\\${USER:-$(id -un)}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs")
+else
+  link_desktop=$common_desktop
+  link_programs=$common_programs
+fi
+readonly link_desktop link_programs
 
 # ---- Reading results back --------------------------------------------------------------------
 
@@ -134,8 +146,8 @@ forget_install() {
   local folder_name=$1 product=$2 title=$3 target=${4:-}
   wine_reg delete "$UNINSTALL_KEY\\$folder_name" /f >>"$E2E_LOG"
   rm -f "$(linux_path "$windows_dir\\$folder_name Uninstall.exe")" \
-    "$(linux_path "$common_desktop\\$title.lnk")" "$STARTED_RECORD"
-  [ -n "$product" ] && rm -rf "$(linux_path "$common_programs\\$product")"
+    "$(linux_path "$link_desktop\\$title.lnk")" "$STARTED_RECORD"
+  [ -n "$product" ] && rm -rf "$(linux_path "$link_programs\\$product")"
   [ -n "$target" ] && rm -rf "$(linux_path "$target")"
   return 0
 }
@@ -293,11 +305,11 @@ check_install() {
   check "$name: uninstaller copied to $windows_dir\\$folder_name Uninstall.exe" \
     cmp "$dist/UNINSTAL.EXE" "$(linux_path "$windows_dir\\$folder_name Uninstall.exe")"
 
-  lines "$(link_problems "$common_desktop\\$title.lnk" "$(link_target "$folder" "$program")" \
+  lines "$(link_problems "$link_desktop\\$title.lnk" "$(link_target "$folder" "$program")" \
     "$folder" "$title")"
   verdict "$name: desktop shortcut '$title'" "${LINES[@]}"
   # An empty product name puts the entries straight into the programs folder.
-  group=$common_programs${product:+\\$product}
+  group=$link_programs${product:+\\$product}
   lines "$(
     while IFS=, read -r entry file; do
       [ -n "$entry" ] || continue

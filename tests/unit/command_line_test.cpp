@@ -62,8 +62,10 @@ TEST(CommandLine, Switches) {
       {"/S /D", kSetupSwitches, false, true, false, nullptr, nullptr, "/D"},
       {"/LOG=" + tooLong, kSetupSwitches, false, false, false, nullptr, nullptr, nullptr},
       {"/D=" + tooLong, kSetupSwitches, false, false, false, nullptr, nullptr, nullptr},
+      {std::string(300, 'x'), kSetupSwitches, false, false, false, nullptr, nullptr, nullptr},
       // The uninstaller takes no folder and no run.
       {"/S /LOG=u.log", kSwitchSilent | kSwitchLog, true, true, false, "u.log", nullptr, ""},
+      {"/LOG=u", kSwitchSilent | kSwitchLog, true, false, false, "u", nullptr, ""},
       {"/S /RUN", kSwitchSilent | kSwitchLog, false, true, false, nullptr, nullptr, "/RUN"},
       {"/S /D=C:\\x", kSwitchSilent | kSwitchLog, false, true, false, nullptr, nullptr, "/D=C:\\x"},
   };

@@ -271,6 +271,9 @@ TEST_F(InstallFixture, TrailingBackslashDoublesEverySeparator) {
             "Desktop.ico)");
   EXPECT_EQ(fake.registry[kRoot + "\\Viewer"]["InstallTo"], "C:\\Apps\\");
   EXPECT_EQ(fake.calls.back(), "StartProgram(\"C:\\Apps\\\\Viewer.exe\")");
+  // Windows lists nothing for a name ending in a separator: the link check asks for "C:\Apps".
+  for (const std::string& call : fake.CallsStartingWith("ListFolder(C:\\Apps"))
+    EXPECT_EQ(call.find("\\)"), std::string::npos) << call;
 }
 
 TEST_F(InstallFixture, EmptyProductNamePutsEntriesStraightIntoPrograms) {
@@ -400,6 +403,12 @@ TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
   EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),
             std::vector<std::string>{"RegistrySetMultiString(" + kRoot +
                                      "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)"});
+  // A run that copies nothing records no name, whatever an earlier run left in the buffer.
+  fake.copyFails.insert("Viewer.exe");
+  fake.copyFails.insert("readme.txt");
+  Install(fake, s);
+  EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString").back(),
+            "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|)");
 }
 
 TEST_F(InstallFixture, RecordThatDoesNotFitIsLeftOutWhole) {

@@ -62,6 +62,7 @@ TEST(SilentDialog, MessagesToTheLogBoxesFromTheCommandLine) {
   dialog.SetFolder("C:\\Program Files\\Tiny Notes");
   dialog.SetRunAfter(true);
   dialog.ShowMessage("Cannot open 'setup.inf'!", "setup");
+  dialog.ShowMessage("No title.", "");
   EXPECT_TRUE(dialog.AskYesNo("Remove it?\n\nAll of it.", "Tiny Notes Uninstall"));
   char folder[260];
   EXPECT_TRUE(dialog.GetControlText(IDC_FOLDER, folder, sizeof folder));
@@ -71,6 +72,7 @@ TEST(SilentDialog, MessagesToTheLogBoxesFromTheCommandLine) {
   EXPECT_TRUE(dialog.QuitRequested());
   EXPECT_EQ(fake.logs["s.log"],
             "setup: Cannot open 'setup.inf'!\r\n"
+            "message: No title.\r\n"
             "Tiny Notes Uninstall: Remove it?  All of it.\r\n"
             "answered: yes (/S)\r\n");
 }

@@ -90,7 +90,14 @@ TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
     Outcome run = Check({dist.path()});
     EXPECT_EQ(run.status, c.status);
     if (c.message) {
-      EXPECT_TRUE(Contains(run.out, std::string("\n") + c.message + "\n")) << run.out;
+      EXPECT_TRUE(Contains(
+          run.out, std::string("\nThe installer stops with this message (title "
+                               "\"setup\"):\n") +
+                       c.message + "\nRead before it stopped:\n" +
+                       (c.status == 1 && std::string(c.message) == "Cannot open 'setup.inf'!"
+                            ? "\n"
+                            : "  ProgramFile    \"")))
+          << run.out;
     }
   }
 }
@@ -98,14 +105,31 @@ TEST(SetupCheck, ExitCodesFollowTheInstallersVerdict) {
 TEST(SetupCheck, UsageErrors) {
   Distribution dist;
   dist.Standard();
-  EXPECT_EQ(Check({"--frobnicate", dist.path()}).status, 2);
-  EXPECT_EQ(Check({dist.path(), dist.path()}).status, 2);
-  EXPECT_EQ(Check({dist.path() + "/no-such-folder"}).status, 2);
-  EXPECT_EQ(Check({dist.path() + "/setup.inf"}).status, 2);  // a file, not a folder
+  const std::string file = dist.path() + "/setup.inf";
+  const struct {
+    std::vector<std::string> args;
+    std::string says;  // the first line on standard error; the usage follows
+  } cases[] = {
+      {{"--frobnicate", dist.path()}, "setup-check: unknown option --frobnicate"},
+      {{"-x"}, "setup-check: unknown option -x"},
+      {{"-"}, "setup-check: - is not a folder"},
+      {{dist.path(), "--json", dist.path()}, "setup-check: more than one folder given"},
+      {{dist.path() + "/no-such-folder"},
+       "setup-check: " + dist.path() + "/no-such-folder is not a folder"},
+      {{file}, "setup-check: " + file + " is not a folder"},
+  };
   Outcome help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(Contains(help.out, "usage: setup-check"));
+  EXPECT_EQ(help.out.rfind("usage: setup-check [--json] [DIR]\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.err, "");
+  for (const auto& c : cases) {
+    Outcome run = Check(c.args);
+    EXPECT_EQ(run.status, 2) << c.says;
+    EXPECT_EQ(run.out, "") << c.says;
+    EXPECT_EQ(run.err, c.says + "\n" + help.out);
+  }
   EXPECT_EQ(Check({"--json", dist.path()}).status, 0);
+  EXPECT_EQ(Check({"--", dist.path()}).status, 0);
 }
 
 TEST(SetupCheck, OpensSetupInfoAsWindowsDoesButNeverAFolder) {
@@ -118,6 +142,7 @@ TEST(SetupCheck, OpensSetupInfoAsWindowsDoesButNeverAFolder) {
   Outcome run = Check({folder.path()});
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Contains(run.out, "Cannot open 'setup.inf'!"));
+  EXPECT_TRUE(Contains(run.out, "\nWarnings: none\n")) << run.out;
 }
 
 // --- Warnings ----------------------------------------------------------------------------------
@@ -154,7 +179,8 @@ const WarningCase kWarningCases[] = {
     {"middle of an entry lost", Head("1") + "Viewer,old,Viewer.exe\n", 6,
      "title \"Viewer\" and the file \"Viewer.exe\"; \"old\" between them is lost"},
     {"leading comma", Head("1") + ",Viewer.exe\n", 6,
-     "title \"Viewer.exe\" and the file \"Viewer.exe\""},
+     "holds 1 comma, the first at its start: the installer takes the title \"Viewer.exe\" and the "
+     "file \"Viewer.exe\""},
     {"entry file missing", Head("1") + "Manual,manual.pdf\n", 6,
      "\"manual.pdf\" is not in the distribution"},
     {"program file missing", "View.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
@@ -192,7 +218,8 @@ const WarningCase kWarningCases[] = {
      "arguments to it: the installer does not start the program"},
     {"long physical line", Head("1") + "Viewer," + std::string(300, 'v') + "\n", 6,
      "the line is 307 characters long: the installer reads at most 259 characters at a time, "
-     "so it takes it as 2 lines"},
+     "so it takes it as 2 lines (its lines 6 to 7), each losing its last character, and every "
+     "later line moves down by 1"},
     {"look-alike of the installer", Head("0"), 0,
      "\"UNINSTAL.EXE\" is copied into the target folder"},
     {"count not a number", Head("two"), 5,
@@ -210,6 +237,8 @@ const WarningCase kWarningCases[] = {
     {"lone carriage return", "Viewer.exe\r\rC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
      "carriage return that no line feed follows"},
     {"ctrl-z", Head("0") + "\x1A" + "more\n", 6, "Ctrl-Z byte"},
+    {"ctrl-z before much", Head("0") + "\x1A" + std::string(600000, 'm'), 6,
+     "the 600000 bytes after it are ignored"},
     {"too few lines", "Viewer.exe\nC:\\Program Files\\Viewer\n", 3,
      "holds only 2 lines as the installer counts them"},
     {"slash in a title", Head("1") + "Viewer/Editor,Viewer.exe\n", 6,
@@ -222,6 +251,12 @@ const WarningCase kWarningCases[] = {
      "ProductName \"Acme\\Viewer\" holds \"\\\", which would lead the shortcut out of its folder "
      "or "
      "into a stream: the installer creates no Start-menu shortcut"},
+    {"control character in a title",
+     Head("1") + "View\x1F"
+                 "er,Viewer.exe\n",
+     6, "holds a control character, which a file name cannot hold"},
+    {"the first control character", Head("1") + std::string("View\x01") + "er,Viewer.exe\n", 6,
+     "holds a control character, which a file name cannot hold"},
     {"star in a title", Head("1") + "Viewer*,Viewer.exe\n", 6,
      "holds \"*\", which a file name cannot hold: its shortcut cannot be saved"},
     {"empty link title", "Viewer.exe\nC:\\Program Files\\Viewer\n\nV\n0\n", 3,
@@ -233,6 +268,9 @@ const WarningCase kWarningCases[] = {
     {"shortcut target does not fit",
      "Viewer.exe\nC:\\" + std::string(250, 'd') + "\nViewer\nV\n0\n", 3,
      "the desktop shortcut \"Viewer\" is not created: its target"},
+    {"menu shortcut target does not fit",
+     "Viewer.exe\nC:\\" + std::string(250, 'd') + "\nViewer\nV\n1\nRead me,readme.txt\n", 6,
+     "is not created: its target"},
     {"launch does not fit", "Viewer.exe\nC:\\" + std::string(250, 'd') + "\nViewer\nV\n0\n", 1,
      "the program is not started after setup"},
     {"uninstall key does not fit", "Viewer.exe\nC:\\" + std::string(230, 'k') + "\nViewer\nV\n0\n",
@@ -260,13 +298,66 @@ TEST(SetupCheck, WarnsOfEachTrapOnItsLine) {
   }
 }
 
+// Where the installer refuses a line it reads no further, and neither does the checker.
+TEST(SetupCheck, WarningsEndWhereTheInstallerStops) {
+  const std::string kRefusal =
+      ": the installer refuses the description (\"'setup.inf' is corrupted!\")";
+  const struct {
+    std::string setupInfo;
+    int line;  // the refused line, the last warned of, and the whole warning less kRefusal
+    const char* text;
+  } cases[] = {
+      {std::string(256, 'p') + "\nC:\\Program Files\\Viewer\n Viewer\nV\n0\n", 1,
+       "ProgramFile is 256 characters long, more than the 255 its field holds"},
+      {"Viewer.exe\nC:\\Apps\\a/b\n Viewer\nV\n0\n", 2,
+       "FolderName \"a/b\", the last component of InstallDir and the name of the uninstall entry "
+       "and the uninstaller, holds \"/\", which a file name cannot hold"},
+      {Head("21") + " Viewer,Viewer.exe\n", 5,
+       "EntryCount 21 is more than the 20 Start-menu entries the installer holds"},
+      {Head("2") + "Viewer\n Read me,readme.txt\n", 6,
+       "the entry \"Viewer\" has no comma between title and file"},
+  };
+  for (const auto& c : cases) {
+    Distribution dist;
+    dist.Standard(c.setupInfo);
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    ASSERT_FALSE(result.warnings.empty()) << c.setupInfo;
+    EXPECT_EQ(result.warnings.back().line, c.line) << result.warnings.back().text;
+    EXPECT_EQ(result.warnings.back().text, std::string(c.text) + kRefusal);
+  }
+}
+
+// Clean descriptions, spelled in ways the installer reads as meant, get no warning of a line.
 TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
-  Distribution dist;
-  dist.Standard();
-  CheckResult result;
-  CheckDistribution(dist.path(), &result);
-  ASSERT_EQ(result.warnings.size(), 1u);
-  EXPECT_TRUE(Contains(result.warnings[0].text, "\"UNINSTAL.EXE\" is copied"));
+  const std::string cases[] = {
+      kExampleDescription,
+      Head("0"),  // five lines
+      "Viewer.exe\r\nC:\\Program Files\\Viewer\r\nViewer\r\nViewer 1.0\r\n0\r\n",
+      Head("1 \t") + "Viewer,Viewer.exe\n",  // a count with trailing blanks
+      Head(" 1") + "Viewer,Viewer.exe\n",
+      Head("+1") + "Viewer,Viewer.exe\n",
+      "Viewer.exe\n\\\\server\\share\\Viewer\nViewer\nViewer 1.0\n0\n",  // a network folder
+      "Viewer.exe\n\\\\server\\share\\Apps\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\nD:\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\na:\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\nZ:\\Viewer\nViewer\nViewer 1.0\n0\n",
+      "Viewer.exe\nc:\\program files\\Viewer\nViewer\nViewer 1.0\n0\n",
+      Head("0") + "\x1A",
+  };
+  for (const std::string& setupInfo : cases) {
+    Distribution dist;
+    dist.Standard(setupInfo);
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    std::string all;
+    for (const CheckWarning& w : result.warnings)
+      all += std::to_string(w.line) + ": " + w.text + "\n";
+    EXPECT_EQ(all,
+              "0: \"UNINSTAL.EXE\" is copied into the target folder: the installer leaves behind "
+              "only \"setup.exe\" and \"uninstal.exe\", spelled exactly so\n")
+        << setupInfo;
+  }
 }
 
 TEST(SetupCheck, DistributionWarnings) {
@@ -327,7 +418,7 @@ TEST(SetupCheck, JsonEntriesFollowTheCount) {
   const struct {
     const char* count;
     std::size_t slots;
-  } cases[] = {{"0", 0}, {"-4", 0}, {"25", 20}};
+  } cases[] = {{"0", 0}, {"-4", 0}, {"20", 20}, {"25", 20}};
   for (const auto& c : cases) {
     Distribution dist;
     dist.Standard(Head(c.count));
@@ -417,7 +508,142 @@ TEST(SetupCheck, PlanIsWhatTheInstallRunDoes) {
   EXPECT_EQ(p.launchCommand, "\"C:\\Program Files\\Viewer\\Viewer.exe\"");
 }
 
+// Both reports of a clean distribution, whole: what a vendor reads, and what a tool parses.
+TEST(SetupCheck, ReportsOfACleanDistribution) {
+  Distribution dist;
+  dist.Standard();
+  EXPECT_EQ(Check({dist.path()}).out, "Distribution: " + dist.path() + "\n" +
+                                          R"report(The installer accepts setup.inf and reads:
+  ProgramFile    "Viewer.exe"
+  InstallDir     "C:\Program Files\Viewer"
+  FolderName     "Viewer"
+  LinkTitle      "Viewer"
+  ProductName    "Viewer 1.0"
+  EntryCount     2
+  entry 1        "Viewer" -> "Viewer.exe"
+  entry 2        "Read me" -> "readme.txt"
+
+Warnings (1):
+  distribution: "UNINSTAL.EXE" is copied into the target folder: the installer leaves behind only "setup.exe" and "uninstal.exe", spelled exactly so
+
+What OK does (<windows>, <desktop>, <programs>, <common desktop> and <common programs> stand for the folders of the user's machine):
+  target folder  C:\Program Files\Viewer
+  copied         readme.txt -> C:\Program Files\Viewer\readme.txt
+  copied         setup.inf -> C:\Program Files\Viewer\setup.inf
+  copied         UNINSTAL.EXE -> C:\Program Files\Viewer\UNINSTAL.EXE
+  copied         Viewer.exe -> C:\Program Files\Viewer\Viewer.exe
+  not copied     setup.exe: the installer itself, which stays behind
+  progress       step 12 for 7 folder entries; 16 at a drive's root, which lists no "." and ".."
+  registry       HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Viewer
+                   DisplayName = "Viewer"
+                   UninstallString = ""<windows>\Viewer Uninstall.exe""
+                   InstallTo = "C:\Program Files\Viewer"
+                   QuietUninstallString = ""<windows>\Viewer Uninstall.exe" /S"
+                   InstallLocation = "C:\Program Files\Viewer"
+                   DisplayIcon = "C:\Program Files\Viewer\Viewer.exe"
+                   EstimatedSize = 1 (REG_DWORD)
+                   NoModify = 1 (REG_DWORD)
+                   NoRepair = 1 (REG_DWORD)
+                   InstalledFiles = 4 names (REG_MULTI_SZ):
+                     "readme.txt"
+                     "setup.inf"
+                     "UNINSTAL.EXE"
+                     "Viewer.exe"
+  uninstaller    UNINSTAL.EXE -> <windows>\Viewer Uninstall.exe
+  desktop        "Viewer" (line 3)
+                 95/98 family: <desktop>\Viewer.lnk
+                 NT family:    <common desktop>\Viewer.lnk
+                 group: none; file name: "Viewer.lnk"
+                 target: C:\Program Files\Viewer\Viewer.exe
+                 working folder: C:\Program Files\Viewer
+                 description: "Viewer"
+  Start menu     "Viewer" (line 6)
+                 95/98 family: <programs>\Viewer 1.0\Viewer.lnk
+                 NT family:    <common programs>\Viewer 1.0\Viewer.lnk
+                 group: "Viewer 1.0"; file name: "Viewer.lnk"
+                 target: C:\Program Files\Viewer\Viewer.exe
+                 working folder: C:\Program Files\Viewer
+                 description: "Viewer"
+  Start menu     "Read me" (line 7)
+                 95/98 family: <programs>\Viewer 1.0\Read me.lnk
+                 NT family:    <common programs>\Viewer 1.0\Read me.lnk
+                 group: "Viewer 1.0"; file name: "Read me.lnk"
+                 target: C:\Program Files\Viewer\readme.txt
+                 working folder: C:\Program Files\Viewer
+                 description: "Read me"
+  launch         "C:\Program Files\Viewer\Viewer.exe" in C:\Program Files\Viewer
+)report");
+  EXPECT_EQ(Check({"--json", dist.path()}).out, R"report({
+  "error": null,
+  "ProgramFile": "Viewer.exe",
+  "InstallDir": "C:\\Program Files\\Viewer",
+  "LinkTitle": "Viewer",
+  "ProductName": "Viewer 1.0",
+  "FolderName": "Viewer",
+  "EntryCount": 2,
+  "Entries": [
+    {"EntryName": "Viewer", "EntryFile": "Viewer.exe"},
+    {"EntryName": "Read me", "EntryFile": "readme.txt"}
+  ],
+  "warnings": [
+    {"line": 0, "text": "\"UNINSTAL.EXE\" is copied into the target folder: the installer leaves behind only \"setup.exe\" and \"uninstal.exe\", spelled exactly so"}
+  ],
+  "plan": {
+    "targetFolder": "C:\\Program Files\\Viewer",
+    "folderCreated": true,
+    "message": null,
+    "copied": [
+      {"name": "readme.txt", "to": "C:\\Program Files\\Viewer\\readme.txt"},
+      {"name": "setup.inf", "to": "C:\\Program Files\\Viewer\\setup.inf"},
+      {"name": "UNINSTAL.EXE", "to": "C:\\Program Files\\Viewer\\UNINSTAL.EXE"},
+      {"name": "Viewer.exe", "to": "C:\\Program Files\\Viewer\\Viewer.exe"}
+    ],
+    "notCopied": [
+      {"name": "setup.exe", "reason": "the installer itself, which stays behind"}
+    ],
+    "entriesCounted": 7,
+    "progressStep": 12,
+    "progressStepAtRoot": 16,
+    "registry": {"root": "HKEY_LOCAL_MACHINE", "key": "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Viewer", "values": {"DisplayName": "Viewer", "UninstallString": "\"<windows>\\Viewer Uninstall.exe\"", "InstallTo": "C:\\Program Files\\Viewer", "QuietUninstallString": "\"<windows>\\Viewer Uninstall.exe\" /S", "InstallLocation": "C:\\Program Files\\Viewer", "DisplayIcon": "C:\\Program Files\\Viewer\\Viewer.exe", "EstimatedSize": 1, "NoModify": 1, "NoRepair": 1, "InstalledFiles": ["readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"]}},
+    "uninstaller": {"from": "UNINSTAL.EXE", "to": "<windows>\\Viewer Uninstall.exe"},
+    "shortcuts": [
+      {"kind": "desktop", "line": 3, "name": "Viewer", "group": null, "fileName": "Viewer.lnk", "target": "C:\\Program Files\\Viewer\\Viewer.exe", "workingFolder": "C:\\Program Files\\Viewer", "description": "Viewer", "families": {"95": {"folder": "<desktop>", "link": "<desktop>\\Viewer.lnk"}, "NT": {"folder": "<common desktop>", "link": "<common desktop>\\Viewer.lnk"}}},
+      {"kind": "start menu", "line": 6, "name": "Viewer", "group": "Viewer 1.0", "fileName": "Viewer.lnk", "target": "C:\\Program Files\\Viewer\\Viewer.exe", "workingFolder": "C:\\Program Files\\Viewer", "description": "Viewer", "families": {"95": {"folder": "<programs>", "link": "<programs>\\Viewer 1.0\\Viewer.lnk"}, "NT": {"folder": "<common programs>", "link": "<common programs>\\Viewer 1.0\\Viewer.lnk"}}},
+      {"kind": "start menu", "line": 7, "name": "Read me", "group": "Viewer 1.0", "fileName": "Read me.lnk", "target": "C:\\Program Files\\Viewer\\readme.txt", "workingFolder": "C:\\Program Files\\Viewer", "description": "Read me", "families": {"95": {"folder": "<programs>", "link": "<programs>\\Viewer 1.0\\Read me.lnk"}, "NT": {"folder": "<common programs>", "link": "<common programs>\\Viewer 1.0\\Read me.lnk"}}}
+    ],
+    "launch": {"folder": "C:\\Program Files\\Viewer", "command": "\"C:\\Program Files\\Viewer\\Viewer.exe\""}
+  }
+}
+)report");
+}
+
+// Copied in the order Windows lists the folder, whatever the case; the progress step at a root,
+// where "." and ".." are not listed, is told where it differs.
+TEST(SetupCheck, PlanFollowsTheListing) {
+  Distribution dist;
+  dist.Standard();
+  for (const char* name : {"B.txt", "a.txt", "c1", "c2", "c3", "c4", "c5", "c6"})
+    dist.Write(name, "");
+  CheckResult result;
+  CheckDistribution(dist.path(), &result);
+  std::vector<std::string> copied;
+  for (const PlannedCopy& c : result.plan.copies)
+    copied.push_back(c.name);
+  EXPECT_EQ(copied,
+            (std::vector<std::string>{"a.txt", "B.txt", "c1", "c2", "c3", "c4", "c5", "c6",
+                                      "readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"}));
+  EXPECT_EQ(result.plan.progressStep, 6);  // 15 entries
+  EXPECT_EQ(result.plan.progressStepAtRoot, 7);
+}
+
 TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
+  Distribution control;
+  control.Standard(
+      "Viewer.exe\nC:\\A\x1F"
+      "B\\Viewer\nViewer\nV\n0\n");
+  CheckResult refused;
+  CheckDistribution(control.path(), &refused);
+  EXPECT_TRUE(refused.plan.folderRefused);
   Distribution dist;
   dist.Standard("Viewer.exe\nC:\\A|B\\Viewer\nViewer\nV\n0\n");
   CheckResult result;
@@ -427,6 +653,41 @@ TEST(SetupCheck, PlanStopsWhereTheFolderCannotBeMade) {
   EXPECT_EQ(result.plan.message, "Cannot create directory!");
   EXPECT_TRUE(result.plan.copies.empty());
   EXPECT_TRUE(result.plan.shortcuts.empty());
+  const std::string text = TextReport(result);
+  EXPECT_EQ(text.substr(text.find("\n  target folder")),
+            "\n  target folder  C:\\A|B\\Viewer\n                 cannot be created: the installer "
+            "shows \"Cannot create directory!\" and waits for another folder\n");
+  const std::string json = JsonReport(result);
+  EXPECT_EQ(
+      json.substr(json.find("\"plan\"")),
+      "\"plan\": {\n    \"targetFolder\": \"C:\\\\A|B\\\\Viewer\",\n    \"folderCreated\": false,\n"
+      "    \"message\": \"Cannot create directory!\"\n  }\n}\n");
+}
+
+// A key name too long for the registry: no entry; the uninstaller is copied while its own path
+// fits.
+TEST(SetupCheck, KeyThatDoesNotFitIsNotWritten) {
+  const std::string fits(230, 'k');
+  const std::string tooLong(250, 'k');
+  const struct {
+    std::string name, text, json;
+  } cases[] = {
+      {fits, "UNINSTAL.EXE -> <windows>\\" + fits + " Uninstall.exe",
+       "{\"from\": \"UNINSTAL.EXE\", \"to\": \"<windows>\\\\" + fits + " Uninstall.exe\"}"},
+      {tooLong, "not copied", "null"},
+  };
+  for (const auto& c : cases) {
+    Distribution dist;
+    dist.Standard("Viewer.exe\nC:\\" + c.name + "\nViewer\nV\n0\n");
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    EXPECT_TRUE(Contains(TextReport(result),
+                         "\n  registry       nothing written\n  uninstaller    " + c.text + "\n"))
+        << TextReport(result);
+    EXPECT_TRUE(
+        Contains(JsonReport(result), "\"registry\": null,\n    \"uninstaller\": " + c.json + ",\n"))
+        << JsonReport(result);
+  }
 }
 
 TEST(SetupCheck, RecordThatDoesNotFitIsLeftOutAndWarnedOf) {

@@ -61,6 +61,10 @@ TEST(PathText, NormalizedSpellingRootAndParent) {
       {"\\Apps\\Viewer", PathForm::kRelative, "", ""},
       {"C:Apps", PathForm::kRelative, "", ""},
       {"C:", PathForm::kRelative, "", ""},
+      {"z:\\", PathForm::kFull, "z:\\", ""},
+      {"Z:\\Apps", PathForm::kFull, "Z:\\Apps", "Z:\\"},
+      {"\\\\a\\share\\Apps", PathForm::kFull, "\\\\a\\share\\Apps", "\\\\a\\share"},
+      {"1:\\Apps", PathForm::kRelative, "", ""},
       {"C:\\Apps\\..\\WINDOWS", PathForm::kOddPart, "", ""},
       {"C:\\Apps\\.\\Viewer", PathForm::kOddPart, "", ""},
       {"C:\\Apps\\...", PathForm::kOddPart, "", ""},
@@ -70,6 +74,7 @@ TEST(PathText, NormalizedSpellingRootAndParent) {
       {"\\\\?\\C:\\Apps", PathForm::kInvalid, "", ""},
       {"\\\\.\\C:\\Apps", PathForm::kInvalid, "", ""},
       {"\\\\server", PathForm::kInvalid, "", ""},
+      {"\\\\..\\share\\Apps", PathForm::kInvalid, "", ""},
   };
   for (const Case& c : cases) {
     char out[kPathCapacity];
@@ -126,6 +131,7 @@ struct FolderFixture : ::testing::Test {
           "C:\\ProgramData", "C:\\Links\\Tiny", "\\\\srv\\share\\Apps"})
       fake.AddFolder(folder);
     fake.AddLink("C:\\Links", true);
+    fake.AddLink("C:\\L", true);
     fake.AddFile("C:\\Program Files\\Tiny Notes\\setup.inf");
     // Windows spells names as they were typed, whatever their case.
     fake.AddFolder("c:\\windows");
@@ -175,26 +181,117 @@ TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
       {"C:\\Program Files\\Gone", FolderVerdict::kGone, "C:\\Program Files\\Gone"},
       {"D:\\Apps\\Tiny", FolderVerdict::kGone, "D:\\Apps"},
       {"C:\\Links\\Tiny", FolderVerdict::kLink, "C:\\Links"},
+      {"C:\\L\\Tiny", FolderVerdict::kLink, "C:\\L"},
       {"C:\\Program Files\\Tiny Notes\\setup.inf", FolderVerdict::kNotFolder,
        "C:\\Program Files\\Tiny Notes\\setup.inf"},
   };
   ExpectVerdicts(cases);
 }
 
+// Each folder of Windows or of a user is refused as it is, but a program's folder inside it is
+// not. The Windows folder and the system folder are refused with everything inside them.
+TEST_F(FolderFixture, EachSpecialFolderIsRefused) {
+  const struct {
+    int csidl;
+    const char* what;
+  } folders[] = {
+      {0x02, "Start-menu programs"},
+      {0x05, "documents"},
+      {0x06, "favourites"},
+      {0x07, "start-up programs"},
+      {0x08, "recent documents"},
+      {0x09, "send to"},
+      {0x0b, "Start menu"},
+      {0x0d, "music"},
+      {0x0e, "videos"},
+      {0x10, "desktop"},
+      {0x13, "network shortcuts"},
+      {0x14, "fonts"},
+      {0x15, "templates"},
+      {0x16, "all users' Start menu"},
+      {0x17, "all users' programs"},
+      {0x18, "all users' start-up"},
+      {0x19, "all users' desktop"},
+      {0x1a, "application data"},
+      {0x1b, "printer shortcuts"},
+      {0x1c, "local application data"},
+      {0x1f, "all users' favourites"},
+      {0x20, "internet cache"},
+      {0x21, "cookies"},
+      {0x22, "history"},
+      {0x23, "all users' application data"},
+      {0x26, "program files"},
+      {0x27, "pictures"},
+      {0x28, "profile"},
+      {0x29, "32-bit system folder"},
+      {0x2a, "32-bit program files"},
+      {0x2b, "common files"},
+      {0x2c, "32-bit common files"},
+      {0x2d, "all users' templates"},
+      {0x2e, "all users' documents"},
+      {0x2f, "all users' administrative tools"},
+      {0x30, "administrative tools"},
+      {0x35, "all users' music"},
+      {0x36, "all users' pictures"},
+      {0x37, "all users' videos"},
+      {0x38, "resources"},
+      {0x3b, "CD burning area"},
+  };
+  fake.AddFolder("D:\\S");
+  for (const auto& f : folders) {
+    const std::string folder = "D:\\S\\" + std::string(f.what);
+    const std::string inside = folder + "\\Tiny";
+    fake.specialFolders = {{f.csidl, folder}};
+    fake.AddFolder(folder);
+    fake.AddFolder(inside);
+    const Case cases[] = {
+        {folder.c_str(), FolderVerdict::kProtected, folder.c_str()},
+        {"D:\\S", FolderVerdict::kProtected, folder.c_str()},
+        {inside.c_str(), f.csidl == 0x28 ? FolderVerdict::kInUsers : FolderVerdict::kSafe,
+         f.csidl == 0x28 ? "D:\\S" : ""},
+    };
+    ExpectVerdicts(cases);
+  }
+  for (int csidl : {0x24, 0x25}) {
+    fake.specialFolders = {{csidl, "D:\\S\\system"}};
+    fake.AddFolder("D:\\S\\system");
+    fake.AddFolder("D:\\S\\system\\Tiny");
+    const Case cases[] = {
+        {"D:\\S\\system", FolderVerdict::kWindows, "D:\\S\\system"},
+        {"D:\\S\\system\\Tiny", FolderVerdict::kWindows, "D:\\S\\system"},
+        {"D:\\S", FolderVerdict::kProtected, "D:\\S\\system"},
+    };
+    ExpectVerdicts(cases);
+  }
+}
+
 // Other accounts' folders cannot be asked for by name: nothing inside the folder of all profiles
 // is emptied but a program's own folder in a profile's AppData\Local\Programs.
 TEST_F(FolderFixture, InsideTheUsersFolderForEveryProfile) {
-  for (const char* folder :
-       {"C:\\Users\\alice\\Downloads", "C:\\Users\\alice\\OneDrive", "C:\\Users\\alice\\Desktop",
-        "C:\\Users\\alice\\Documents", "C:\\Users\\alice\\Documents\\Tiny", "C:\\Users\\Public",
-        "C:\\Users\\Public\\Downloads", "C:\\Users\\alice\\AppData",
-        "C:\\Users\\alice\\AppData\\Local", "C:\\Users\\alice\\AppData\\Local\\Programs",
-        "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny",
-        "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin",
-        "C:\\Users\\alice\\AppData\\Roaming", "C:\\Users\\alice\\AppData\\Roaming\\Programs",
-        "C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny", "C:\\Users\\bob\\AppData",
-        "C:\\Users\\bob\\AppData\\Local", "C:\\Users\\bob\\AppData\\Local\\Programs",
-        "C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny"})
+  for (const char* folder : {"C:\\Users\\alice\\Downloads",
+                             "C:\\Users\\alice\\OneDrive",
+                             "C:\\Users\\alice\\Desktop",
+                             "C:\\Users\\alice\\Documents",
+                             "C:\\Users\\alice\\Documents\\Tiny",
+                             "C:\\Users\\Public",
+                             "C:\\Users\\Public\\Downloads",
+                             "C:\\Users\\alice\\AppData",
+                             "C:\\Users\\alice\\AppData\\Local",
+                             "C:\\Users\\alice\\AppData\\Local\\Programs",
+                             "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny",
+                             "C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin",
+                             "C:\\Users\\alice\\AppData\\Roaming",
+                             "C:\\Users\\alice\\AppData\\Roaming\\Programs",
+                             "C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny",
+                             "C:\\Users\\bob\\AppData",
+                             "C:\\Users\\bob\\AppData\\Local",
+                             "C:\\Users\\bob\\AppData\\Local\\Programs",
+                             "C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny",
+                             "C:\\Users\\alice\\Old",
+                             "C:\\Users\\alice\\Old\\AppData",
+                             "C:\\Users\\alice\\Old\\AppData\\Local",
+                             "C:\\Users\\alice\\Old\\AppData\\Local\\Programs",
+                             "C:\\Users\\alice\\Old\\AppData\\Local\\Programs\\Tiny"})
     fake.AddFolder(folder);
   const Case cases[] = {
       {"C:\\Users\\alice\\Downloads", FolderVerdict::kInUsers, "C:\\Users"},
@@ -207,6 +304,8 @@ TEST_F(FolderFixture, InsideTheUsersFolderForEveryProfile) {
       {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny\\bin", FolderVerdict::kInUsers,
        "C:\\Users"},
       {"C:\\Users\\alice\\AppData\\Roaming\\Programs\\Tiny", FolderVerdict::kInUsers, "C:\\Users"},
+      {"C:\\Users\\alice\\Old\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kInUsers,
+       "C:\\Users"},
       // A per-user programs folder, of any profile.
       {"C:\\Users\\alice\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},
       {"C:\\Users\\bob\\AppData\\Local\\Programs\\Tiny", FolderVerdict::kSafe, ""},

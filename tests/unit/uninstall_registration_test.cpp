@@ -156,6 +156,9 @@ TEST_F(RegistrationFixture, NothingThatDoesNotFitIsWrittenOrCopied) {
       const std::string path = fresh.copied.begin()->first;
       EXPECT_EQ(fresh.registry[kRoot + "\\" + name].at("UninstallString"), "\"" + path + "\"")
           << c.what;
+      EXPECT_EQ(fresh.registry[kRoot + "\\" + name].at("QuietUninstallString"),
+                "\"" + path + "\" /S")
+          << c.what;
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -157,6 +158,7 @@ TEST_F(UninstallFixture, YesRemovesWhatSetupMadeAndKeepsTheSubFolder) {
            std::string("\nThis uninstaller will be deleted when Windows next starts.")})
     EXPECT_TRUE(Has(report, line)) << line << "\nin:\n" << report;
   EXPECT_FALSE(Has(report, "the folder " + kFolder)) << report;
+  EXPECT_FALSE(Has(report, "  nothing\n")) << report;
   EXPECT_EQ(fake.calls.back(), "RequestQuit(3)");
 }
 
@@ -186,6 +188,29 @@ TEST_F(UninstallFixture, ReportSaysWhatWasLeftAndWhy) {
   EXPECT_EQ(fake.tree.count(kFolder + "\\shortcut to elsewhere"), 1u);
 }
 
+TEST_F(UninstallFixture, ALinkAloneKeepsTheFolder) {
+  fake.answerYes = true;
+  fake.tree.erase(kFolder + "\\My Notes\\note.txt");
+  fake.tree.erase(kFolder + "\\My Notes");
+  fake.AddLink(kFolder + "\\shortcut to elsewhere", true);
+  RunUninstall(fake);
+  EXPECT_TRUE(
+      Has(Message("ShowMessage"), "\n  " + kFolder + ": it still holds files that were left\n"))
+      << Message("ShowMessage");
+}
+
+TEST_F(UninstallFixture, AFolderThatRefusesToGoSaysWhy) {
+  fake.answerYes = true;
+  fake.tree.erase(kFolder + "\\My Notes\\note.txt");
+  fake.tree.erase(kFolder + "\\My Notes");
+  fake.removalFails[kFolder] = Removal::kDenied;
+  RunUninstall(fake);
+  EXPECT_TRUE(
+      Has(Message("ShowMessage"),
+          "\nLeft:\n  " + kFolder + ": access denied (a running program may be using it)\n"))
+      << Message("ShowMessage");
+}
+
 TEST_F(UninstallFixture, AGroupThatIsALinkIsNotFollowed) {
   fake.answerYes = true;
   fake.AddLink(kGroup, true);
@@ -211,36 +236,64 @@ TEST_F(UninstallFixture, WhatCannotBeRemovedIsReportedNotHidden) {
   EXPECT_FALSE(Has(report, "Windows next starts")) << report;
 }
 
+const std::string kNothing = "\n\nNothing was removed.";
+
+// The whole text of a refused InstallTo: what it `is`, then why nothing is removed.
+std::string Refused(const std::string& is) {
+  return "The install folder recorded for Tiny Notes " + is +
+         " Removing the files in it could remove files that do not belong to Tiny Notes." +
+         kNothing + " Remove its files yourself, if you are sure which they are.";
+}
+
 TEST(Uninstall, RefusalsRemoveNothing) {
+  const std::string kNotListed =
+      "Tiny Notes is not in the list of installed programs: the entry HKEY_LOCAL_MACHINE\\" + kKey +
+      " or its InstallTo value is missing. It may have been removed already." + kNothing;
+  const std::string kNoSetupInf =
+      "Cannot read 'setup.inf' in " + kFolder +
+      ". It names the shortcuts of Tiny Notes and shows that the folder still holds it." +
+      kNothing +
+      " If the folder holds nothing you need, delete it yourself, then run this uninstaller "
+      "again to remove Tiny Notes from the list of installed programs.";
   struct Case {
     const char* what;
     void (*arrange)(FakePlatform&);
     const char* title;
-    const char* says;
+    std::string says;  // the whole message
     UninstallOutcome outcome = UninstallOutcome::kRefused;
   } cases[] = {
       {"the distribution's own name", [](FakePlatform& f) { f.ownPath = "D:\\UNINSTAL.EXE"; },
-       "Uninstall", "Its file name is \"UNINSTAL.EXE\", so it does not know which program"},
+       "Uninstall",
+       "This uninstaller learns which program to remove from its own file name, \"<program> "
+       "Uninstall.exe\", the name Setup gives it in the Windows folder. Its file name is "
+       "\"UNINSTAL.EXE\", so it does not know which program to remove." +
+           kNothing},
       {"no own path", [](FakePlatform& f) { f.ownPath.clear(); }, "Uninstall",
-       "cannot read its own file name"},
+       "This uninstaller cannot read its own file name, which tells it which program to remove." +
+           kNothing},
       {"no key: removed already", [](FakePlatform& f) { f.registry.clear(); },
-       "Tiny Notes Uninstall", "Tiny Notes is not in the list of installed programs",
-       UninstallOutcome::kNothingToDo},
+       "Tiny Notes Uninstall", kNotListed, UninstallOutcome::kNothingToDo},
       {"no InstallTo", [](FakePlatform& f) { f.registry[kKey].erase("InstallTo"); },
-       "Tiny Notes Uninstall", "or its InstallTo value is missing"},
+       "Tiny Notes Uninstall", kNotListed},
       {"no rights", [](FakePlatform& f) { f.openableKeys.clear(); }, "Tiny Notes Uninstall",
-       "Run this uninstaller as an administrator."},
+       "Removing Tiny Notes needs permission to change the list of installed programs. Run this "
+       "uninstaller as an administrator." +
+           kNothing},
       {"the Windows folder", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\WINDOWS"; },
-       "Tiny Notes Uninstall", "is C:\\WINDOWS, which is the Windows folder or lies inside it"},
+       "Tiny Notes Uninstall",
+       Refused("is C:\\WINDOWS, which is the Windows folder or lies inside it (C:\\WINDOWS).")},
       {"a drive root", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\"; },
-       "Tiny Notes Uninstall", "is C:\\, the root of a drive."},
+       "Tiny Notes Uninstall", Refused("is C:\\, the root of a drive.")},
       {"relative", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "Tiny Notes"; },
-       "Tiny Notes Uninstall", "is not a full path"},
+       "Tiny Notes Uninstall",
+       Refused("is not a full path; which folder it names depends on the current folder.")},
       {"empty", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = ""; }, "Tiny Notes Uninstall",
-       "is empty, so it names no folder."},
+       Refused("is empty, so it names no folder.")},
       {"program files",
        [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\Program Files"; },
-       "Tiny Notes Uninstall", "a folder of Windows or of a user"},
+       "Tiny Notes Uninstall",
+       Refused("is C:\\Program Files, a folder of Windows or of a user, or one that holds such a "
+               "folder (C:\\Program Files).")},
       {"another account's folder",
        [](FakePlatform& f) {
          f.specialFolders[0x28] = "C:\\Users\\bob";
@@ -249,21 +302,66 @@ TEST(Uninstall, RefusalsRemoveNothing) {
          f.registry[kKey]["InstallTo"] = "C:\\Users\\alice\\Downloads";
        },
        "Tiny Notes Uninstall",
-       "The install folder recorded for Tiny Notes is C:\\Users\\alice\\Downloads, which lies "
-       "inside C:\\Users, the folder of every user's own files. There only a program's own folder "
-       "in a profile's AppData\\Local\\Programs is emptied. Removing the files in it could remove "
-       "files that do not belong to Tiny Notes.\n\nNothing was removed. Remove its files "
-       "yourself, if you are sure which they are."},
+       Refused("is C:\\Users\\alice\\Downloads, which lies inside C:\\Users, the folder of every "
+               "user's own files. There only a program's own folder in a profile's "
+               "AppData\\Local\\Programs is emptied.")},
       {"no setup.inf", [](FakePlatform& f) { f.files.clear(); }, "Tiny Notes Uninstall",
-       "Cannot read 'setup.inf' in C:\\Program Files\\Tiny Notes."},
+       kNoSetupInf},
       {"corrupted setup.inf",
        [](FakePlatform& f) { f.files[kFolder + "\\setup.inf"] = "a\nb\nc\nd\n2\nno comma\n"; },
-       "Tiny Notes Uninstall", "Cannot read 'setup.inf'"},
+       "Tiny Notes Uninstall", kNoSetupInf},
       {"another program's setup.inf",
        [](FakePlatform& f) {
          f.files[kFolder + "\\setup.inf"] = "V.exe\nC:\\Apps\\Viewer\nV\nViewer 2\n0\n";
        },
-       "Tiny Notes Uninstall", "now holds Viewer, not Tiny Notes"},
+       "Tiny Notes Uninstall",
+       "The folder " + kFolder +
+           " now holds Viewer, not Tiny Notes: its 'setup.inf' belongs to "
+           "Viewer, which was installed into the same folder later. Removing the files would "
+           "remove that program." +
+           kNothing},
+      {"not a folder name", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\Tiny?"; },
+       "Tiny Notes Uninstall", Refused("is not a name that a folder can have.")},
+      {"a part of dots",
+       [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = "C:\\Program Files\\..\\WINDOWS"; },
+       "Tiny Notes Uninstall",
+       Refused("has a part made only of dots or spaces, which Windows reads as another folder.")},
+      {"inside the Windows folder",
+       [](FakePlatform& f) {
+         f.AddFolder("C:\\WINDOWS\\Fonts");
+         f.registry[kKey]["InstallTo"] = "C:\\WINDOWS\\Fonts";
+       },
+       "Tiny Notes Uninstall",
+       Refused(
+           "is C:\\WINDOWS\\Fonts, which is the Windows folder or lies inside it (C:\\WINDOWS).")},
+      {"the user's desktop",
+       [](FakePlatform& f) {
+         for (const char* folder : {"C:\\Users", "C:\\Users\\bob", "C:\\Users\\bob\\Desktop"})
+           f.AddFolder(folder);
+         f.registry[kKey]["InstallTo"] = "C:\\Users\\bob\\Desktop";
+       },
+       "Tiny Notes Uninstall",
+       Refused("is C:\\Users\\bob\\Desktop, a folder of Windows or of a user, or one that holds "
+               "such a folder (C:\\Users\\bob\\Desktop).")},
+      {"a profile",
+       [](FakePlatform& f) {
+         f.specialFolders[0x28] = "C:\\Users\\bob";
+         for (const char* folder : {"C:\\Users", "C:\\Users\\bob", "C:\\Users\\alice"})
+           f.AddFolder(folder);
+         f.registry[kKey]["InstallTo"] = "C:\\Users\\alice";
+       },
+       "Tiny Notes Uninstall", Refused("is C:\\Users\\alice, a user's profile folder.")},
+      {"behind a junction",
+       [](FakePlatform& f) {
+         f.AddLink("C:\\Apps", true);
+         f.registry[kKey]["InstallTo"] = "C:\\Apps\\Tiny Notes";
+       },
+       "Tiny Notes Uninstall",
+       Refused("is C:\\Apps\\Tiny Notes, which is reached through the link or junction C:\\Apps. "
+               "A link may lead anywhere.")},
+      {"a file", [](FakePlatform& f) { f.registry[kKey]["InstallTo"] = kFolder + "\\setup.inf"; },
+       "Tiny Notes Uninstall",
+       Refused("is " + kFolder + "\\setup.inf, which is a file, not a folder.")},
   };
   for (const Case& c : cases) {
     FakePlatform f;
@@ -271,10 +369,7 @@ TEST(Uninstall, RefusalsRemoveNothing) {
     f.answerYes = true;
     c.arrange(f);
     EXPECT_EQ(RunUninstall(f), c.outcome) << c.what;
-    std::string message = LastCall(f, "ShowMessage");
-    EXPECT_TRUE(Has(message, c.says)) << c.what << ": " << message;
-    EXPECT_TRUE(Has(message, "Nothing was removed.")) << c.what;
-    EXPECT_TRUE(Has(message, std::string("|") + c.title + ")")) << c.what << ": " << message;
+    EXPECT_EQ(LastCall(f, "ShowMessage"), "ShowMessage(" + c.says + "|" + c.title + ")") << c.what;
     EXPECT_TRUE(ChangesOf(f).empty()) << c.what;
     EXPECT_TRUE(f.CallsStartingWith("AskYesNo").empty()) << c.what;
     EXPECT_EQ(f.calls.back(), "RequestQuit(" + std::to_string(static_cast<int>(c.outcome)) + ")")
@@ -287,7 +382,11 @@ TEST_F(UninstallFixture, GoneFolderLeavesOnlyTheEntryToRemove) {
     it = it->first.rfind(kFolder, 0) == 0 ? fake.tree.erase(it) : std::next(it);
   fake.answerYes = true;
   EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kPartlyRemoved);
-  EXPECT_TRUE(Has(Message("AskYesNo"), "Remove Tiny Notes from the list of installed programs?"));
+  EXPECT_EQ(Message("AskYesNo"),
+            "AskYesNo(Tiny Notes was installed in " + kFolder +
+                ", which no longer exists. Without the 'setup.inf' that was there its shortcuts "
+                "cannot be named, so any that remain stay where they are.\n\nRemove Tiny Notes "
+                "from the list of installed programs?|Tiny Notes Uninstall)");
   std::vector<std::string> expected = {"DeleteOneFile(" + kOwn + ")",
                                        "RegistryDeleteKey(" + kKey + ")",
                                        "DeleteAtRestart(" + kOwn + ")"};
@@ -302,10 +401,21 @@ TEST_F(UninstallFixture, LongListsAreCountedNotShown) {
   std::string question = Message("AskYesNo");
   EXPECT_TRUE(Has(question, "\n  and 10 more\n")) << question;  // 25 files, 15 shown
   EXPECT_FALSE(Has(question, "note29.txt")) << question;
+  // So is what is left: 20 files and the folder that holds them.
+  fake.answerYes = true;
+  for (int k = 0; k < 20; ++k)
+    fake.removalFails[kFolder + "\\note" + std::to_string(10 + k) + ".txt"] = Removal::kInUse;
+  RunUninstall(fake);
+  std::string report = Message("ShowMessage");
+  EXPECT_TRUE(Has(report, "note21.txt: in use by a program\n  and 9 more\n")) << report;
 }
 
 // Shortcut names come from setup.inf, and only what setup.exe itself made is touched: on the
 // 95/98 family in the user's own folders, and never a folder a name could climb out to.
+#define kEntry "entry in the list of installed programs"
+// The desktop's path and this title fit a path, with ".lnk" they do not.
+const std::string kLongTitle(233, 't');
+const char* const kTitleFitsWithoutLnk = kLongTitle.c_str();
 TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
   struct Case {
     const char* what;
@@ -315,6 +425,7 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
     const char* entryName;
     std::vector<std::string> deleted;  // .lnk files, in order
     std::string group;                 // removed when empty; "" for none
+    const char* asks;                  // what the question says goes besides the files
     std::string says = "";             // a line of the report's Left
   } cases[] = {
       {"NT family",
@@ -323,7 +434,9 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "Tiny 1.0",
        "Read me",
        {kDesktop + "\\Notes.lnk", kPrograms + "\\Tiny 1.0\\Read me.lnk"},
-       kPrograms + "\\Tiny 1.0"},
+       kPrograms + "\\Tiny 1.0",
+       "The desktop shortcut, the Start-menu shortcut in \"Tiny 1.0\" and the " kEntry
+       " are removed as well."},
       {"95/98 family",
        kFamilyWindows9x,
        "Notes",
@@ -331,22 +444,33 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "Read me",
        {"C:\\Users\\bob\\Desktop\\Notes.lnk",
         "C:\\Users\\bob\\Start Menu\\Programs\\Tiny 1.0\\Read me.lnk"},
-       "C:\\Users\\bob\\Start Menu\\Programs\\Tiny 1.0"},
-      {"unknown family", 0, "Notes", "Tiny 1.0", "Read me", {}, ""},
+       "C:\\Users\\bob\\Start Menu\\Programs\\Tiny 1.0",
+       "The desktop shortcut, the Start-menu shortcut in \"Tiny 1.0\" and the " kEntry
+       " are removed as well."},
+      {"unknown family",
+       0,
+       "Notes",
+       "Tiny 1.0",
+       "Read me",
+       {},
+       "",
+       "The " kEntry " is removed as well."},
       {"empty product name: straight into the programs folder",
        kFamilyWindowsNt,
        "Notes",
        "",
        "Read me",
        {kDesktop + "\\Notes.lnk", kPrograms + "\\\\Read me.lnk"},
-       ""},
+       "",
+       "The desktop shortcut, the Start-menu shortcut and the " kEntry " are removed as well."},
       {"dotted product name",
        kFamilyWindowsNt,
        "Notes",
        "..",
        "Read me",
        {kDesktop + "\\Notes.lnk", kPrograms + "\\..\\Read me.lnk"},
-       ""},
+       "",
+       "The desktop shortcut, the Start-menu shortcut and the " kEntry " are removed as well."},
       {"names that climb out",
        kFamilyWindowsNt,
        "..\\..\\Notes",
@@ -354,6 +478,7 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "..\\x",
        {},
        kPrograms + "\\Tiny",
+       "The " kEntry " is removed as well.",
        "\n  2 shortcuts whose names in 'setup.inf' would lead out of their folder\n"},
       {"a group name that climbs out",
        kFamilyWindowsNt,
@@ -362,9 +487,27 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "Read me",
        {kDesktop + "\\Notes.lnk"},
        "",
+       "The desktop shortcut and the " kEntry " are removed as well.",
        "\n  the Start-menu shortcuts: the group name "
        "\"..\\..\\..\\..\\..\\..\\Users\\admin\\Desktop\" "
        "in 'setup.inf' would lead out of the Start menu\n"},
+      {"a link title whose link does not fit",
+       kFamilyWindowsNt,
+       kTitleFitsWithoutLnk,
+       "Tiny 1.0",
+       "Read me",
+       {kPrograms + "\\Tiny 1.0\\Read me.lnk"},
+       kPrograms + "\\Tiny 1.0",
+       "The Start-menu shortcut in \"Tiny 1.0\" and the " kEntry " are removed as well."},
+      {"a one-letter product name",
+       kFamilyWindowsNt,
+       "Notes",
+       "T",
+       "Read me",
+       {kDesktop + "\\Notes.lnk", kPrograms + "\\T\\Read me.lnk"},
+       kPrograms + "\\T",
+       "The desktop shortcut, the Start-menu shortcut in \"T\" and the " kEntry
+       " are removed as well."},
       {"a group name that is a full path",
        kFamilyWindowsNt,
        "Notes",
@@ -372,6 +515,7 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        "Read me",
        {kDesktop + "\\Notes.lnk"},
        "",
+       "The desktop shortcut and the " kEntry " are removed as well.",
        "\n  the Start-menu shortcuts: the group name \"C:/Users/admin/Desktop\" in 'setup.inf' "
        "would lead out of the Start menu\n"},
   };
@@ -384,6 +528,11 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
         std::string("TinyNote.exe\nC:\\Program Files\\Tiny Notes\n") + c.linkTitle + "\n" +
         c.productName + "\n1\n" + c.entryName + ",readme.txt\n";
     RunUninstall(f);
+    const std::string title = c.productName[0] ? c.productName : "Tiny Notes";
+    EXPECT_TRUE(
+        Has(LastCall(f, "AskYesNo"), std::string("kept. ") + c.asks + "|" + title + " Uninstall)"))
+        << c.what << "\n"
+        << LastCall(f, "AskYesNo");
     std::vector<std::string> deleted;
     for (const std::string& call : f.CallsStartingWith("DeleteOneFile("))
       if (call.find(".lnk)") != std::string::npos)
@@ -472,6 +621,8 @@ TEST(Uninstall, AChangeAfterTheQuestionStopsTheRemoval) {
     std::string report = LastCall(f, "ShowMessage");
     std::string headline = report.substr(12, report.find("\n\n") - 12);
     EXPECT_EQ(headline, c.headline) << c.what;
+    if (c.changes.empty())
+      EXPECT_TRUE(Has(report, "\n\nRemoved:\n  nothing\n")) << c.what << "\n" << report;
     EXPECT_TRUE(f.heldFolder.empty()) << c.what;  // let go
   }
 }
@@ -593,6 +744,25 @@ TEST(UninstallMessages, TheLongestQuestionFitsWhole) {
   EXPECT_TRUE(Has(text.Get(), " are removed as well.")) << text.Get();
 }
 
+// The counts in these texts: no sign but a minus, none lost at either end of int.
+TEST(UninstallMessages, NumbersAsTheyRead) {
+  const struct {
+    int number;
+    const char* text;
+  } cases[] = {{0, "0"},
+               {1, "1"},
+               {10, "10"},
+               {-1, "-1"},
+               {-40, "-40"},
+               {INT_MAX, "2147483647"},
+               {INT_MIN, "-2147483648"}};
+  for (const auto& c : cases) {
+    MessageText text;
+    EXPECT_STREQ(text.Add("[").Add(c.number).Add("]").Get(),
+                 ("[" + std::string(c.text) + "]").c_str());
+  }
+}
+
 // ---- Unattended runs: /S, /LOG= and the exit codes ------------------------------------------
 
 const std::string kLog = "C:\\Logs\\uninstall.log";
@@ -632,6 +802,27 @@ TEST(UninstallExitCode, EachOutcomeWithAndWithoutS) {
        [](FakePlatform& f) { f.removalFails[kFolder + "\\TinyNote.exe"] = Removal::kInUse; },
        O::kPartlyRemoved, true},
       {"a file the user added", "/S", [](FakePlatform& f) { f.AddFile(kFolder + "\\a.txt"); },
+       O::kPartlyRemoved, true},
+      {"a shortcut whose name leads out of its folder", "/S",
+       [](FakePlatform& f) {
+         f.files[kFolder + "\\setup.inf"] =
+             "TinyNote.exe\nC:\\Program Files\\Tiny Notes\n..\\Notes\nOther 1.0\n0\n";
+       },
+       O::kPartlyRemoved, true},
+      {"the longest record that is read", "/S",
+       [](FakePlatform& f) {
+         std::string& record = f.registry[kKey]["InstalledFiles"];
+         record += std::string(kRecordLimit - record.size() - 1, 'n') + '\0';
+       },
+       O::kRemoved, true},
+      {"the folder itself refused", "/S",
+       [](FakePlatform& f) { f.removalFails[kFolder] = Removal::kDenied; }, O::kPartlyRemoved,
+       true},
+      {"a record one byte too long to read", "/S",
+       [](FakePlatform& f) {
+         std::string& record = f.registry[kKey]["InstalledFiles"];
+         record += std::string(kRecordLimit - record.size(), 'n') + '\0';
+       },
        O::kPartlyRemoved, true},
       {"a group holding another shortcut", "/S",
        [](FakePlatform& f) { f.AddFile(kGroup + "\\Other.lnk"); }, O::kPartlyRemoved, true},
@@ -724,6 +915,32 @@ TEST(UninstallLog, OneLineAStep) {
         "uninstaller: " + kOwn + ": deleted when Windows next starts",
         kTitle + ": Tiny Notes 1.0 was removed, except for what is listed under Left.  Removed:...",
         "exit code: 3: removed, some things left"}},
+      {"/S: everything, the uninstaller at once",
+       "/S /LOG=" + kLog,
+       [](FakePlatform& f) { f.removalFails.clear(); },
+       {planned[0],
+        planned[1],
+        planned[2],
+        planned[3],
+        planned[4],
+        question + "...",
+        "answered: yes (/S)",
+        "folder: " + kFolder + ": checked again: unchanged",
+        "shortcut: " + kDesktop + "\\Tiny Notes.lnk: removed",
+        "shortcut: " + kGroup + "\\Tiny Notes.lnk: removed",
+        "shortcut: " + kGroup + "\\Read me.lnk: removed",
+        "shortcut: " + kGroup + "\\License.lnk: removed",
+        "group: " + kGroup + ": removed",
+        "file: " + kFolder + "\\TinyNote.exe: removed",
+        "file: " + kFolder + "\\UNINSTAL.EXE: removed",
+        "file: " + kFolder + "\\license.txt: removed",
+        "file: " + kFolder + "\\readme.txt: removed",
+        "file: " + kFolder + "\\setup.inf: removed",
+        "folder: " + kFolder + ": removed",
+        entry + ": removed",
+        "uninstaller: " + kOwn + ": removed",
+        kTitle + ": Tiny Notes 1.0 was removed.  Removed:...",
+        "exit code: 0: everything removed"}},
       {"without /S: No",
        "/log=\"" + kLog + "\"",
        [](FakePlatform& f) { f.answerYes = false; },
@@ -744,6 +961,16 @@ TEST(UninstallLog, OneLineAStep) {
        {planned[0], entry + ": missing: nothing to do",
         "Tiny Notes Uninstall: Tiny Notes is not in the list of installed programs:...",
         "exit code: 4: nothing to do"}},
+      {"/S: a name too long for an entry's key",
+       "/S /LOG=" + kLog,
+       [](FakePlatform& f) {
+         f.ownPath = "C:\\WINDOWS\\" + std::string(210, 'n') + " Uninstall.exe";
+       },
+       {"uninstaller: C:\\WINDOWS\\" + std::string(210, 'n') + " Uninstall.exe: removes " +
+            std::string(210, 'n'),
+        "entry: HKEY_LOCAL_MACHINE\\: no InstallTo: refused",
+        std::string(210, 'n') + " Uninstall: " + std::string(210, 'n') + " is not in the list...",
+        "exit code: 2: refused"}},
       {"/S: an unknown switch",
        "/S /LOG=" + kLog + " /Q",
        [](FakePlatform&) {},
