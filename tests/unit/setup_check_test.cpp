@@ -120,7 +120,8 @@ TEST(SetupCheck, UsageErrors) {
   };
   Outcome help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("usage: setup-check [--json] [DIR]\n", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("usage: setup-check [--json] [--codepage N] [DIR]\n", 0), 0u)
+      << help.out;
   EXPECT_EQ(help.err, "");
   for (const auto& c : cases) {
     Outcome run = Check(c.args);
