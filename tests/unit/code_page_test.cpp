@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "check/code_page.h"
 #include "check/setup_check.h"
 #include "tests/unit/example_description.h"
 
@@ -59,3 +60,31 @@ TEST(CodePage, NamesListedAsTheyAreAndWarnedOfWhereNotShown) {
 }
 
 }  // namespace
+
+// Names are read as UTF-8 where they are; a byte that starts no UTF-8 character of its own length
+// (an overlong form, a surrogate, past U+10FFFF, cut short) stands for itself.
+TEST(CodePage, Utf8ReadAtTheEdgesOfEachLength) {
+  const struct {
+    const char* bytes;
+    std::u32string points;
+    bool utf8;  // and so written back byte for byte
+  } cases[] = {
+      {"a\xC3\xA9", U"a\u00E9", true},
+      {"\xDF\xBF", U"\u07FF", true},
+      {"\xE0\xA0\x80", U"\u0800", true},
+      {"\xEE\x80\x80", U"\uE000", true},
+      {"\xF4\x8F\xBF\xBF", U"\U0010FFFF", true},
+      {"\xC1\xBF", U"\u00C1\u00BF", false},
+      {"\xE0\x9F\xBF", U"\u00E0\u009F\u00BF", false},
+      {"\xED\xBF\xBF", U"\u00ED\u00BF\u00BF", false},
+      {"\xF4\x90\x80\x80", U"\u00F4\u0090\u0080\u0080", false},
+      {"\xF5\x80", U"\u00F5\u0080", false},
+      {"x\xC3", U"x\u00C3", false},
+  };
+  for (const auto& c : cases) {
+    std::wstring wide = WideFromUtf8(c.bytes);
+    EXPECT_EQ(std::u32string(wide.begin(), wide.end()), c.points) << c.bytes;
+    if (c.utf8)
+      EXPECT_EQ(Utf8FromWide(wide), c.bytes);
+  }
+}
