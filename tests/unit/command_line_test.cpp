@@ -48,6 +48,7 @@ TEST(CommandLine, Switches) {
        "C:\\Program Files\\X", ""},
       {"\"/D=C:\\Program Files\\X\" /S", kSetupSwitches, true, true, false, nullptr,
        "C:\\Program Files\\X", ""},
+      {"/S /D=\"", kSetupSwitches, true, true, false, nullptr, "\"", ""},  // a quote, not a pair
       {"/LOG=C:\\setup.log /S", kSetupSwitches, true, true, false, "C:\\setup.log", nullptr, ""},
       {"/log=\"C:\\My Logs\\s.log\" /S", kSetupSwitches, true, true, false, "C:\\My Logs\\s.log",
        nullptr, ""},

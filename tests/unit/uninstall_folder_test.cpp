@@ -188,6 +188,15 @@ TEST_F(FolderFixture, VerdictForEachRecordedFolder) {
   ExpectVerdicts(cases);
 }
 
+// A special folder the system reports as no full path (or not at all) protects nothing, and
+// refuses nothing else for it.
+TEST_F(FolderFixture, AnOddSpecialFolderRefusesNothingElse) {
+  fake.specialFolders[0x05] = "Documents";
+  fake.specialFolders.erase(0x2e);
+  const Case cases[] = {{"C:\\Program Files\\Tiny Notes", FolderVerdict::kSafe, ""}};
+  ExpectVerdicts(cases);
+}
+
 // Each folder of Windows or of a user is refused as it is, but a program's folder inside it is
 // not. The Windows folder and the system folder are refused with everything inside them.
 TEST_F(FolderFixture, EachSpecialFolderIsRefused) {

@@ -214,7 +214,8 @@ TEST_F(UninstallFixture, AFolderThatRefusesToGoSaysWhy) {
 TEST_F(UninstallFixture, AGroupThatIsALinkIsNotFollowed) {
   fake.answerYes = true;
   fake.AddLink(kGroup, true);
-  RunUninstall(fake);
+  fake.tree.erase(kFolder + "\\My Notes");  // the group alone is left
+  EXPECT_EQ(RunUninstall(fake), UninstallOutcome::kPartlyRemoved);
   EXPECT_TRUE(fake.CallsStartingWith("DeleteOneFile(" + kGroup).empty());
   EXPECT_TRUE(fake.CallsStartingWith("RemoveEmptyFolder(" + kGroup).empty());
   EXPECT_TRUE(
@@ -408,6 +409,19 @@ TEST_F(UninstallFixture, LongListsAreCountedNotShown) {
   RunUninstall(fake);
   std::string report = Message("ShowMessage");
   EXPECT_TRUE(Has(report, "note21.txt: in use by a program\n  and 9 more\n")) << report;
+}
+
+TEST_F(UninstallFixture, TwelveLeftAreAllShown) {
+  // Eleven files and the folder that holds them.
+  fake.answerYes = true;
+  for (int k = 0; k < 11; ++k) {
+    fake.AddFile(kFolder + "\\note" + std::to_string(10 + k) + ".txt");
+    fake.removalFails[kFolder + "\\note" + std::to_string(10 + k) + ".txt"] = Removal::kInUse;
+  }
+  RunUninstall(fake);
+  std::string report = Message("ShowMessage");
+  EXPECT_TRUE(Has(report, "note20.txt: in use by a program\n")) << report;
+  EXPECT_FALSE(Has(report, "more\n")) << report;
 }
 
 // Shortcut names come from setup.inf, and only what setup.exe itself made is touched: on the
@@ -719,6 +733,16 @@ TEST(Uninstall, OnlyTheRecordedFilesGo) {
     else
       EXPECT_FALSE(Has(report, "Setup did not install")) << c.what << "\n" << report;
   }
+  // A recorded file whose path would not fit stays, and the report says why.
+  FakePlatform f;
+  Install(f);
+  f.answerYes = true;
+  const std::string longName(240, 'n');
+  f.AddFile(kFolder + "\\" + longName);
+  f.registry[kKey]["InstalledFiles"] = Names({"TinyNote.exe", longName.c_str()});
+  RunUninstall(f);
+  EXPECT_TRUE(Has(LastCall(f, "ShowMessage"), longName + ": its path is too long\n"))
+      << LastCall(f, "ShowMessage");
 }
 
 // The question is read whole before Yes: with the longest names in both lists it still fits.
