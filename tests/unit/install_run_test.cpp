@@ -567,6 +567,18 @@ TEST_F(InstallFixture, FailuresAskedListedAndLogged) {
        },
        0, "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe\n",
        "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: not copied: The file is in use."},
+      {"ten, all listed",
+       [](FakePlatform& f) {
+         f.listing.clear();
+         for (int i = 0; i < 10; ++i) {
+           f.listing.push_back({"f" + std::to_string(i)});
+           f.copyFails.insert("f" + std::to_string(i));
+         }
+       },
+       10,
+       "file: f0\nfile: f1\nfile: f2\nfile: f3\nfile: f4\nfile: f5\nfile: f6\nfile: f7\n"
+       "file: f8\nfile: f9\n",
+       "file: f9: skipped: The file is in use."},
       {"more than ten",
        [](FakePlatform& f) {
          f.listing.clear();

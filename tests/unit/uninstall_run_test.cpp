@@ -909,11 +909,12 @@ TEST(UninstallLog, OneLineAStep) {
     std::function<void(FakePlatform&)> arrange;
     std::vector<std::string> lines;  // after the header; one ending in "..." starts so
   } cases[] = {
-      {"/S: one file read-only, one added",
+      {"/S: one file read-only, one added, the entry kept",
        "/S /LOG=" + kLog,
        [](FakePlatform& f) {
          f.removalFails[kFolder + "\\readme.txt"] = Removal::kReadOnly;
          f.AddFile(kFolder + "\\my note.txt");
+         f.registryWritable = false;
        },
        {planned[0],
         planned[1],
@@ -935,7 +936,7 @@ TEST(UninstallLog, OneLineAStep) {
         "file: " + kFolder + "\\setup.inf: removed",
         "file: " + kFolder + "\\my note.txt: kept: Setup did not install it",
         "folder: " + kFolder + ": left: it still holds files that were left",
-        entry + ": removed",
+        entry + ": left: could not be deleted",
         "uninstaller: " + kOwn + ": deleted when Windows next starts",
         kTitle + ": Tiny Notes 1.0 was removed, except for what is listed under Left.  Removed:...",
         "exit code: 3: removed, some things left"}},
