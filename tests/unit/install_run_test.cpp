@@ -518,6 +518,19 @@ TEST_F(InstallFixture, ShortcutNamesThatLeadOutOfTheirFolderAreLeftOut) {
 // copied is asked about, and tried again while the answer is Yes.
 TEST_F(InstallFixture, FailuresAskedListedAndLogged) {
   const std::string kHead = "Setup has finished, but these parts could not be installed:\n\n";
+  // Files f0, f1, ... that all fail to copy, and the first ten as the end message lists them.
+  auto failing = [](int count) {
+    return [count](FakePlatform& f) {
+      f.listing.clear();
+      for (int i = 0; i < count; ++i) {
+        f.listing.push_back({"f" + std::to_string(i)});
+        f.copyFails.insert("f" + std::to_string(i));
+      }
+    };
+  };
+  const std::string kTen =
+      "file: f0\nfile: f1\nfile: f2\nfile: f3\nfile: f4\nfile: f5\nfile: f6\nfile: f7\n"
+      "file: f8\nfile: f9\n";
   const std::string kQuestion =
       "AskYesNo(The file \"readme.txt\" could not be copied to \"C:\\Apps\\Viewer\":\n"
       "The file is in use.\n\n"
@@ -567,29 +580,8 @@ TEST_F(InstallFixture, FailuresAskedListedAndLogged) {
        },
        0, "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe\n",
        "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: not copied: The file is in use."},
-      {"ten, all listed",
-       [](FakePlatform& f) {
-         f.listing.clear();
-         for (int i = 0; i < 10; ++i) {
-           f.listing.push_back({"f" + std::to_string(i)});
-           f.copyFails.insert("f" + std::to_string(i));
-         }
-       },
-       10,
-       "file: f0\nfile: f1\nfile: f2\nfile: f3\nfile: f4\nfile: f5\nfile: f6\nfile: f7\n"
-       "file: f8\nfile: f9\n",
-       "file: f9: skipped: The file is in use."},
-      {"more than ten",
-       [](FakePlatform& f) {
-         f.listing.clear();
-         for (int i = 0; i < 12; ++i) {
-           f.listing.push_back({"f" + std::to_string(i)});
-           f.copyFails.insert("f" + std::to_string(i));
-         }
-       },
-       12,
-       "file: f0\nfile: f1\nfile: f2\nfile: f3\nfile: f4\nfile: f5\nfile: f6\nfile: f7\n"
-       "file: f8\nfile: f9\nand 2 more\n",
+      {"ten, all listed", failing(10), 10, kTen, "file: f9: skipped: The file is in use."},
+      {"more than ten", failing(12), 12, kTen + "and 2 more\n",
        "file: f11: skipped: The file is in use."},
   };
   for (const auto& c : cases) {
