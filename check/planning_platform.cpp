@@ -113,14 +113,7 @@ bool PlanningPlatform::CopyListedFile(const wchar_t* from, const wchar_t* to) {
 
 // The plan's texts are the host's, UTF-8.
 bool PlanningPlatform::WidenText(const char* text, wchar_t* buf, std::size_t cap) {
-  std::wstring wide = WideFromUtf8(text);
-  if (wide.size() >= cap) {
-    if (cap)
-      buf[0] = L'\0';
-    return false;
-  }
-  std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, buf);
-  return true;
+  return CopyText(buf, cap, WideFromUtf8(text).c_str());
 }
 
 bool PlanningPlatform::CopyOneFile(const char* from, const char* to) {

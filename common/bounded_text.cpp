@@ -75,6 +75,18 @@ bool Join(Char* dst, std::size_t cap, const Char* head, const Char* tail) {
 
 }  // namespace
 
+bool CopyText(wchar_t* dst, std::size_t cap, const wchar_t* src) {
+  if (cap == 0)
+    return false;
+  std::size_t len = Length(src);
+  if (len >= cap) {
+    dst[0] = L'\0';
+    return false;
+  }
+  std::memmove(dst, src, (len + 1) * sizeof(wchar_t));
+  return true;
+}
+
 bool JoinPath(char* dst, std::size_t cap, const char* head, const char* tail) {
   return Join(dst, cap, head, tail);
 }

@@ -8,6 +8,7 @@
 // Copies `src` into `dst` (capacity `cap`, terminator included). When it does not fit, `dst` is
 // left empty and false is returned: a cut-off value must never pass for a different, valid one.
 bool CopyText(char* dst, std::size_t cap, const char* src);
+bool CopyText(wchar_t* dst, std::size_t cap, const wchar_t* src);
 
 // Appends `src` to the text already in `dst`. When it does not fit, `dst` keeps its old text.
 bool AppendText(char* dst, std::size_t cap, const char* src);

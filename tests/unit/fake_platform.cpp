@@ -3,6 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "common/bounded_text.h"
+
 namespace {
 
 std::string Text(const char* text) {
@@ -204,14 +206,7 @@ bool FakePlatform::CopyListedFile(const wchar_t* from, const wchar_t* to) {
 }
 
 bool FakePlatform::WidenText(const char* text, wchar_t* buf, std::size_t cap) {
-  std::wstring wide = Widened(text);
-  if (wide.size() >= cap) {
-    if (cap)
-      buf[0] = L'\0';
-    return false;
-  }
-  std::wmemcpy(buf, wide.c_str(), wide.size() + 1);
-  return true;
+  return CopyText(buf, cap, Widened(text).c_str());
 }
 
 void FakePlatform::DescribeCopyFailure(char* buf, std::size_t cap) {
