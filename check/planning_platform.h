@@ -111,8 +111,17 @@ class PlanningPlatform final : public DialogOps,
                          const char* data) override;
   bool RegistrySetNumber(RegistryRoot root, const char* key, const char* valueName,
                          std::uint32_t value) override;
+  bool RegistrySetWideString(RegistryRoot root, const char* key, const char* valueName,
+                             const wchar_t* text) override;
+  // A fresh system has no value to delete.
+  bool RegistryDeleteValue(RegistryRoot, const char*, const char*) override { return true; }
+  bool SameFolder(const char* a, const char* b) override;
+  // The version resource of the distribution's file that `path` names in the target folder.
+  bool ReadFileVersion(const wchar_t* path, FileVersion& version) override;
   bool SetCurrentFolder(const char* path) override;
   bool StartProgram(const char* commandLine) override;
+  // On a fresh system there is no earlier installation to remove.
+  bool RunAndWait(const char*, std::uint32_t*) override { return false; }
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                               const wchar_t* list, std::size_t size) override;
   void Pause(unsigned) override {}

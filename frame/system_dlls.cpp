@@ -4,17 +4,6 @@
 
 #include "common/bounded_text.h"
 
-namespace {
-
-// A function looked up at run time, as the type it is: GetProcAddress returns them all as one
-// type, and older systems lack some of them.
-template <typename Function>
-Function Lookup(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-}  // namespace
-
 void RestrictDllSearchToSystemFolder() {
   // kernel32 is loaded in every process, so naming it searches nothing.
   auto setDefaultDirectories =
@@ -23,12 +12,17 @@ void RestrictDllSearchToSystemFolder() {
     setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-bool LoadCommonControls(DWORD classes) {
+HMODULE LoadSystemDll(const char* name) {
+  char folder[MAX_PATH];
   char path[MAX_PATH];
-  UINT length = GetSystemDirectoryA(path, sizeof path);
-  if (length == 0 || length >= sizeof path || !JoinPath(path, path, "comctl32.dll"))
-    return false;
-  HMODULE module = LoadLibraryA(path);
+  UINT length = GetSystemDirectoryA(folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder || !JoinPath(path, folder, name))
+    return nullptr;
+  return LoadLibraryA(path);
+}
+
+bool LoadCommonControls(DWORD classes) {
+  HMODULE module = LoadSystemDll("comctl32.dll");
   if (!module)
     return false;
   if (auto initEx =

@@ -12,6 +12,16 @@
 // load below.
 void RestrictDllSearchToSystemFolder();
 
+// Loads the DLL `name` from the system folder by its full path; null when it cannot be loaded.
+HMODULE LoadSystemDll(const char* name);
+
+// A function looked up at run time, as the type it is: GetProcAddress returns them all as one
+// type, and older systems lack some of them.
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Loads the system's comctl32.dll and registers the window classes in `classes` (ICC_*). Uses
 // InitCommonControlsEx where that exists, else InitCommonControls, which registers them all
 // (Windows 95 and NT 4.0 without a later comctl32). The DLL stays loaded for the life of the

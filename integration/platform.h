@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "common/file_version.h"
 #include "integration/link_info.h"
 
 // Shell special folders (CSIDL values).
@@ -133,6 +134,13 @@ class FileOps {
   // The Windows directory, without a trailing backslash unless it is a drive root.
   // False when it cannot be read or does not fit.
   virtual bool GetWindowsFolder(char* buf, std::size_t cap) = 0;
+  // True when both paths name the same existing folder however they are spelled (letter case,
+  // short names, a second drive letter for it). Where the system cannot tell, their full path
+  // names are compared without regard to case.
+  virtual bool SameFolder(const char* a, const char* b) = 0;
+  // The version resource of the program file `path`. False, with `version` zero-filled, when
+  // the file has none or cannot be read.
+  virtual bool ReadFileVersion(const wchar_t* path, FileVersion& version) = 0;
 
  protected:
   ~FileOps() = default;
@@ -174,6 +182,12 @@ class RegistryOps {
   // ending in a zero, and one more zero after the last. True when the value was written.
   virtual bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                                       const wchar_t* list, std::size_t size) = 0;
+  // Writes `text` as REG_SZ into an existing or new `key`. True when the value was written.
+  virtual bool RegistrySetWideString(RegistryRoot root, const char* key, const char* valueName,
+                                     const wchar_t* text) = 0;
+  // Deletes the value `valueName` of `key`. True when it is gone, or was never there. A value,
+  // unlike a key, holds nothing that another program could have put below it.
+  virtual bool RegistryDeleteValue(RegistryRoot root, const char* key, const char* valueName) = 0;
   // Reads a REG_SZ value. False, with `buf` empty, when the key or value is missing, the value
   // is of another type, or it does not fit.
   virtual bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName,
@@ -194,6 +208,9 @@ class ProcessOps {
   virtual bool SetCurrentFolder(const char* path) = 0;
   // Starts a command line, shown normally. Not waited for. True when it was started.
   virtual bool StartProgram(const char* commandLine) = 0;
+  // Starts a command line without a window of its own and waits until it has ended. False when
+  // it could not be started; else `*exitCode` gets its exit code.
+  virtual bool RunAndWait(const char* commandLine, std::uint32_t* exitCode) = 0;
   virtual void Pause(unsigned milliseconds) = 0;
 
  protected:
@@ -208,10 +225,6 @@ class RemovalOps {
  public:
   // The full path of the running program's own file. False when it does not fit.
   virtual bool GetOwnPath(char* buf, std::size_t cap) = 0;
-  // True when both paths name the same existing folder however they are spelled (letter case,
-  // short names, a second drive letter for it). Where the system cannot tell, their full path
-  // names are compared without regard to case.
-  virtual bool SameFolder(const char* a, const char* b) = 0;
   // Deletes one file; a link is deleted as itself, never followed.
   virtual Removal DeleteOneFile(const char* path) = 0;
   // Removes a folder when it is empty.

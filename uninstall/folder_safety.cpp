@@ -125,7 +125,7 @@ bool IsOrHolds(const UninstallerSystem& system, const char* folder, const char* 
   if (NormalizeFolderPath(protectedFolder, step) != PathForm::kFull)
     return false;
   do {
-    if (std::strlen(step) > RootLength(step) && system.removal.SameFolder(folder, step))
+    if (std::strlen(step) > RootLength(step) && system.files.SameFolder(folder, step))
       return true;
   } while (ParentFolder(step, step));
   return false;
@@ -136,7 +136,7 @@ bool IsInside(const UninstallerSystem& system, const char* folder, const char* w
   char step[kPathCapacity] = {};
   CopyText(step, folder);
   do {
-    if (system.removal.SameFolder(step, windowsFolder))
+    if (system.files.SameFolder(step, windowsFolder))
       return true;
   } while (ParentFolder(step, step));
   return false;
@@ -156,7 +156,7 @@ bool IsPerUserPrograms(const UninstallerSystem& system, const char* folder, cons
   }
   char profileParent[kPathCapacity] = {};
   return ParentFolder(step, step) && ParentFolder(step, profileParent) &&
-         system.removal.SameFolder(profileParent, users);
+         system.files.SameFolder(profileParent, users);
 }
 
 FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, FolderCheck& check) {
@@ -166,7 +166,7 @@ FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, Fol
   char root[kPathCapacity] = {};
   std::memcpy(root, folder, RootLength(folder));
   root[RootLength(folder)] = '\0';
-  if (system.removal.SameFolder(folder, root))
+  if (system.files.SameFolder(folder, root))
     return Refuse(check, FolderVerdict::kDriveRoot, root);
 
   if (system.files.GetWindowsFolder(special, sizeof special) && special[0] &&
@@ -199,7 +199,7 @@ FolderVerdict CheckWindowsAndSpecialFolders(const UninstallerSystem& system, Fol
       NormalizeFolderPath(special, profile) != PathForm::kFull || !ParentFolder(profile, users) ||
       std::strlen(users) == RootLength(users) || !ParentFolder(folder, parent))
     return FolderVerdict::kSafe;
-  if (system.removal.SameFolder(parent, users))
+  if (system.files.SameFolder(parent, users))
     return Refuse(check, FolderVerdict::kProfile, users);
   // Other accounts' special folders cannot be asked for, and a user may have saved anything
   // anywhere in their profile.

@@ -105,18 +105,45 @@ bool Win32RegistryWriter::RegistrySetNumber(RegistryRoot root, const char* key,
   return WriteValue(root, key, valueName, REG_DWORD, &data, sizeof data);
 }
 
-bool Win32RegistryWriter::RegistrySetMultiString(RegistryRoot root, const char* key,
-                                                 const char* valueName, const wchar_t* list,
-                                                 std::size_t size) {
+namespace {
+
+// Wide text of `size` characters as a value of `type`; narrowed on 95/98, whose registry keeps
+// ANSI text only.
+bool WriteWide(RegistryRoot root, const char* key, const char* valueName, DWORD type,
+               const wchar_t* text, std::size_t size) {
   if (!valueName || size > MAXDWORD / 2)
     return false;
   if (!IsNtFamily()) {
     // Static storage: zero-filled, it takes no room in the program file. A name in a double-byte
     // code page takes two bytes a character.
     static char ansi[2 * 64 * 1024];
-    int bytes = WideCharToMultiByte(CP_ACP, 0, list, static_cast<int>(size), ansi, sizeof ansi,
+    int bytes = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(size), ansi, sizeof ansi,
                                     nullptr, nullptr);
-    return bytes > 0 && WriteValue(root, key, valueName, REG_MULTI_SZ, ansi, bytes);
+    return bytes > 0 && WriteValue(root, key, valueName, type, ansi, bytes);
   }
-  return WriteValue(root, key, valueName, REG_MULTI_SZ, list, size * sizeof *list, true);
+  return WriteValue(root, key, valueName, type, text, size * sizeof *text, true);
+}
+
+}  // namespace
+
+bool Win32RegistryWriter::RegistrySetMultiString(RegistryRoot root, const char* key,
+                                                 const char* valueName, const wchar_t* list,
+                                                 std::size_t size) {
+  return WriteWide(root, key, valueName, REG_MULTI_SZ, list, size);
+}
+
+bool Win32RegistryWriter::RegistrySetWideString(RegistryRoot root, const char* key,
+                                                const char* valueName, const wchar_t* text) {
+  return WriteWide(root, key, valueName, REG_SZ, text, lstrlenW(text) + 1);
+}
+
+bool Win32RegistryWriter::RegistryDeleteValue(RegistryRoot root, const char* key,
+                                              const char* valueName) {
+  RegKey open;
+  if (root != RegistryRoot::kLocalMachine)
+    return false;
+  LONG error = open.Open(RootKey(root), key, KEY_SET_VALUE);
+  if (error == ERROR_SUCCESS)
+    error = RegDeleteValueA(open.Get(), valueName);
+  return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND;
 }

@@ -3,13 +3,13 @@
 #include <utility>
 
 #include "common/bounded_text.h"
+#include "integration/win32/file_identity.h"
 #include "integration/win32/registry.h"
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // Folders open only with backup semantics; a link or junction opens as itself.
 constexpr DWORD kNoFollow = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
 constexpr int kFileNameInformation = 9;
@@ -70,32 +70,8 @@ HANDLE OpenNoFollow(const wchar_t* path, DWORD access, DWORD share) {
   return CreateFileW(path, access | SYNCHRONIZE, share, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
 }
 
-bool IdentityOf(HANDLE handle, FileIdentity* identity, DWORD* attributes) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle, &info))
-    return false;
-  identity->volume = info.dwVolumeSerialNumber;
-  identity->index = static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
-  *attributes = info.dwFileAttributes;
-  return true;
-}
-
 bool IsRealFolder(DWORD attributes) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
-  return a.volume == b.volume && a.index == b.index;
-}
-
-// The identity of an existing folder, through whatever links lead there. Folders cannot be
-// opened on the 95/98 family; then this is false.
-bool FolderIdentity(const char* path, FileIdentity* identity) {
-  UniqueHandle folder(
-      CreateFileA(path, 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  DWORD attributes = 0;
-  return folder.IsValid() && IdentityOf(folder.Get(), identity, &attributes) &&
-         (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // An open folder is a real folder of `identity`; `attributes` get its attributes.
@@ -150,18 +126,6 @@ LONG MarkForDeletion(const Win32Removal::NtFileCalls& nt, HANDLE handle) {
   return nt.set(handle, io, &deleteFile, sizeof deleteFile, kFileDispositionInformation);
 }
 
-// The full path name without a trailing separator, unless it is a root. False when it does not
-// fit.
-bool FullPathName(const char* path, char (&full)[MAX_PATH]) {
-  char* name = nullptr;
-  DWORD length = GetFullPathNameA(path, MAX_PATH, full, &name);
-  if (length == 0 || length >= MAX_PATH)
-    return false;
-  if (length > 3 && full[length - 1] == '\\')
-    full[length - 1] = '\0';
-  return true;
-}
-
 // The 95/98 family carries out [rename] lines of WININIT.INI at its next start; "NUL" as the
 // new name deletes the file. An existing NUL line is another program's pending deletion, which
 // a second one written by name would replace, so the file is then left.
@@ -193,14 +157,6 @@ bool Win32Removal::GetOwnPath(char* buf, std::size_t cap) {
     return false;
   }
   return true;
-}
-
-bool Win32Removal::SameFolder(const char* a, const char* b) {
-  FileIdentity first, second;
-  if (FolderIdentity(a, &first) && FolderIdentity(b, &second))
-    return SameIdentity(first, second);
-  char fullA[MAX_PATH], fullB[MAX_PATH];
-  return FullPathName(a, fullA) && FullPathName(b, fullB) && lstrcmpiA(fullA, fullB) == 0;
 }
 
 Removal Win32Removal::DeleteOneFile(const char* path) {

@@ -36,8 +36,9 @@ class Win32Dialog final : public DialogOps {
   HWND dialog_ = nullptr;
 };
 
-// file_ops.cpp; ReadFileHead in read_file_head.cpp
-class Win32Files final : public FileOps {
+// file_ops.cpp; ReadFileHead in read_file_head.cpp. It reads no version resource:
+// Win32InstallerFiles does, so that only setup.exe carries the version library's calls.
+class Win32Files : public FileOps {
  public:
   bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) override;
   FolderCreation MakeFolder(const char* path) override;
@@ -47,10 +48,21 @@ class Win32Files final : public FileOps {
   bool WidenText(const char* text, wchar_t* buf, std::size_t cap) override;
   void DescribeCopyFailure(char* buf, std::size_t cap) override;
   bool GetWindowsFolder(char* buf, std::size_t cap) override;
+  bool SameFolder(const char* a, const char* b) override;  // file_identity.cpp
+  bool ReadFileVersion(const wchar_t*, FileVersion& version) override {
+    version = FileVersion{};
+    return false;
+  }
 
  private:
   // Kept at once: a message box or a log line in between would overwrite the thread's own.
   DWORD copyError_ = 0;
+};
+
+// file_version_ops.cpp
+class Win32InstallerFiles final : public Win32Files {
+ public:
+  bool ReadFileVersion(const wchar_t* path, FileVersion& version) override;
 };
 
 // shell_ops.cpp; BrowseForFolder in browse_ops.cpp
@@ -69,8 +81,8 @@ class Win32Shell final : public ShellOps {
   const Win32Dialog& owner_;
 };
 
-// registry.cpp. The installer only writes the registry: its writer reads nothing, so that
-// setup.exe does not carry the readers.
+// registry.cpp. The writer reads nothing; Win32Registry adds the readers (registry_read.cpp),
+// which setup.exe uses to find the product's earlier installation.
 class Win32RegistryWriter : public RegistryOps {
  public:
   bool RegistryKeyOpens(RegistryRoot root, const char* key) override;
@@ -80,6 +92,9 @@ class Win32RegistryWriter : public RegistryOps {
                          std::uint32_t value) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                               const wchar_t* list, std::size_t size) override;
+  bool RegistrySetWideString(RegistryRoot root, const char* key, const char* valueName,
+                             const wchar_t* text) override;
+  bool RegistryDeleteValue(RegistryRoot root, const char* key, const char* valueName) override;
   bool RegistryGetString(RegistryRoot, const char*, const char*, char* buf,
                          std::size_t cap) override {
     if (cap)
@@ -106,6 +121,7 @@ class Win32Processes final : public ProcessOps {
  public:
   bool SetCurrentFolder(const char* path) override;
   bool StartProgram(const char* commandLine) override;
+  bool RunAndWait(const char* commandLine, std::uint32_t* exitCode) override;
   void Pause(unsigned milliseconds) override;
 };
 
@@ -120,9 +136,9 @@ class Win32Log final : public LogOps {
 // share it. Its dialog operations act on the setup dialog once that is initialised.
 struct Win32Installer {
   Win32Dialog dialog;
-  Win32Files files;
+  Win32InstallerFiles files;
   Win32Shell shell{dialog};
-  Win32RegistryWriter registry;
+  Win32Registry registry;
   Win32Processes processes;
   Win32Log log;
 };
@@ -132,7 +148,6 @@ struct Win32Installer {
 class Win32Removal final : public RemovalOps {
  public:
   bool GetOwnPath(char* buf, std::size_t cap) override;
-  bool SameFolder(const char* a, const char* b) override;
   Removal DeleteOneFile(const char* path) override;
   Removal RemoveEmptyFolder(const char* path) override;
   bool DeleteAtRestart(const char* path) override;

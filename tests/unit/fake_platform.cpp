@@ -286,6 +286,16 @@ bool FakePlatform::StartProgram(const char* commandLine) {
   return !startFails;
 }
 
+bool FakePlatform::RunAndWait(const char* commandLine, std::uint32_t* exitCode) {
+  calls.push_back("RunAndWait(" + Text(commandLine) + ")");
+  if (runFails)
+    return false;
+  if (whileRunning)
+    whileRunning(*this);
+  *exitCode = runExitCode;
+  return true;
+}
+
 // Kept as decimal text beside the strings.
 bool FakePlatform::RegistrySetNumber(RegistryRoot, const char* key, const char* valueName,
                                      std::uint32_t value) {
@@ -329,6 +339,30 @@ bool FakePlatform::RegistrySetMultiString(RegistryRoot, const char* key, const c
   if (!registryWritable)
     return false;
   registry[key][valueName] = bytes;
+  return true;
+}
+
+bool FakePlatform::RegistrySetWideString(RegistryRoot, const char* key, const char* valueName,
+                                         const wchar_t* text) {
+  std::size_t length = 0;
+  while (text[length])
+    ++length;
+  std::string narrow = Narrowed(text, length);
+  calls.push_back("RegistrySetWideString(" + Text(key) + "|" + Text(valueName) + "|" + narrow +
+                  ")");
+  if (!registryWritable || valueFails.count(valueName))
+    return false;
+  registry[key][valueName] = narrow;
+  return true;
+}
+
+bool FakePlatform::RegistryDeleteValue(RegistryRoot, const char* key, const char* valueName) {
+  calls.push_back("RegistryDeleteValue(" + Text(key) + "|" + Text(valueName) + ")");
+  if (!registryWritable)
+    return false;
+  auto values = registry.find(key);
+  if (values != registry.end())
+    values->second.erase(valueName);
   return true;
 }
 
@@ -379,6 +413,17 @@ bool FakePlatform::SameFolder(const char* a, const char* b) {
     return it == aliases.end() ? lower : it->second;
   };
   return canonical(a) == canonical(b);
+}
+
+bool FakePlatform::ReadFileVersion(const wchar_t* path, FileVersion& version) {
+  std::size_t length = 0;
+  while (path[length])
+    ++length;
+  std::string narrow = Narrowed(path, length);
+  calls.push_back("ReadFileVersion(" + narrow + ")");
+  auto found = versions.find(narrow);
+  version = found == versions.end() ? FileVersion{} : found->second;
+  return version.found;
 }
 
 Removal FakePlatform::DeleteOneFile(const char* path) {

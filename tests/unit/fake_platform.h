@@ -63,6 +63,12 @@ class FakePlatform final : public DialogOps,
   std::set<std::string> openedElsewhere;
   // Run by AskYesNo while the question is open: what a user changes meanwhile.
   std::function<void(FakePlatform&)> whileAsking;
+  // Version resources of program files, by full path; missing: the file has none.
+  std::map<std::string, FileVersion> versions;
+  // RunAndWait: what the started command does before it ends, and its exit code.
+  std::function<void(FakePlatform&)> whileRunning;
+  std::uint32_t runExitCode = 0;
+  bool runFails = false;
 
   std::string timestamp = "2026-12-07 09:30:00";  // for LocalTimestamp
   bool logWritable = true;
@@ -118,6 +124,9 @@ class FakePlatform final : public DialogOps,
                          std::uint32_t value) override;
   bool RegistrySetMultiString(RegistryRoot root, const char* key, const char* valueName,
                               const wchar_t* list, std::size_t size) override;
+  bool RegistrySetWideString(RegistryRoot root, const char* key, const char* valueName,
+                             const wchar_t* text) override;
+  bool RegistryDeleteValue(RegistryRoot root, const char* key, const char* valueName) override;
   bool RegistryGetString(RegistryRoot root, const char* key, const char* valueName, char* buf,
                          std::size_t cap) override;
   bool RegistryGetMultiString(RegistryRoot root, const char* key, const char* valueName,
@@ -126,6 +135,7 @@ class FakePlatform final : public DialogOps,
   bool AskYesNo(const char* text, const char* title) override;
   bool GetOwnPath(char* buf, std::size_t cap) override;
   bool SameFolder(const char* a, const char* b) override;
+  bool ReadFileVersion(const wchar_t* path, FileVersion& version) override;
   Removal DeleteOneFile(const char* path) override;
   Removal RemoveEmptyFolder(const char* path) override;
   bool DeleteAtRestart(const char* path) override;
@@ -138,6 +148,7 @@ class FakePlatform final : public DialogOps,
   void ReleaseFolder() override;
   bool SetCurrentFolder(const char* path) override;
   bool StartProgram(const char* commandLine) override;
+  bool RunAndWait(const char* commandLine, std::uint32_t* exitCode) override;
   void Pause(unsigned milliseconds) override;
   // The log's lines go to `logs`, not to `calls`.
   bool AppendToLog(const char* path, const char* text) override;

@@ -16,6 +16,7 @@ namespace {
 
 Win32Registry registry;
 Win32Removal removal;
+Win32Files files;
 char testKey[64];  // below HKEY_LOCAL_MACHINE, removed at the end
 
 void SetValue(const char* name, DWORD type, const void* data, DWORD bytes) {
@@ -189,7 +190,7 @@ void FolderIdentity(const char* root) {
       {apps + "\\missing", apps + "\\other missing", false},
   };
   for (const Case& c : cases) {
-    if (!CHECK(removal.SameFolder(c.a.c_str(), c.b.c_str()) == c.same))
+    if (!CHECK(files.SameFolder(c.a.c_str(), c.b.c_str()) == c.same))
       std::printf("    \"%s\" and \"%s\"\n", c.a.c_str(), c.b.c_str());
   }
 }
