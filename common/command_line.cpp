@@ -108,6 +108,8 @@ bool ParseCommandLine(const char* arguments, unsigned accepted, CommandLine& lin
       line.silent = true;
     } else if ((accepted & kSwitchRun) && SameTextIgnoringCase(text, "/RUN")) {
       line.run = true;
+    } else if ((accepted & kSwitchKeepSelf) && SameTextIgnoringCase(text, "/KEEPSELF")) {
+      line.keepSelf = true;
     } else if ((accepted & kSwitchLog) && StartsWith(text, "/LOG=") && text[5] != '\0' &&
                CopyText(line.log, text + 5)) {
       line.hasLog = true;

@@ -14,11 +14,15 @@ enum Switch : unsigned {
   kSwitchRun = 2,     // /RUN
   kSwitchLog = 4,     // /LOG=FILE
   kSwitchFolder = 8,  // /D=FOLDER
+  // The uninstaller's /KEEPSELF: its own file stays, for the setup that moves the product to
+  // replace; deleted at the next start, it would take the new copy with it.
+  kSwitchKeepSelf = 16,
 };
 
 struct CommandLine {
   bool silent;
   bool run;
+  bool keepSelf;
   bool hasLog;
   char log[kArgumentCapacity];
   bool hasFolder;

@@ -204,6 +204,11 @@ void RemoveEntry(Removing& r) {
 void RemoveSelf(Removing& r) {
   const char* own = r.plan.ownPath;
   const char* step = "uninstaller: ";
+  if (r.plan.keepSelf) {
+    r.result.self = SelfRemoval::kKept;
+    Tell(r, step, own, ": kept: setup replaces it");
+    return;
+  }
   // A running program's file cannot be deleted on Windows; it goes when Windows next starts.
   Removal removal = r.system.removal.DeleteOneFile(own);
   if (removal == Removal::kRemoved || removal == Removal::kMissing) {

@@ -8,7 +8,8 @@ class RunLog;
 struct UninstallerSystem;
 struct RemovalPlan;
 
-enum class SelfRemoval { kNow, kAtRestart, kLeft };
+// kKept: asked to stay (/KEEPSELF), for the setup that replaces it at once.
+enum class SelfRemoval { kNow, kAtRestart, kLeft, kKept };
 
 // What was found changed after the question, which stopped the removal there.
 enum class FolderChange {

@@ -56,6 +56,7 @@ struct RemovalPlan {
   bool groupLeadsOut;               // the group name is no single name: no Start-menu shortcut
   char group[kPathCapacity];        // the group folder, removed when empty; empty for none
   char linkedGroup[kPathCapacity];  // a group that is a link or junction, left with what it holds
+  bool keepSelf;                    // the uninstaller's own file stays (/KEEPSELF)
 };
 
 // Fills `plan` (zero-filled by the caller) and says whether, and what, can be removed. Reads

@@ -25,9 +25,11 @@ void Show(const UninstallerSystem& system, DialogOps* echo, const char* text, co
 
 // The texts and the plan live on the stack: buffers of static storage would be stored in the
 // program file.
-UninstallOutcome Uninstall(const UninstallerSystem& system, RunLog& log, DialogOps* echo) {
+UninstallOutcome Uninstall(const UninstallerSystem& system, RunLog& log, DialogOps* echo,
+                           bool keepSelf) {
   RemovalPlan plan{};
   PlanStatus status = PlanRemoval(system, plan);
+  plan.keepSelf = keepSelf;
   LogPlan(log, status, plan);
   char title[kTitleCapacity] = {};
   ComposeTitle(plan, title);
@@ -67,7 +69,7 @@ UninstallOutcome Uninstall(const UninstallerSystem& system, RunLog& log, DialogO
 UninstallOutcome RunUninstall(const UninstallerSystem& system, const char* arguments,
                               const char* commandLine) {
   CommandLine line;
-  bool usable = ParseCommandLine(arguments, kSwitchSilent | kSwitchLog, line);
+  bool usable = ParseCommandLine(arguments, kSwitchSilent | kSwitchLog | kSwitchKeepSelf, line);
   RunLog log(system.log, line.hasLog ? line.log : nullptr);
   log.Header(commandLine);
   // With /S nothing is shown and nobody is asked: the one question is answered Yes, and what
@@ -78,11 +80,11 @@ UninstallOutcome RunUninstall(const UninstallerSystem& system, const char* argum
     log.Line("command line", line.unusable,
              line.silent ? "not understood: nothing was removed" : "not understood: ignored");
   if (!line.silent)
-    outcome = Uninstall(system, log, &silent);
+    outcome = Uninstall(system, log, &silent, line.keepSelf);
   else if (usable)
     outcome = Uninstall(UninstallerSystem(silent, system.files, system.shell, system.registry,
                                           system.removal, system.log),
-                        log, nullptr);
+                        log, nullptr, line.keepSelf);
   log.Line("exit code", kOutcomeTexts[static_cast<int>(outcome)]);
   system.dialog.RequestQuit(static_cast<int>(outcome));
   return outcome;
