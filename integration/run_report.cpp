@@ -19,6 +19,7 @@ constexpr PartWords kWords[] = {
     {"registry value", "written", "not written"},
     {"uninstaller", "copied", "not copied"},
     {"shortcut", "created", "not created"},
+    {"earlier file", "removed", "left"},
 };
 
 }  // namespace

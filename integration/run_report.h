@@ -18,6 +18,7 @@ enum class Part {
   kValue,        // "registry value: NAME: written", or "not written"
   kUninstaller,  // "uninstaller: PATH: copied", or "not copied" with the system's reason
   kShortcut,     // "shortcut: LINK: created", or "not created" with why
+  kEarlierFile,  // "earlier file: PATH: left" with why: the move's uninstaller did not remove it
 };
 
 class RunReport {
@@ -35,6 +36,7 @@ class RunReport {
   RunLog& Log() { return log_; }
   DialogOps& Dialog() { return dialog_; }
   int Failures() const { return failures_; }
+  bool Unattended() const { return unattended_; }
 
   // The outcome of one part, logged; a failure is also kept for the end.
   void Outcome(Part part, const char* what, bool ok, const char* reason = nullptr);

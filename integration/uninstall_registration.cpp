@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/bounded_text.h"
+#include "common/names.h"
 #include "description/setup_settings.h"
 #include "integration/run_report.h"
 
@@ -44,6 +45,16 @@ void InstalledFilesRecord::Add(const wchar_t* name, std::uint64_t bytes) {
   buffer_[used_] = '\0';
 }
 
+void InstalledFilesRecord::AddIfMissing(const wchar_t* name) {
+  for (std::size_t at = 0; at < used_;) {
+    if (SameTextIgnoringCase(buffer_ + at, name))
+      return;
+    while (buffer_[at++])
+      ;
+  }
+  Add(name);
+}
+
 std::uint32_t InstalledFilesRecord::KiloBytes() const {
   std::uint64_t kilo = bytes_ / 1024 + (bytes_ % 1024 != 0);
   return kilo > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kilo);
@@ -72,6 +83,32 @@ int RegKeyExists(RegistryOps& registry, RegistryRoot root, const char* subKey, c
 }
 
 namespace {
+
+// The record of installed files, or none. A list missing files would pass for complete: the
+// uninstaller would leave the missing names behind unnoticed. Without one it takes every file in
+// the folder for installed and lists them in its question; so an incomplete list, or one an
+// earlier installation there did without, is deleted rather than written.
+void WriteRecord(RegistryOps& registry, const char* key, const InstalledFilesRecord& installed,
+                 RunReport* report) {
+  if (installed.Complete() && !installed.KeepsNone()) {
+    Report(report, Part::kValue, kInstalledFilesValue,
+           registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
+                                           installed.List(), installed.Size()));
+    return;
+  }
+  bool deleted =
+      registry.RegistryDeleteValue(RegistryRoot::kLocalMachine, key, kInstalledFilesValue);
+  if (!installed.Complete())
+    Report(report, Part::kValue, kInstalledFilesValue, false,
+           deleted ? "over 64 KiB: the uninstaller takes every file in the folder for installed"
+                   : "over 64 KiB, and the earlier list could not be deleted");
+  else if (!deleted)
+    Report(report, Part::kValue, kInstalledFilesValue, false,
+           "the earlier list could not be deleted");
+  else if (report)
+    report->Log().Line("registry value", kInstalledFilesValue,
+                       "left out: the earlier installation there kept none");
+}
 
 // The values of the entry below `key`, each reported. `command` is the quoted uninstaller.
 void WriteValues(RegistryOps& registry, const char* key, const char* command,
@@ -102,20 +139,36 @@ void WriteValues(RegistryOps& registry, const char* key, const char* command,
     Report(
         report, Part::kValue, kNumberNames[k],
         registry.RegistrySetNumber(RegistryRoot::kLocalMachine, key, kNumberNames[k], numbers[k]));
-  // An incomplete record is left out: without one the uninstaller takes every file in the
-  // folder for installed, with one it would leave the missing names behind unnoticed.
-  if (installed.Complete())
-    Report(report, Part::kValue, kInstalledFilesValue,
-           registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
-                                           installed.List(), installed.Size()));
+  WriteRecord(registry, key, installed, report);
+}
+
+// Writes `text` as the value `name`, or deletes an earlier one when there is no text: a value
+// left from an earlier version would name what is no longer installed.
+void WriteOrDelete(RegistryOps& registry, const char* key, const char* name, const wchar_t* text,
+                   RunReport* report) {
+  if (text)
+    Report(report, Part::kValue, name,
+           registry.RegistrySetWideString(RegistryRoot::kLocalMachine, key, name, text));
+  else if (!registry.RegistryDeleteValue(RegistryRoot::kLocalMachine, key, name))
+    Report(report, Part::kValue, name, false, "the earlier value could not be deleted");
   else if (report)
-    report->Log().Line("registry value", kInstalledFilesValue, "left out: over 64 KiB");
+    report->Log().Line("registry value", name, "left out: the program file names none");
+}
+
+void WriteVersion(RegistryOps& registry, const char* key, const FileVersion& version,
+                  RunReport* report) {
+  wchar_t text[kVersionTextCapacity];
+  WriteOrDelete(registry, key, "DisplayVersion",
+                ComposeDisplayVersion(version, text) ? text : nullptr, report);
+  WriteOrDelete(registry, key, "Publisher", version.companyName[0] ? version.companyName : nullptr,
+                report);
 }
 
 }  // namespace
 
 void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
-                       const InstalledFilesRecord& installed, RunReport* report) {
+                       const InstalledFilesRecord& installed, RunReport* report,
+                       const FileVersion* version) {
   char uninstaller[kPathCapacity] = {};
   bool havePath = ComposeUninstallerPath(files, settings.FolderName, uninstaller);
 
@@ -132,6 +185,8 @@ void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSetting
     Report(report, Part::kKey, fits ? key : settings.FolderName, fits, kPathTooLong);
     if (fits)
       WriteValues(registry, key, command, settings, installed, report);
+    if (fits && version)
+      WriteVersion(registry, key, *version, report);
   }
 
   bool copied = havePath && files.CopyOneFile(kUninstallerSource, uninstaller);

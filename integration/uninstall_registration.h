@@ -42,6 +42,13 @@ class InstalledFilesRecord {
   // A name that does not fit spoils the record: a list missing files would pass for complete.
   // Its bytes count all the same.
   void Add(const wchar_t* name, std::uint64_t bytes = 0);
+  // Adds `name` unless the list holds it already, compared ignoring case as Windows compares
+  // file names.
+  void AddIfMissing(const wchar_t* name);
+  // No record is to be kept: the folder holds an earlier installation's files that no record
+  // names, which the uninstaller then takes for installed, every file in the folder.
+  void KeepNone() { keepNone_ = true; }
+  bool KeepsNone() const { return keepNone_; }
   bool Complete() const { return complete_; }
   const wchar_t* List() const { return buffer_; }
   // The list's characters, the last zero included.
@@ -54,6 +61,7 @@ class InstalledFilesRecord {
   std::size_t capacity_;
   std::size_t used_ = 0;
   bool complete_;
+  bool keepNone_ = false;
   std::uint64_t bytes_ = 0;
 };
 
@@ -61,9 +69,12 @@ class InstalledFilesRecord {
 // FolderName, when the uninstall root opens with full access: DisplayName, UninstallString
 // (the quoted uninstaller), InstallTo, QuietUninstallString (the same with " /S"),
 // InstallLocation, DisplayIcon (the installed program's file), EstimatedSize (KiB of the files
-// copied), NoModify and NoRepair (1) and, when complete, the record of installed files. Then
-// copies UNINSTAL.EXE to "<Windows directory>\<FolderName> Uninstall.exe" whether or not the
-// key was written. Each value and the copy go to `report` when one is given; nothing is
+// copied), NoModify and NoRepair (1), and the record of installed files when it is complete
+// (else the value is deleted and, when incomplete, reported). With `version`, the installed
+// program's, DisplayVersion and Publisher follow, each deleted when the version names none.
+// Then copies UNINSTAL.EXE to "<Windows directory>\<FolderName> Uninstall.exe" whether or not
+// the key was written. Each value and the copy go to `report` when one is given; nothing is
 // returned.
 void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
-                       const InstalledFilesRecord& installed, RunReport* report = nullptr);
+                       const InstalledFilesRecord& installed, RunReport* report = nullptr,
+                       const FileVersion* version = nullptr);

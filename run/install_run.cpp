@@ -10,6 +10,7 @@
 #include "integration/shortcut.h"
 #include "integration/uninstall_registration.h"
 #include "res/resource.h"
+#include "run/earlier_install.h"
 
 namespace {
 
@@ -154,6 +155,19 @@ void StartInstalledProgram(const InstallerSystem& system, const SetupSettingsRec
   log.Line("program", settings.ProgramFile, "not started", why);
 }
 
+// The version resource of the program file this run copied; null when it copied none, and the
+// entry keeps what it said of the file there before.
+const FileVersion* InstalledVersion(FileOps& files, const wchar_t* target,
+                                    const wchar_t* programFile, bool copied) {
+  // Static storage keeps the install run's frame small.
+  static FileVersion version;
+  wchar_t path[kPathCapacity];
+  if (!copied || !JoinPath(path, target, programFile))
+    return nullptr;
+  files.ReadFileVersion(path, version);
+  return &version;
+}
+
 }  // namespace
 
 namespace {
@@ -186,12 +200,24 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   // and so is a folder reached through a link, before anything is made through it.
   bool read = system.dialog.GetControlText(IDC_FOLDER, target, sizeof target) &&
               system.files.WidenText(target, wideTarget, kPathCapacity);
-  FolderCreation made = FolderCreation::kFailed;
-  if (!read || PassesThroughLink(system.files, target) ||
-      (made = system.files.MakeFolder(target)) == FolderCreation::kFailed) {
+  if (!read || PassesThroughLink(system.files, target)) {
     report.Tell(kFolderStep, read ? target : kPathTooLong, kCannotCreateFolder, "");
     return InstallOutcome::kFolderRefused;
   }
+  // The product installed before: into the same folder its record grows, into another it is
+  // removed from there first, or both folders would hold files that only one entry knows.
+  char earlier[kPathCapacity] = {};
+  bool hasEarlier = FindEarlierInstall(system.registry, settings.FolderName, earlier);
+  bool moving = hasEarlier && !system.files.SameFolder(target, earlier);
+  if (moving && !ConfirmMove(report, settings, earlier, target))
+    return InstallOutcome::kFolderRefused;
+  FolderCreation made = system.files.MakeFolder(target);
+  if (made == FolderCreation::kFailed) {
+    report.Tell(kFolderStep, target, kCannotCreateFolder, "");
+    return InstallOutcome::kFolderRefused;
+  }
+  if (moving && !RemoveEarlierInstall(system, report, settings, earlier))
+    return InstallOutcome::kFolderRefused;
   report.Log().Line(kFolderStep, target, made == FolderCreation::kCreated ? "created" : "exists");
   CopyText(settings.InstallDir, target);
 
@@ -206,8 +232,11 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   system.files.WidenText(settings.ProgramFile, programFile, kTextCapacity);
   CopyPass copy(system, report, target, wideTarget, programFile, installed);
   system.files.ListFolder(kAllEntries, copy);
+  if (hasEarlier && !moving)
+    AddEarlierRecord(system.registry, settings.FolderName, installed);
 
-  RegisterUninstall(system.registry, system.files, settings, installed, &report);
+  RegisterUninstall(system.registry, system.files, settings, installed, &report,
+                    InstalledVersion(system.files, wideTarget, programFile, copy.programCopied()));
 
   CreateShortcut(system.shell, system.files, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
                  nullptr, settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle,

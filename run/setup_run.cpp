@@ -6,6 +6,7 @@
 #include "integration/platform.h"
 #include "integration/run_report.h"
 #include "integration/silent_dialog.h"
+#include "run/earlier_install.h"
 
 SetupEnd DialogEnd(int modalResult, InstallOutcome lastRun) {
   if (modalResult == kIdOk)
@@ -33,8 +34,8 @@ bool AcceptArguments(RunLog& log, const CommandLine& line, bool unattended) {
   return !unattended;
 }
 
-int ReadDescription(FileOps& files, RunReport& report, SetupSettingsRecord& settings,
-                    const CommandLine& line) {
+int ReadDescription(FileOps& files, RegistryOps& registry, RunReport& report,
+                    SetupSettingsRecord& settings, const CommandLine& line) {
   const char* error = SetupInfoMessage(LoadSetupInfo(files, settings));
   if (error) {
     report.Tell(kSetupInfoName, nullptr, error, kSetupInfoTitle);
@@ -42,9 +43,15 @@ int ReadDescription(FileOps& files, RunReport& report, SetupSettingsRecord& sett
     return 0;
   }
   report.Log().Line(kSetupInfoName, "read");
-  // Both hold a path: the folder given always fits.
-  if (line.hasFolder)
+  // Both hold a path: the folder given always fits. Without one, the product goes where it is
+  // installed already, where its entry says it is.
+  char earlier[kPathCapacity];
+  if (line.hasFolder) {
     CopyText(settings.InstallDir, line.folder);
+  } else if (FindEarlierInstall(registry, settings.FolderName, earlier)) {
+    CopyText(settings.InstallDir, earlier);
+    report.Log().Line("earlier installation", earlier, "its folder is the one offered");
+  }
   return 1;
 }
 
@@ -53,7 +60,7 @@ SetupEnd RunUnattended(const InstallerSystem& system, SilentDialog& dialog, RunR
   // Nobody would learn what was done: nothing is.
   if (!report.Log().Writable() || !AcceptArguments(report.Log(), line, true))
     return SetupEnd::kUnusableCommandLine;
-  if (!ReadDescription(system.files, report, settings, line))
+  if (!ReadDescription(system.files, system.registry, report, settings, line))
     return SetupEnd::kUnusableDescription;
   dialog.SetFolder(settings.InstallDir);
   dialog.SetRunAfter(line.run);

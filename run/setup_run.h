@@ -6,6 +6,7 @@
 #include "run/install_run.h"
 
 class FileOps;
+class RegistryOps;
 class RunLog;
 class RunReport;
 class SilentDialog;
@@ -37,10 +38,11 @@ int ExitCode(RunLog& log, SetupEnd end, bool unattended);
 bool AcceptArguments(RunLog& log, const CommandLine& line, bool unattended);
 
 // Reads setup.inf into `settings` and logs the outcome. /D= then replaces InstallDir, the
-// folder the dialog shows and installs into. An error is told (see RunReport::Tell) and
-// followed by a quit request with exit code 0. 1 when read, else 0.
-int ReadDescription(FileOps& files, RunReport& report, SetupSettingsRecord& settings,
-                    const CommandLine& line);
+// folder the dialog shows and installs into; without it, the folder of the product's entry
+// does, when it is installed already. An error is told (see RunReport::Tell) and followed by a
+// quit request with exit code 0. 1 when read, else 0.
+int ReadDescription(FileOps& files, RegistryOps& registry, RunReport& report,
+                    SetupSettingsRecord& settings, const CommandLine& line);
 
 // setup.exe /S: with `dialog` as the dialog role of `system`, and `report` unattended over it.
 // A log named by /LOG= that cannot be written stops the run before anything is done.

@@ -80,11 +80,13 @@ TEST_F(InstallFixture, WholeRunInOrder) {
   List({".", "..", "Viewer.exe", "setup.exe", "sub", "UNINSTAL.EXE"});
   fake.listing[2].size = 1024;  // 1 KiB and a byte: 2 KiB
   fake.listing[5].size = 1;
+  fake.versions["C:\\Apps\\Viewer\\Viewer.exe"] = {true, L"2.1 beta", L"Acme", true, 0x20001, 0};
   EXPECT_EQ(Install(fake, s), InstallOutcome::kInstalled);
   std::vector<std::string> expected = {
       "GetControlText(102)",
       "ListFolder(C:\\Apps)",  // neither a link nor behind one
       "ListFolder(C:\\Apps\\Viewer)",
+      "RegistryGetString(" + kRoot + "\\Viewer|InstallTo)",  // not installed before
       "MakeFolder(C:\\Apps\\Viewer)",
       "ListFolder(*.*)",
       "SetProgressStep(14)",
@@ -103,6 +105,7 @@ TEST_F(InstallFixture, WholeRunInOrder) {
       "CopyOneFile(UNINSTAL.EXE|C:\\Apps\\Viewer\\UNINSTAL.EXE)",
       "StepProgress()",
       "Pause(10)",
+      "ReadFileVersion(C:\\Apps\\Viewer\\Viewer.exe)",
       "GetWindowsFolder()",
       "RegistryKeyOpens(" + kRoot + ")",
       "RegistrySetString(" + kRoot + "\\Viewer|DisplayName|Viewer)",
@@ -117,6 +120,8 @@ TEST_F(InstallFixture, WholeRunInOrder) {
       "RegistrySetNumber(" + kRoot + "\\Viewer|NoModify|1)",
       "RegistrySetNumber(" + kRoot + "\\Viewer|NoRepair|1)",
       "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|Viewer.exe|UNINSTAL.EXE)",
+      "RegistrySetWideString(" + kRoot + "\\Viewer|DisplayVersion|2.1 beta)",
+      "RegistrySetWideString(" + kRoot + "\\Viewer|Publisher|Acme)",
       "CopyOneFile(UNINSTAL.EXE|C:\\WINDOWS\\Viewer Uninstall.exe)",
       "InitializeCom()",
       "WindowsFamily()",
@@ -164,6 +169,8 @@ TEST_F(InstallFixture, WholeRunInOrder) {
                 "registry value: NoModify: written\r\n"
                 "registry value: NoRepair: written\r\n"
                 "registry value: InstalledFiles: written\r\n"
+                "registry value: DisplayVersion: written\r\n"
+                "registry value: Publisher: written\r\n"
                 "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: copied\r\n"
                 "shortcut: C:\\Desktop\\Viewer.lnk: created\r\n"
                 "shortcut: C:\\Programs\\Viewer 1.0\\Viewer.lnk: created\r\n"
@@ -404,6 +411,7 @@ TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
             std::vector<std::string>{"RegistrySetMultiString(" + kRoot +
                                      "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)"});
   // A run that copies nothing records no name, whatever an earlier run left in the buffer.
+  fake.registry.clear();
   fake.copyFails.insert("Viewer.exe");
   fake.copyFails.insert("readme.txt");
   Install(fake, s);
@@ -614,5 +622,151 @@ TEST_F(InstallFixture, FailuresAskedListedAndLogged) {
     EXPECT_NE(fresh.logs["setup.log"].find(std::string(c.line) + "\r\n"), std::string::npos)
         << c.what << "\n"
         << fresh.logs["setup.log"];
+  }
+}
+
+// ---- Installed before ----------------------------------------------------------------------
+
+namespace {
+
+const std::string kKey = kRoot + "\\Viewer";
+
+std::string Record(std::vector<std::string> names) {
+  std::string bytes;
+  for (const auto& name : names)
+    bytes += name + '\0';
+  return bytes + '\0';
+}
+
+}  // namespace
+
+// Into the folder of the entry, the record keeps what the earlier runs installed there.
+TEST_F(InstallFixture, RecordGrowsInTheSameFolder) {
+  // 65,530 characters with their zeros: read whole, but this run's two names do not fit beside.
+  std::vector<std::string> many = {std::string(18, 'x')};
+  for (int k = 100; k < 361; ++k)
+    many.push_back(std::string(247, 'n') + std::to_string(k));
+  const struct {
+    const char* what;
+    bool hasRecord;
+    std::vector<std::string> earlier;
+    const char* written;  // null: the value is deleted
+    InstallOutcome outcome;
+  } cases[] = {
+      {"a file the new version dropped",
+       true,
+       {"Viewer.exe", "old.txt"},
+       "Viewer.exe|readme.txt|old.txt",
+       InstallOutcome::kInstalled},
+      {"a failed copy recorded before",
+       true,
+       {"locked.dll"},
+       "Viewer.exe|readme.txt|locked.dll",
+       InstallOutcome::kIncomplete},
+      {"names differing only in case",
+       true,
+       {"VIEWER.EXE", "README.TXT"},
+       "Viewer.exe|readme.txt",
+       InstallOutcome::kInstalled},
+      {"an earlier entry without a record", false, {}, nullptr, InstallOutcome::kInstalled},
+      {"the union over 64 KiB", true, many, nullptr, InstallOutcome::kIncomplete},
+  };
+  for (const auto& c : cases) {
+    FakePlatform& f = fake;
+    f.calls.clear();
+    f.registry.clear();
+    // The file is there only where it fails: the others are copied whole.
+    bool locked = c.outcome == InstallOutcome::kIncomplete && c.written;
+    List(locked ? std::vector<std::string>{"Viewer.exe", "readme.txt", "locked.dll"}
+                : std::vector<std::string>{"Viewer.exe", "readme.txt"});
+    f.copyFails = {"locked.dll"};
+    f.registry[kKey]["InstallTo"] = "C:\\APPS\\Viewer";
+    if (c.hasRecord)
+      f.registry[kKey]["InstalledFiles"] = Record(c.earlier);
+    EXPECT_EQ(Install(f, s, true), c.outcome) << c.what;
+    auto written = f.CallsStartingWith("RegistrySetMultiString");
+    if (c.written)
+      EXPECT_EQ(written, std::vector<std::string>{"RegistrySetMultiString(" + kKey +
+                                                  "|InstalledFiles|" + c.written + ")"})
+          << c.what;
+    else
+      EXPECT_TRUE(written.empty() && f.registry[kKey].count("InstalledFiles") == 0) << c.what;
+    EXPECT_TRUE(f.CallsStartingWith("RunAndWait").empty()) << c.what;
+  }
+}
+
+// Into another folder, after the user said Yes, the earlier installation goes first; after No
+// nothing is made.
+TEST_F(InstallFixture, AnotherFolderRemovesTheEarlierInstallationFirst) {
+  for (bool yes : {false, true}) {
+    fake.calls.clear();
+    fake.registry[kKey]["InstallTo"] = "C:\\Tools\\Viewer";
+    fake.answerYes = yes;
+    fake.whileRunning = [](FakePlatform& f) { f.registry.erase(kKey); };
+    EXPECT_EQ(Install(fake, s), yes ? InstallOutcome::kInstalled : InstallOutcome::kFolderRefused);
+    auto asked = fake.CallsStartingWith("AskYesNo");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0],
+              "AskYesNo(Viewer 1.0 is installed in \"C:\\Tools\\Viewer\".\n\nTo install it in "
+              "\"C:\\Apps\\Viewer\", setup first removes it from there with its uninstaller. Files "
+              "that setup did not install are kept.\n\nContinue?|setup)");
+    EXPECT_EQ(fake.CallsStartingWith("RunAndWait"),
+              yes ? std::vector<std::string>{"RunAndWait(\"C:\\WINDOWS\\Viewer Uninstall.exe\" /S "
+                                             "/KEEPSELF)"}
+                  : std::vector<std::string>{});
+    EXPECT_EQ(fake.CallsStartingWith("MakeFolder(C:\\Apps").size(), yes ? 1u : 0u);
+  }
+  // Its uninstaller kept the entry: nothing is copied, and the dialog says why.
+  fake.calls.clear();
+  fake.registry[kKey]["InstallTo"] = "C:\\Tools\\Viewer";
+  fake.whileRunning = nullptr;
+  EXPECT_EQ(Install(fake, s), InstallOutcome::kFolderRefused);
+  EXPECT_TRUE(fake.CallsStartingWith("CopyOneFile").empty());
+  EXPECT_EQ(fake.CallsStartingWith("ShowMessage(Viewer 1.0 could not be removed from "
+                                   "\"C:\\Tools\\Viewer\" (its uninstaller ended with exit code 0)")
+                .size(),
+            1u);
+}
+
+// DisplayVersion and Publisher come from the program file this run copied; a value the file no
+// longer gives goes, and a file this run did not copy changes neither.
+TEST_F(InstallFixture, VersionOfTheCopiedProgram) {
+  const std::string program = "C:\\Apps\\Viewer\\Viewer.exe";
+  const struct {
+    const char* what;
+    bool hasVersion;
+    FileVersion version;
+    bool copied;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"the fixed version only",
+       true,
+       {true, L"", L"", true, 0x10002, 0x30004},
+       true,
+       {"RegistrySetWideString(" + kKey + "|DisplayVersion|1.2.3.4)",
+        "RegistryDeleteValue(" + kKey + "|Publisher)"}},
+      {"no version resource",
+       false,
+       {},
+       true,
+       {"RegistryDeleteValue(" + kKey + "|DisplayVersion)",
+        "RegistryDeleteValue(" + kKey + "|Publisher)"}},
+      {"not copied by this run", true, {true, L"9", L"X", false, 0, 0}, false, {}},
+  };
+  for (const auto& c : cases) {
+    fake.calls.clear();
+    fake.versions.clear();
+    fake.copyFails.clear();
+    if (c.hasVersion)
+      fake.versions[program] = c.version;
+    if (!c.copied)
+      fake.copyFails.insert("Viewer.exe");
+    Install(fake, s, true);
+    std::vector<std::string> calls = fake.CallsStartingWith("RegistrySetWideString");
+    for (const auto& call : fake.CallsStartingWith("RegistryDeleteValue(" + kKey + "|D"))
+      calls.push_back(call);
+    for (const auto& call : fake.CallsStartingWith("RegistryDeleteValue(" + kKey + "|P"))
+      calls.push_back(call);
+    EXPECT_EQ(calls, c.calls) << c.what;
   }
 }

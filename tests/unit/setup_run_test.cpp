@@ -53,6 +53,21 @@ TEST(SetupRun, ExitCodes) {
     EXPECT_EQ(DialogEnd(c.modalResult, c.lastRun), c.end) << c.modalResult;
 }
 
+// An entry naming C:\Tools\Viewer, with old.txt recorded and, when `oldLeft`, still there;
+// `uninstall` is what its uninstaller does when started.
+std::function<void(FakePlatform&)> Earlier(std::function<void(FakePlatform&)> uninstall,
+                                           bool oldLeft = false) {
+  return [uninstall, oldLeft](FakePlatform& f) {
+    std::string key = std::string(kUninstallKeyPrefix) + "Viewer";
+    f.registry[key]["InstallTo"] = "C:\\Tools\\Viewer";
+    f.registry[key][kInstalledFilesValue] = std::string("old.txt\0Viewer.exe\0", 20);
+    f.AddFolder("C:\\Tools\\Viewer");
+    if (oldLeft)
+      f.AddFile("C:\\Tools\\Viewer\\old.txt");
+    f.whileRunning = uninstall;
+  };
+}
+
 TEST(SetupRun, UnattendedRuns) {
   const struct {
     const char* arguments;
@@ -79,6 +94,30 @@ TEST(SetupRun, UnattendedRuns) {
        false},
       {"/S /RUN /LOG=s.log", [](FakePlatform& f) { f.copyFails.insert("Viewer.exe"); },
        SetupEnd::kIncomplete, "file: Viewer.exe: skipped: The file is in use.", true, false},
+      // Installed before: without /D= it goes there again; with another folder it moves, once
+      // the earlier installation's uninstaller has removed its entry.
+      {"/S /LOG=s.log", Earlier(nullptr), SetupEnd::kInstalled,
+       "earlier installation: C:\\Tools\\Viewer: its folder is the one offered", true, false},
+      {"/S /LOG=s.log", Earlier(nullptr), SetupEnd::kInstalled,
+       "folder: C:\\Tools\\Viewer: created", true, false},
+      {"/S /LOG=s.log /D=C:\\Other", Earlier([](FakePlatform& f) { f.registry.clear(); }),
+       SetupEnd::kInstalled,
+       "earlier installation: C:\\Tools\\Viewer: removed: its uninstaller ended with exit code 0",
+       true, false},
+      {"/S /LOG=s.log /D=C:\\Other", Earlier([](FakePlatform& f) { f.runExitCode = 2; }),
+       SetupEnd::kFolderRefused,
+       "earlier installation: C:\\Tools\\Viewer: not removed: nothing was installed: its "
+       "uninstaller ended with exit code 2",
+       false, false},
+      {"/S /LOG=s.log /D=C:\\Other",
+       Earlier(
+           [](FakePlatform& f) {
+             f.registry.clear();
+             f.runExitCode = 3;
+           },
+           true),
+       SetupEnd::kIncomplete,
+       "earlier file: C:\\Tools\\Viewer\\old.txt: left: its uninstaller left it", true, false},
   };
   for (const auto& r : runs) {
     FakePlatform fake;

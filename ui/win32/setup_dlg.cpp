@@ -23,7 +23,7 @@ BOOL CSetupDlg::DestroyWindow() {
 }
 
 int CSetupDlg::ReadSetupInfo() {
-  return ReadDescription(roles_.files, report_, SetupSettings, line_);
+  return ReadDescription(roles_.files, roles_.registry, report_, SetupSettings, line_);
 }
 
 bool CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
