@@ -5,6 +5,8 @@
 
 #include "check/file_names.h"
 #include "check/planning_platform.h"
+#include "check/version_resource.h"
+#include "common/file_version.h"
 #include "common/names.h"
 #include "description/setup_lines.h"
 #include "description/setup_settings.h"
@@ -131,6 +133,7 @@ class Planner {
   }
   void FileWarning(int index, const std::string& what, const std::string& name,
                    const std::string& use, const std::string& after);
+  void VersionWarning(const std::string& program);
 
   const std::string& folder_;
   const std::vector<ListedEntry>& listing_;
@@ -176,6 +179,8 @@ InstallPlan Planner::Plan() {
 
   FileWarning(kLineProgramFile, "ProgramFile", settings_.ProgramFile,
               "the desktop shortcut points at", ", and the program is not started after setup");
+  if (Copied(program))
+    VersionWarning(program);
   int count = std::min<int>(settings_.EntryCount, kMaxEntries);
   for (int k = 0; k < count; ++k) {
     if (settings_.EntryFile[k])
@@ -391,6 +396,23 @@ void Planner::FileWarning(int index, const std::string& what, const std::string&
     text = what + " " + Quoted(name) + " is not in the distribution: " + use +
            " a file that is not installed";
   Warn(index, text + after);
+}
+
+// The installer gives the uninstall entry the program file's version and publisher, read from
+// its version resource.
+void Planner::VersionWarning(const std::string& program) {
+  FileVersion version = {};
+  const std::string listed = runNt_->FindListed(program, false);
+  const bool found = ReadFileVersionResource(PathInFolder(folder_, listed), version);
+  wchar_t shown[kVersionTextCapacity];
+  if (ComposeDisplayVersion(version, shown))
+    return;
+  Warn(kLineProgramFile,
+       "ProgramFile " + Quoted(program) +
+           (found ? " has a version resource with neither a ProductVersion nor a file version"
+                  : " has no version resource") +
+           ": the list of installed programs shows no version, and package managers cannot "
+           "match the product by version");
 }
 
 bool ListingOrder(const ListedEntry& a, const ListedEntry& b) {

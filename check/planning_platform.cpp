@@ -6,7 +6,9 @@
 
 #include "check/code_page.h"
 #include "check/file_names.h"
+#include "check/version_resource.h"
 #include "common/bounded_text.h"
+#include "common/names.h"
 #include "res/resource.h"
 
 namespace {
@@ -173,6 +175,32 @@ bool PlanningPlatform::RegistrySetMultiString(RegistryRoot, const char* key, con
     value.names.push_back(Utf8FromWide(list + at));
   registryWrites.push_back(value);
   return true;
+}
+
+bool PlanningPlatform::RegistrySetWideString(RegistryRoot, const char* key, const char* valueName,
+                                             const wchar_t* text) {
+  registryWrites.push_back({key, valueName, Utf8FromWide(text), false, {}, false, 0});
+  return true;
+}
+
+bool PlanningPlatform::SameFolder(const char* a, const char* b) {
+  return SameTextIgnoringCase(a, b);
+}
+
+// `path` is the file's place in the target folder: its last component names the distribution's
+// file, in the listing's own spelling as CopyListedFile finds it.
+bool PlanningPlatform::ReadFileVersion(const wchar_t* path, FileVersion& version) {
+  version = FileVersion{};
+  const wchar_t* name = std::wcsrchr(path, L'\\');
+  name = name ? name + 1 : path;
+  std::string listed;
+  for (std::size_t k = 0; k < wideNames_.size() && listed.empty(); ++k) {
+    if (!listing_[k].isFolder && wideNames_[k] == name)
+      listed = listing_[k].name;
+  }
+  if (listed.empty())
+    listed = FindListed(Utf8FromWide(name), false);
+  return !listed.empty() && ReadFileVersionResource(PathInFolder(folder_, listed), version);
 }
 
 bool PlanningPlatform::SetCurrentFolder(const char* path) {

@@ -80,6 +80,8 @@ pass "setup-check prints a plan"
 expect_eq "no warnings but the copied UNINSTAL.EXE" \
   '"UNINSTAL.EXE" is copied into the target folder: the installer leaves behind only "setup.exe" and "uninstal.exe", spelled exactly so' \
   "$(plan '.warnings[].text')"
+expect_eq "the plan takes version and publisher from TinyNote.exe's version block" \
+  "1.0 / Lean Setup Samples" "$(plan '.plan.registry.values | .DisplayVersion + " / " + .Publisher')"
 
 section "setup.exe installs the sample"
 remove_installed

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/unit/example_description.h"
+#include "tests/unit/pe_image.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,11 +32,13 @@ class Distribution {
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
   }
-  // setup.inf and the files that a complete distribution of kExampleDescription holds.
+  // setup.inf and the files that a complete distribution of kExampleDescription holds; the
+  // program has a version resource.
   void Standard(const std::string& setupInfo = kExampleDescription) const {
     Write("setup.inf", setupInfo);
-    for (const char* name : {"setup.exe", "UNINSTAL.EXE", "Viewer.exe", "readme.txt"})
+    for (const char* name : {"setup.exe", "UNINSTAL.EXE", "readme.txt"})
       Write(name, "x");
+    Write("Viewer.exe", pe::Image(pe::SampleVersion()));
   }
 
  private:
@@ -367,7 +370,7 @@ TEST(SetupCheck, CleanDistributionWarnsOnlyOfTheCopiedUninstaller) {
 TEST(SetupCheck, DistributionWarnings) {
   Distribution dist;
   dist.Write("setup.inf", kExampleDescription);
-  dist.Write("Viewer.exe", "x");
+  dist.Write("Viewer.exe", pe::Image(pe::SampleVersion()));
   dist.Write("readme.txt", "x");
   fs::create_directory(dist.path() + "/docs");
   CheckResult result;
@@ -380,6 +383,60 @@ TEST(SetupCheck, DistributionWarnings) {
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "the folder \"docs\" is not copied: the installer copies no sub-folders");
   EXPECT_TRUE(Contains(texts[1], "the distribution holds no UNINSTAL.EXE"));
+}
+
+// The uninstall entry's version and publisher come from the program file's version resource; a
+// program file without them is warned of, one that is missing only as missing.
+TEST(SetupCheck, ProgramFileVersion) {
+  const std::string kShowsNone =
+      ": the list of installed programs shows no version, and package managers cannot match the "
+      "product by version";
+  const std::string sample = pe::Image(pe::SampleVersion());
+  const struct {
+    const char* name;
+    const char* programFile;
+    std::string bytes;   // of Viewer.exe; empty: there is none
+    std::string values;  // DisplayVersion and Publisher in the plan
+    std::string warning;
+  } cases[] = {
+      {"sample", "Viewer.exe", sample, "DisplayVersion=1.0 Publisher=Lean Setup Samples ", ""},
+      {"another case", "VIEWER.EXE", sample, "DisplayVersion=1.0 Publisher=Lean Setup Samples ",
+       ""},
+      {"fixed version only", "Viewer.exe",
+       pe::Image(pe::VersionInfo(pe::Fixed(0x10002, 0x30004), "")), "DisplayVersion=1.2.3.4 ", ""},
+      {"no version resource", "Viewer.exe", "x", "",
+       "ProgramFile \"Viewer.exe\" has no version resource" + kShowsNone},
+      {"neither version", "Viewer.exe",
+       pe::Image(pe::VersionInfo("", pe::Strings(u"040904b0", pe::Text(u"CompanyName", u"Acme")) +
+                                         pe::Translation(0x409, 1200))),
+       "Publisher=Acme ",
+       "ProgramFile \"Viewer.exe\" has a version resource with neither a ProductVersion nor a "
+       "file version" +
+           kShowsNone},
+      {"missing", "Viewer.exe", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Distribution dist;
+    dist.Standard(std::string(c.programFile) + "\nC:\\Program Files\\Viewer\nViewer\nV\n0\n");
+    if (c.bytes.empty())
+      fs::remove(dist.path() + "/Viewer.exe");
+    else
+      dist.Write("Viewer.exe", c.bytes);
+    CheckResult result;
+    CheckDistribution(dist.path(), &result);
+    std::string values, warning;
+    for (const auto& value : result.plan.registryValues) {
+      if (value.first == "DisplayVersion" || value.first == "Publisher")
+        values += value.first + "=" + value.second + " ";
+    }
+    for (const CheckWarning& w : result.warnings) {
+      if (Contains(w.text, "version resource"))
+        warning += std::to_string(w.line) + ": " + w.text;
+    }
+    EXPECT_EQ(values, c.values);
+    EXPECT_EQ(warning, c.warning.empty() ? "" : "1: " + c.warning);
+  }
 }
 
 // --- JSON ----------------------------------------------------------------------------------------
@@ -476,6 +533,8 @@ TEST(SetupCheck, PlanIsWhatTheInstallRunDoes) {
                 {"QuietUninstallString", "\"<windows>\\Viewer Uninstall.exe\" /S"},
                 {"InstallLocation", "C:\\Program Files\\Viewer"},
                 {"DisplayIcon", "C:\\Program Files\\Viewer\\Viewer.exe"},
+                {"DisplayVersion", "1.0"},
+                {"Publisher", "Lean Setup Samples"},
             }));
   // The four files copied hold a few hundred bytes: 1 KiB.
   using Number = std::pair<std::string, std::uint32_t>;
@@ -545,6 +604,8 @@ What OK does (<windows>, <desktop>, <programs>, <common desktop> and <common pro
                    QuietUninstallString = ""<windows>\Viewer Uninstall.exe" /S"
                    InstallLocation = "C:\Program Files\Viewer"
                    DisplayIcon = "C:\Program Files\Viewer\Viewer.exe"
+                   DisplayVersion = "1.0"
+                   Publisher = "Lean Setup Samples"
                    EstimatedSize = 1 (REG_DWORD)
                    NoModify = 1 (REG_DWORD)
                    NoRepair = 1 (REG_DWORD)
@@ -608,7 +669,7 @@ What OK does (<windows>, <desktop>, <programs>, <common desktop> and <common pro
     "entriesCounted": 7,
     "progressStep": 12,
     "progressStepAtRoot": 16,
-    "registry": {"root": "HKEY_LOCAL_MACHINE", "key": "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Viewer", "values": {"DisplayName": "Viewer", "UninstallString": "\"<windows>\\Viewer Uninstall.exe\"", "InstallTo": "C:\\Program Files\\Viewer", "QuietUninstallString": "\"<windows>\\Viewer Uninstall.exe\" /S", "InstallLocation": "C:\\Program Files\\Viewer", "DisplayIcon": "C:\\Program Files\\Viewer\\Viewer.exe", "EstimatedSize": 1, "NoModify": 1, "NoRepair": 1, "InstalledFiles": ["readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"]}},
+    "registry": {"root": "HKEY_LOCAL_MACHINE", "key": "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Viewer", "values": {"DisplayName": "Viewer", "UninstallString": "\"<windows>\\Viewer Uninstall.exe\"", "InstallTo": "C:\\Program Files\\Viewer", "QuietUninstallString": "\"<windows>\\Viewer Uninstall.exe\" /S", "InstallLocation": "C:\\Program Files\\Viewer", "DisplayIcon": "C:\\Program Files\\Viewer\\Viewer.exe", "DisplayVersion": "1.0", "Publisher": "Lean Setup Samples", "EstimatedSize": 1, "NoModify": 1, "NoRepair": 1, "InstalledFiles": ["readme.txt", "setup.inf", "UNINSTAL.EXE", "Viewer.exe"]}},
     "uninstaller": {"from": "UNINSTAL.EXE", "to": "<windows>\\Viewer Uninstall.exe"},
     "shortcuts": [
       {"kind": "desktop", "line": 3, "name": "Viewer", "group": null, "fileName": "Viewer.lnk", "target": "C:\\Program Files\\Viewer\\Viewer.exe", "workingFolder": "C:\\Program Files\\Viewer", "description": "Viewer", "families": {"95": {"folder": "<desktop>", "link": "<desktop>\\Viewer.lnk"}, "NT": {"folder": "<common desktop>", "link": "<common desktop>\\Viewer.lnk"}}},
