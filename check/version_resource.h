@@ -6,17 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/byte_source.h"
 #include "common/file_version.h"
-
-// Random access to a file's bytes: the reader asks only for the few small ranges it needs.
-class ByteSource {
- public:
-  // Copies `count` bytes at `offset` into `buf`; false unless every one of them was there.
-  virtual bool ReadAt(std::uint64_t offset, void* buf, std::size_t count) = 0;
-
- protected:
-  ~ByteSource() = default;
-};
 
 // Fills `version` from the image's version resource (RT_VERSION, VS_VERSION_INFO): the fixed
 // file version, and ProductVersion and CompanyName from the string table of the first language

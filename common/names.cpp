@@ -1,6 +1,7 @@
 #include "common/names.h"
 
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -54,4 +55,50 @@ bool IsSingleName(const wchar_t* name) {
 
 bool IsFolderName(const char* name) {
   return IsSingleName(name) && !OnlyDotsAndSpaces(name, name + std::strlen(name));
+}
+
+namespace {
+
+// Code units compare as their values: the superscripts are U+00B9, U+00B2 and U+00B3, and the
+// bytes 0xB9, 0xB2 and 0xB3 in the ANSI code page 1252.
+template <class Char>
+unsigned Unit(Char c) {
+  return static_cast<typename std::make_unsigned<Char>::type>(c);
+}
+
+// True when the `length` units at `name` are `word`, ignoring the case of ASCII letters.
+template <class Char>
+bool IsWord(const Char* name, std::size_t length, const char* word) {
+  std::size_t k = 0;
+  while (k < length && word[k] && LowerAscii(Unit(name[k])) == LowerAscii(Unit(word[k])))
+    ++k;
+  return k == length && !word[k];
+}
+
+template <class Char>
+bool IsDevice(const Char* name) {
+  // Windows looks at the name up to its extension (or a stream's colon), less trailing spaces.
+  std::size_t length = 0;
+  while (name[length] && name[length] != '.' && name[length] != ':')
+    ++length;
+  while (length && name[length - 1] == ' ')
+    --length;
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  for (const char* device : kDevices) {
+    if (IsWord(name, length, device))
+      return true;
+  }
+  const unsigned digit = length == 4 ? Unit(name[3]) : 0;
+  return (IsWord(name, 3, "COM") || IsWord(name, 3, "LPT")) &&
+         ((digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+}
+
+}  // namespace
+
+bool IsDeviceName(const wchar_t* name) {
+  return IsDevice(name);
+}
+
+bool IsDeviceName(const char* name) {
+  return IsDevice(name);
 }

@@ -20,3 +20,9 @@ bool IsSingleName(const wchar_t* name);
 // True for a name that Windows keeps as it is in a path: a single name that is not made only
 // of dots and spaces, which it would drop and so name the parent folder.
 bool IsFolderName(const char* name);
+
+// True for a name that Windows takes for a device whatever folder it is in: CON, PRN, AUX, NUL,
+// COM0 to COM9, LPT0 to LPT9 (also with a superscript 1, 2 or 3 for the digit), CONIN$ and
+// CONOUT$, in any letter case, alone or followed by an extension, or by dots and spaces.
+bool IsDeviceName(const wchar_t* name);
+bool IsDeviceName(const char* name);

@@ -1,5 +1,6 @@
 // Minimal PE images with a version resource, assembled byte by byte for the tests of setup-check's
-// reader: one section, .rsrc, holding the resource directory and the version block.
+// reader and of the packed payload: one section, .rsrc, holding the resource directory and the
+// version block, and ending the file.
 #pragma once
 
 #include <cstdint>
@@ -81,6 +82,13 @@ constexpr std::size_t kHeader = 0x40;  // "PE\0\0"
 constexpr std::uint32_t kRsrcRva = 0x1000;
 inline std::size_t ResourcesAt(bool plus) {
   return kHeader + 24 + (plus ? 240 : 224) + 40;
+}
+// The file header's PointerToSymbolTable (NumberOfSymbols follows), the optional header's
+// CheckSum, and the data directory `entry` (4: the certificate table, by file offset).
+constexpr std::size_t kSymbolTable = kHeader + 12;
+constexpr std::size_t kCheckSum = kHeader + 24 + 64;
+inline std::size_t DirectoryAt(int entry, bool plus = false) {
+  return kHeader + 24 + (plus ? 112 : 96) + 8 * static_cast<std::size_t>(entry);
 }
 // From the start of the resources: the type's entry, the language's entry, the data entry and
 // the version block.
