@@ -257,6 +257,44 @@ class RemovalOps {
   ~RemovalOps() = default;
 };
 
+// How much of one file of the payload reached its destination.
+enum class PayloadWrite {
+  kNone,   // nothing: not opened, or left out
+  kWhole,  // every byte its entry announced
+  kPart,   // opened and written, but not to its end: the file there is cut short
+};
+
+// Decides where each file of the payload goes, and hears what became of it.
+class PayloadVisitor {
+ public:
+  // Before file `name` (`shown` in the ANSI code page, for messages and logs) of `bytes` bytes is
+  // written: fills `destination` (MAX_PATH characters) and returns null, or returns why it is
+  // left out.
+  virtual const char* Place(const wchar_t* name, const char* shown, std::uint64_t bytes,
+                            wchar_t* destination) = 0;
+  // Its destination could not be opened for `reason`: whether to try again.
+  virtual bool Retry(const char* shown, const char* reason) = 0;
+  // What became of it, with why when it was not written whole. Once for every file.
+  virtual void Written(const wchar_t* name, const char* shown, std::uint64_t bytes,
+                       PayloadWrite write, const char* reason) = 0;
+
+ protected:
+  ~PayloadVisitor() = default;
+};
+
+// The payload a packed setup program carries in its own file: its files, written straight into
+// their destinations. Only a program that carries one has this role.
+class PayloadOps {
+ public:
+  virtual int PayloadFileCount() = 0;
+  // Writes the payload's files one by one, each where `visitor` places it. False when the
+  // payload could not be read to its end; each file met is still told to `visitor`.
+  virtual bool ExtractPayload(PayloadVisitor& visitor) = 0;
+
+ protected:
+  ~PayloadOps() = default;
+};
+
 // The log of a run: lines appended to a plain-text file, and the local time to stamp them with.
 class LogOps {
  public:
@@ -295,6 +333,8 @@ struct InstallerSystem {
   RegistryOps& registry;
   ProcessOps& processes;
   LogOps& log;
+  // The files come from here, not from the current folder, when setup.exe carries a payload.
+  PayloadOps* payload = nullptr;
 };
 
 // What UNINSTAL.EXE works with: every role but starting programs.

@@ -20,6 +20,7 @@ constexpr PartWords kWords[] = {
     {"uninstaller", "copied", "not copied"},
     {"shortcut", "created", "not created"},
     {"earlier file", "removed", "left"},
+    {"payload", "read", "not read to its end"},
 };
 
 }  // namespace

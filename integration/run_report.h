@@ -19,6 +19,7 @@ enum class Part {
   kUninstaller,  // "uninstaller: PATH: copied", or "not copied" with the system's reason
   kShortcut,     // "shortcut: LINK: created", or "not created" with why
   kEarlierFile,  // "earlier file: PATH: left" with why: the move's uninstaller did not remove it
+  kPayload,      // "payload: its files: not read to its end" with why
 };
 
 class RunReport {

@@ -168,7 +168,7 @@ void WriteVersion(RegistryOps& registry, const char* key, const FileVersion& ver
 
 void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
                        const InstalledFilesRecord& installed, RunReport* report,
-                       const FileVersion* version) {
+                       const FileVersion* version, const char* source) {
   char uninstaller[kPathCapacity] = {};
   bool havePath = ComposeUninstallerPath(files, settings.FolderName, uninstaller);
 
@@ -189,10 +189,10 @@ void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSetting
       WriteVersion(registry, key, *version, report);
   }
 
-  bool copied = havePath && files.CopyOneFile(kUninstallerSource, uninstaller);
+  bool copied = havePath && source && files.CopyOneFile(source, uninstaller);
   char reason[kTextCapacity];
-  CopyText(reason, kPathTooLong);
-  if (havePath && !copied && report)
+  CopyText(reason, havePath ? "no UNINSTAL.EXE was installed from the payload" : kPathTooLong);
+  if (havePath && source && !copied && report)
     files.DescribeCopyFailure(reason, sizeof reason);
   Report(report, Part::kUninstaller, havePath ? uninstaller : settings.FolderName, copied, reason);
 }

@@ -72,9 +72,10 @@ class InstalledFilesRecord {
 // copied), NoModify and NoRepair (1), and the record of installed files when it is complete
 // (else the value is deleted and, when incomplete, reported). With `version`, the installed
 // program's, DisplayVersion and Publisher follow, each deleted when the version names none.
-// Then copies UNINSTAL.EXE to "<Windows directory>\<FolderName> Uninstall.exe" whether or not
-// the key was written. Each value and the copy go to `report` when one is given; nothing is
-// returned.
+// Then copies `uninstaller` (the distribution's UNINSTAL.EXE; null when there is none) to
+// "<Windows directory>\<FolderName> Uninstall.exe" whether or not the key was written. Each value
+// and the copy go to `report` when one is given; nothing is returned.
 void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
                        const InstalledFilesRecord& installed, RunReport* report = nullptr,
-                       const FileVersion* version = nullptr);
+                       const FileVersion* version = nullptr,
+                       const char* uninstaller = kUninstallerSource);

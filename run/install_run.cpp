@@ -4,6 +4,7 @@
 
 #include "common/bounded_text.h"
 #include "common/names.h"
+#include "common/payload_format.h"
 #include "description/setup_settings.h"
 #include "integration/platform.h"
 #include "integration/run_report.h"
@@ -33,10 +34,11 @@ class EntryCounter final : public FolderVisitor {
   int count_ = 0;  // past 99 the step is 0 anyway
 };
 
-// Records the names it copied with their sizes, and whether the program's own file was among
-// them. A file that cannot be copied is tried again for as long as the user asks for it. Names
+// Records the names it copied with their sizes, and whether the program's own file and the
+// uninstaller were among them. From a folder, a file that cannot be copied is tried again for as
+// long as the user asks for it; from a payload, a file that cannot be opened for writing is. Names
 // go by their wide form; the ANSI one only shows them.
-class CopyPass final : public FolderVisitor {
+class CopyPass final : public FolderVisitor, public PayloadVisitor {
  public:
   CopyPass(const InstallerSystem& system, RunReport& report, const char* target,
            const wchar_t* wideTarget, const wchar_t* programFile, InstalledFilesRecord& installed)
@@ -57,10 +59,34 @@ class CopyPass final : public FolderVisitor {
       else
         report_.Outcome(Part::kFile, entry.name, false, kPathTooLong);
     }
-    system_.dialog.StepProgress();
-    system_.processes.Pause(kPauseAfterEntryMs);
+    Step();
   }
+
+  // A payload holds only what is to be installed, the uninstaller in whatever case it is named
+  // among it: nothing stays behind. Its names are checked here, as no folder listing vouches
+  // for them.
+  const char* Place(const wchar_t* name, const char*, std::uint64_t,
+                    wchar_t* destination) override {
+    if (!IsPayloadName(name))
+      return "its name is no plain file name";
+    return JoinPath(destination, kPathCapacity, wideTarget_, name) ? nullptr : kPathTooLong;
+  }
+  bool Retry(const char* shown, const char* reason) override {
+    return report_.AskRetry(shown, target_, reason);
+  }
+  void Written(const wchar_t* name, const char* shown, std::uint64_t bytes, PayloadWrite write,
+               const char* reason) override {
+    report_.Outcome(Part::kFile, shown, write == PayloadWrite::kWhole, reason);
+    // A file cut short is setup's all the same, for the uninstaller to remove.
+    if (write != PayloadWrite::kNone)
+      installed_.Add(name, bytes);
+    if (write == PayloadWrite::kWhole)
+      Mark(name);
+    Step();
+  }
+
   bool programCopied() const { return programCopied_; }
+  bool uninstallerCopied() const { return uninstallerCopied_; }
 
  private:
   void Copy(const FolderEntry& entry, const wchar_t* destination) {
@@ -74,7 +100,15 @@ class CopyPass final : public FolderVisitor {
     }
     report_.Outcome(Part::kFile, entry.name, true);
     installed_.Add(entry.wideName, entry.size);
-    programCopied_ = programCopied_ || SameTextIgnoringCase(entry.wideName, programFile_);
+    Mark(entry.wideName);
+  }
+  void Mark(const wchar_t* name) {
+    programCopied_ = programCopied_ || SameTextIgnoringCase(name, programFile_);
+    uninstallerCopied_ = uninstallerCopied_ || SameTextIgnoringCase(name, L"UNINSTAL.EXE");
+  }
+  void Step() {
+    system_.dialog.StepProgress();
+    system_.processes.Pause(kPauseAfterEntryMs);
   }
 
   const InstallerSystem& system_;
@@ -84,6 +118,7 @@ class CopyPass final : public FolderVisitor {
   const wchar_t* programFile_;
   InstalledFilesRecord& installed_;
   bool programCopied_ = false;
+  bool uninstallerCopied_ = false;
 };
 
 class LinkFinder final : public FolderVisitor {
@@ -222,8 +257,10 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   CopyText(settings.InstallDir, target);
 
   EntryCounter counter;
-  system.files.ListFolder(kAllEntries, counter);
-  system.dialog.SetProgressStep(ProgressStepFor(counter.count()));
+  if (!system.payload)
+    system.files.ListFolder(kAllEntries, counter);
+  system.dialog.SetProgressStep(
+      ProgressStepFor(system.payload ? system.payload->PayloadFileCount() : counter.count()));
   // Static storage: zero-filled, it takes no room in the program file.
   static wchar_t installedNames[kInstalledFilesCapacity];
   InstalledFilesRecord installed(installedNames, kInstalledFilesCapacity);
@@ -231,12 +268,23 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   wchar_t programFile[kTextCapacity];
   system.files.WidenText(settings.ProgramFile, programFile, kTextCapacity);
   CopyPass copy(system, report, target, wideTarget, programFile, installed);
-  system.files.ListFolder(kAllEntries, copy);
+  if (!system.payload)
+    system.files.ListFolder(kAllEntries, copy);
+  else if (!system.payload->ExtractPayload(copy))
+    report.Outcome(Part::kPayload, "the files after those above", false);
   if (hasEarlier && !moving)
     AddEarlierRecord(system.registry, settings.FolderName, installed);
 
+  // From a payload, the uninstaller is registered from the copy this run wrote.
+  char uninstaller[kPathCapacity];
+  const char* source = kUninstallerSource;
+  if (system.payload)
+    source = copy.uninstallerCopied() && JoinPath(uninstaller, target, kUninstallerSource)
+                 ? uninstaller
+                 : nullptr;
   RegisterUninstall(system.registry, system.files, settings, installed, &report,
-                    InstalledVersion(system.files, wideTarget, programFile, copy.programCopied()));
+                    InstalledVersion(system.files, wideTarget, programFile, copy.programCopied()),
+                    source);
 
   CreateShortcut(system.shell, system.files, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
                  nullptr, settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle,

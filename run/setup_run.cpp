@@ -17,7 +17,7 @@ SetupEnd DialogEnd(int modalResult, InstallOutcome lastRun) {
 }
 
 int ExitCode(RunLog& log, SetupEnd end, bool unattended) {
-  static const int kCodes[] = {0, 1, 2, 2, 3, 4};
+  static const int kCodes[] = {0, 1, 2, 2, 3, 4, 2};
   int code = kCodes[static_cast<int>(end)];
   // The dialog's reader has always ended the process with the code of its quit request.
   if (end == SetupEnd::kUnusableDescription && !unattended)
@@ -25,6 +25,18 @@ int ExitCode(RunLog& log, SetupEnd end, bool unattended) {
   const char digit[] = {static_cast<char>('0' + code), '\0'};
   log.Line("exit code", digit);
   return code;
+}
+
+bool AcceptPayload(RunReport& report, PayloadState state) {
+  if (state != PayloadState::kDamaged)
+    return true;
+  report.Log().Line("payload", "damaged or cut short: nothing was installed");
+  if (!report.Unattended())
+    report.Dialog().ShowMessage(
+        "This setup program is damaged or incomplete, perhaps cut short while it was "
+        "downloaded. Nothing was installed.\n\nDownload it again.",
+        kSetupInfoTitle);
+  return false;
 }
 
 bool AcceptArguments(RunLog& log, const CommandLine& line, bool unattended) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/command_line.h"
+#include "common/payload_format.h"
 #include "run/install_run.h"
 
 class FileOps;
@@ -24,6 +25,7 @@ enum class SetupEnd {
   kUnusableCommandLine,  // 2: only /S stops for it
   kFolderRefused,        // 3: only /S ends for it; the dialog lets the user choose another
   kIncomplete,           // 4: installed, but something failed (listed in the log)
+  kDamagedPayload,       // 2: the program's own payload is damaged or cut short
 };
 
 // How the dialog's modal loop ended (IDOK, IDCANCEL, or -1 for the quit request after a
@@ -32,6 +34,10 @@ SetupEnd DialogEnd(int modalResult, InstallOutcome lastRun);
 
 // The exit code for `end`, written as the log's last line.
 int ExitCode(RunLog& log, SetupEnd end, bool unattended);
+
+// Whether setup goes on with its payload: a damaged one is told (shown with the dialog) and
+// logged, and nothing is done.
+bool AcceptPayload(RunReport& report, PayloadState state);
 
 // Whether the run goes on with `line`: an argument it cannot use is logged, and stops a run
 // with no window; the dialog ignores it.

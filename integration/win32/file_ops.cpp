@@ -74,7 +74,7 @@ bool Win32Files::CopyListedFile(const wchar_t* from, const wchar_t* to) {
   return CopyOneFile(ansiFrom, ansiTo);
 }
 
-void Win32Files::DescribeCopyFailure(char* buf, std::size_t cap) {
+void DescribeError(DWORD error, char* buf, std::size_t cap) {
   constexpr std::size_t kNumberRoom = 20;  // "error " and ten digits
   if (cap < kNumberRoom)
     return;
@@ -82,12 +82,16 @@ void Win32Files::DescribeCopyFailure(char* buf, std::size_t cap) {
   // not written at all, and the code stands in for it.
   DWORD length = FormatMessageA(
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-      nullptr, copyError_, 0, buf, cap > 0xFFFF ? 0xFFFF : static_cast<DWORD>(cap), nullptr);
+      nullptr, error, 0, buf, cap > 0xFFFF ? 0xFFFF : static_cast<DWORD>(cap), nullptr);
   while (length > 0 && static_cast<unsigned char>(buf[length - 1]) <= ' ')
     --length;
   buf[length] = '\0';
   if (length == 0)
-    wsprintfA(buf, "error %lu", copyError_);
+    wsprintfA(buf, "error %lu", error);
+}
+
+void Win32Files::DescribeCopyFailure(char* buf, std::size_t cap) {
+  DescribeError(copyError_, buf, cap);
 }
 
 bool Win32Files::GetWindowsFolder(char* buf, std::size_t cap) {

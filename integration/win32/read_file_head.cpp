@@ -1,4 +1,5 @@
 // Reading the start of a file (setup.inf) in one bounded pass.
+#include "description/setup_reader.h"
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
@@ -16,5 +17,18 @@ bool Win32Files::ReadFileHead(const char* name, char* buf, std::size_t cap, std:
       break;
     *got += read;
   }
+  return true;
+}
+
+bool Win32InstallerFiles::ReadFileHead(const char* name, char* buf, std::size_t cap,
+                                       std::size_t* got) {
+  if (!setupInfo_)
+    return Win32Files::ReadFileHead(name, buf, cap, got);
+  // Only setup.inf is ever read so: nothing beside the program is.
+  *got = 0;
+  if (lstrcmpiA(name, kSetupInfoName) != 0)
+    return false;
+  *got = setupInfoSize_ < cap ? setupInfoSize_ : cap;
+  CopyMemory(buf, setupInfo_, *got);
   return true;
 }

@@ -36,6 +36,9 @@ class Win32Dialog final : public DialogOps {
   HWND dialog_ = nullptr;
 };
 
+// Why a call failed with `error`, in the system's words, on one line (file_ops.cpp).
+void DescribeError(DWORD error, char* buf, std::size_t cap);
+
 // file_ops.cpp; ReadFileHead in read_file_head.cpp. It reads no version resource:
 // Win32InstallerFiles does, so that only setup.exe carries the version library's calls.
 class Win32Files : public FileOps {
@@ -59,10 +62,19 @@ class Win32Files : public FileOps {
   DWORD copyError_ = 0;
 };
 
-// file_version_ops.cpp
+// file_version_ops.cpp. From a payload, setup.inf is read from memory, not from a folder.
 class Win32InstallerFiles final : public Win32Files {
  public:
   bool ReadFileVersion(const wchar_t* path, FileVersion& version) override;
+  void UseSetupInfo(const char* text, std::size_t size) {
+    setupInfo_ = text;
+    setupInfoSize_ = size;
+  }
+  bool ReadFileHead(const char* name, char* buf, std::size_t cap, std::size_t* got) override;
+
+ private:
+  const char* setupInfo_ = nullptr;
+  std::size_t setupInfoSize_ = 0;
 };
 
 // shell_ops.cpp; BrowseForFolder in browse_ops.cpp
@@ -135,6 +147,7 @@ class Win32Log final : public LogOps {
 // What setup.exe works with, one set for the program: the dialog and a run with no window
 // share it. Its dialog operations act on the setup dialog once that is initialised.
 struct Win32Installer {
+  PayloadOps* payload;  // set when the program carries an intact payload
   Win32Dialog dialog;
   Win32InstallerFiles files;
   Win32Shell shell{dialog};

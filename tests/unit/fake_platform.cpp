@@ -286,6 +286,30 @@ bool FakePlatform::StartProgram(const char* commandLine) {
   return !startFails;
 }
 
+bool FakePlatform::ExtractPayload(PayloadVisitor& visitor) {
+  calls.push_back("ExtractPayload()");
+  for (const PayloadFile& file : payloadFiles) {
+    std::wstring name(file.name.begin(), file.name.end());
+    wchar_t destination[260] = {};
+    const char* why = visitor.Place(name.c_str(), file.name.c_str(), file.bytes, destination);
+    if (why) {
+      visitor.Written(name.c_str(), file.name.c_str(), file.bytes, PayloadWrite::kNone, why);
+      continue;
+    }
+    if (!file.opens) {
+      visitor.Retry(file.name.c_str(), copyFailure.c_str());
+      visitor.Written(name.c_str(), file.name.c_str(), file.bytes, PayloadWrite::kNone,
+                      copyFailure.c_str());
+      continue;
+    }
+    copied[Narrowed(destination)] = "<payload>";
+    visitor.Written(name.c_str(), file.name.c_str(), file.bytes,
+                    file.whole ? PayloadWrite::kWhole : PayloadWrite::kPart,
+                    file.whole ? nullptr : "There is not enough space on the disk.");
+  }
+  return payloadReadThrough;
+}
+
 bool FakePlatform::RunAndWait(const char* commandLine, std::uint32_t* exitCode) {
   calls.push_back("RunAndWait(" + Text(commandLine) + ")");
   if (runFails)
@@ -358,7 +382,7 @@ bool FakePlatform::RegistrySetWideString(RegistryRoot, const char* key, const ch
 
 bool FakePlatform::RegistryDeleteValue(RegistryRoot, const char* key, const char* valueName) {
   calls.push_back("RegistryDeleteValue(" + Text(key) + "|" + Text(valueName) + ")");
-  if (!registryWritable)
+  if (!registryWritable || valueFails.count(valueName))
     return false;
   auto values = registry.find(key);
   if (values != registry.end())

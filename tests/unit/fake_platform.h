@@ -12,7 +12,8 @@
 
 #include "integration/platform.h"
 
-class FakePlatform final : public DialogOps,
+class FakePlatform final : public PayloadOps,
+                           public DialogOps,
                            public FileOps,
                            public ShellOps,
                            public RegistryOps,
@@ -65,6 +66,16 @@ class FakePlatform final : public DialogOps,
   std::function<void(FakePlatform&)> whileAsking;
   // Version resources of program files, by full path; missing: the file has none.
   std::map<std::string, FileVersion> versions;
+  // The payload's files, in order: a file whose destination cannot be opened, or that is cut
+  // short while it is written. ExtractPayload answers false when `payloadReadThrough` is false.
+  struct PayloadFile {
+    std::string name;
+    std::uint64_t bytes = 0;
+    bool opens = true;
+    bool whole = true;
+  };
+  std::vector<PayloadFile> payloadFiles;
+  bool payloadReadThrough = true;
   // RunAndWait: what the started command does before it ends, and its exit code.
   std::function<void(FakePlatform&)> whileRunning;
   std::uint32_t runExitCode = 0;
@@ -150,6 +161,9 @@ class FakePlatform final : public DialogOps,
   bool StartProgram(const char* commandLine) override;
   bool RunAndWait(const char* commandLine, std::uint32_t* exitCode) override;
   void Pause(unsigned milliseconds) override;
+  int PayloadFileCount() override { return static_cast<int>(payloadFiles.size()); }
+  // Written files go to `copied` as "<payload>".
+  bool ExtractPayload(PayloadVisitor& visitor) override;
   // The log's lines go to `logs`, not to `calls`.
   bool AppendToLog(const char* path, const char* text) override;
   void LocalTimestamp(char (&stamp)[20]) override;

@@ -769,4 +769,55 @@ TEST_F(InstallFixture, VersionOfTheCopiedProgram) {
       calls.push_back(call);
     EXPECT_EQ(calls, c.calls) << c.what;
   }
+  // An earlier value that stays would name what is no longer installed: a failure.
+  fake.copyFails.clear();
+  fake.versions.clear();
+  fake.valueFails.insert("Publisher");
+  EXPECT_EQ(Install(fake, s, true), InstallOutcome::kIncomplete);
+  EXPECT_NE(fake.logs["setup.log"].find(
+                "registry value: Publisher: not written: the earlier value could not be deleted"),
+            std::string::npos);
+}
+
+// From a payload nothing is listed or left behind; names that would leave the folder or name a
+// device are refused, a file cut short is still recorded for the uninstaller, and the uninstaller
+// is registered from the copy this run wrote.
+TEST_F(InstallFixture, FromAPayload) {
+  fake.payloadFiles = {
+      {"setup.inf", 10}, {"Viewer.exe", 2048},           {"uninstal.exe", 1},   {"CON.txt", 1},
+      {"..", 0},         {"cut.dat", 5000, true, false}, {"held.dll", 1, false}};
+  InstallerSystem system(fake);
+  system.payload = &fake;
+  RunLog log(fake, "setup.log");
+  MessageText failures;
+  RunReport report(log, fake, true, failures);
+  EXPECT_EQ(RunInstall(system, s, report), InstallOutcome::kIncomplete);
+  EXPECT_TRUE(fake.CallsStartingWith("ListFolder(*").empty());
+  EXPECT_EQ(fake.CallsStartingWith("SetProgressStep"),
+            std::vector<std::string>{"SetProgressStep(12)"});
+  EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),
+            std::vector<std::string>{"RegistrySetMultiString(" + kKey +
+                                     "|InstalledFiles|setup.inf|Viewer.exe|uninstal.exe|cut.dat)"});
+  EXPECT_EQ(fake.CallsStartingWith("CopyOneFile"),
+            std::vector<std::string>{
+                "CopyOneFile(C:\\Apps\\Viewer\\UNINSTAL.EXE|C:\\WINDOWS\\Viewer Uninstall.exe)"});
+  for (const char* line : {"file: CON.txt: skipped: its name is no plain file name",
+                           "file: ..: skipped: its name is no plain file name",
+                           "file: cut.dat: skipped: There is not enough space on the disk.",
+                           "file: held.dll: skipped: The file is in use."})
+    EXPECT_NE(fake.logs["setup.log"].find(std::string(line) + "\r\n"), std::string::npos) << line;
+  EXPECT_EQ(fake.CallsStartingWith("StartProgram").size(), 1u);
+
+  // Without the uninstaller, and read only in part.
+  fake.registry.clear();
+  fake.payloadFiles = {{"Viewer.exe", 1}};
+  fake.payloadReadThrough = false;
+  fake.logs.clear();
+  RunReport again(log, fake, true, failures);
+  EXPECT_EQ(RunInstall(system, s, again), InstallOutcome::kIncomplete);
+  for (const char* line :
+       {"payload: the files after those above: not read to its end",
+        "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: not copied: no UNINSTAL.EXE was installed "
+        "from the payload"})
+    EXPECT_NE(fake.logs["setup.log"].find(std::string(line) + "\r\n"), std::string::npos) << line;
 }

@@ -30,6 +30,8 @@ TEST(SetupRun, ExitCodes) {
       {SetupEnd::kFolderRefused, true, 3},
       {SetupEnd::kIncomplete, true, 4},
       {SetupEnd::kIncomplete, false, 4},
+      {SetupEnd::kDamagedPayload, true, 2},
+      {SetupEnd::kDamagedPayload, false, 2},
   };
   for (const auto& c : codes) {
     FakePlatform fake;
@@ -68,6 +70,22 @@ std::function<void(FakePlatform&)> Earlier(std::function<void(FakePlatform&)> un
   };
 }
 
+// A damaged payload stops setup before anything: shown with the dialog, logged either way.
+TEST(SetupRun, DamagedPayload) {
+  for (bool unattended : {false, true}) {
+    FakePlatform fake;
+    RunLog log(fake, "s.log");
+    MessageText failures;
+    RunReport report(log, fake, unattended, failures);
+    EXPECT_TRUE(AcceptPayload(report, PayloadState::kNone));
+    EXPECT_TRUE(AcceptPayload(report, PayloadState::kIntact));
+    EXPECT_FALSE(AcceptPayload(report, PayloadState::kDamaged));
+    EXPECT_EQ(fake.logs["s.log"], "payload: damaged or cut short: nothing was installed\r\n");
+    EXPECT_EQ(fake.CallsStartingWith("ShowMessage(This setup program is damaged").size(),
+              unattended ? 0u : 1u);
+  }
+}
+
 TEST(SetupRun, UnattendedRuns) {
   const struct {
     const char* arguments;
@@ -104,10 +122,10 @@ TEST(SetupRun, UnattendedRuns) {
        SetupEnd::kInstalled,
        "earlier installation: C:\\Tools\\Viewer: removed: its uninstaller ended with exit code 0",
        true, false},
-      {"/S /LOG=s.log /D=C:\\Other", Earlier([](FakePlatform& f) { f.runExitCode = 2; }),
+      {"/S /LOG=s.log /D=C:\\Other", Earlier([](FakePlatform& f) { f.runExitCode = 0xC0000005; }),
        SetupEnd::kFolderRefused,
        "earlier installation: C:\\Tools\\Viewer: not removed: nothing was installed: its "
-       "uninstaller ended with exit code 2",
+       "uninstaller ended with exit code 3221225477",
        false, false},
       {"/S /LOG=s.log /D=C:\\Other",
        Earlier(

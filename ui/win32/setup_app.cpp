@@ -3,6 +3,7 @@
 #include "description/setup_settings.h"
 #include "integration/run_report.h"
 #include "integration/silent_dialog.h"
+#include "integration/win32/payload_ops.h"
 #include "integration/win32/win32_platform.h"
 #include "run/setup_run.h"
 #include "ui/win32/setup_dlg.h"
@@ -27,11 +28,21 @@ bool CSetupApp::InitInstance() {
   SilentDialog silent(log, false);
   RunReport report(log, line.silent ? static_cast<DialogOps&>(silent) : roles.dialog, line.silent,
                    failures);
+  // Packed, the program installs from its own payload and reads nothing beside itself.
+  Win32Payload payload;
+  PayloadState state = payload.Open();
+  if (state == PayloadState::kIntact) {
+    roles.payload = &payload;
+    roles.files.UseSetupInfo(payload.SetupInfo(), payload.SetupInfoSize());
+  }
   SetupEnd end;
-  if (line.silent) {
-    end = RunUnattended(InstallerSystem(silent, roles.files, roles.shell, roles.registry,
-                                        roles.processes, roles.log),
-                        silent, report, SetupSettings, line);
+  if (!AcceptPayload(report, state)) {
+    end = SetupEnd::kDamagedPayload;
+  } else if (line.silent) {
+    InstallerSystem system(silent, roles.files, roles.shell, roles.registry, roles.processes,
+                           roles.log);
+    system.payload = roles.payload;
+    end = RunUnattended(system, silent, report, SetupSettings, line);
     FreeEntryStrings(SetupSettings);
   } else {
     AcceptArguments(log, line, false);

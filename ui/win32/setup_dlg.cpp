@@ -51,8 +51,9 @@ bool CSetupDlg::OnInitDialog() {
 
 void CSetupDlg::OnOK() {
   Win32Installer& r = roles_;
-  lastRun_ = RunInstall(InstallerSystem(r.dialog, r.files, r.shell, r.registry, r.processes, r.log),
-                        SetupSettings, report_);
+  InstallerSystem system(r.dialog, r.files, r.shell, r.registry, r.processes, r.log);
+  system.payload = r.payload;
+  lastRun_ = RunInstall(system, SetupSettings, report_);
 }
 
 bool CSetupDlg::OnPaint() {
