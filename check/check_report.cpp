@@ -103,7 +103,8 @@ void TextPlan(const InstallPlan& p, TextWriter* w) {
   for (const PassedOver& n : p.passedOver)
     w->Row("not copied", Shown(n.name) + ": " + n.reason);
   std::string progress = "step " + std::to_string(p.progressStep) + " for " +
-                         std::to_string(p.entriesCounted) + " folder entries";
+                         std::to_string(p.entriesCounted) +
+                         (p.fromPayload ? " files of the payload" : " folder entries");
   if (p.progressStepAtRoot >= 0)
     progress += "; " + std::to_string(p.progressStepAtRoot) +
                 " at a drive's root, which lists no \".\" and \"..\"";
@@ -248,6 +249,8 @@ std::string JsonString(const std::string& text) {
 std::string TextReport(const CheckResult& r) {
   TextWriter w;
   w.Line("Distribution: " + Shown(r.folder));
+  if (r.packed)
+    w.Line(PayloadLine(r.payload));
   if (r.refused) {
     w.Line("The installer stops with this message (title " + Quoted(r.messageTitle) + "):");
     w.Line(r.message);
@@ -258,21 +261,28 @@ std::string TextReport(const CheckResult& r) {
   if (!r.refused || r.message != "Cannot open 'setup.inf'!")
     TextSettings(r, &w);
   w.Line("");
-  if (r.warnings.empty()) {
-    w.Line("Warnings: none");
-  } else {
-    w.Line("Warnings (" + std::to_string(r.warnings.size()) + "):");
-    for (const CheckWarning& warning : r.warnings)
-      w.Line("  " + LineLabel(warning.line) + ": " + Shown(warning.text));
-  }
+  const std::string head = w.Take() + TextWarnings(r.warnings);
+  TextWriter plan;
   if (r.planned)
-    TextPlan(r.plan, &w);
+    TextPlan(r.plan, &plan);
+  return head + plan.Take();
+}
+
+std::string TextWarnings(const CheckWarnings& warnings) {
+  if (warnings.empty())
+    return "Warnings: none\n";
+  TextWriter w;
+  w.Line("Warnings (" + std::to_string(warnings.size()) + "):");
+  for (const CheckWarning& warning : warnings)
+    w.Line("  " + LineLabel(warning.line) + ": " + Shown(warning.text));
   return w.Take();
 }
 
 std::string JsonReport(const CheckResult& r) {
   const SetupSettingsRecord& s = r.settings;
   std::string out = "{\n  \"error\": " + JsonOrNull(r.refused, r.message);
+  if (r.packed)
+    out += ",\n  \"payload\": " + PayloadJson(r.payload);
   out += ",\n  \"ProgramFile\": " + JsonString(s.ProgramFile);
   out += ",\n  \"InstallDir\": " + JsonString(s.InstallDir);
   out += ",\n  \"LinkTitle\": " + JsonString(s.LinkTitle);

@@ -142,3 +142,35 @@ bool ShownInCodePage(const std::string& name, int codePage, std::string* shown) 
   }
   return whole;
 }
+
+bool Utf8FromCodePage(const std::string& bytes, int codePage, std::string* utf8) {
+  utf8->clear();
+  if (bytes.empty())
+    return true;
+#ifdef _WIN32
+  const int size = static_cast<int>(bytes.size());
+  std::wstring wide(bytes.size(), L'\0');
+  const int got = MultiByteToWideChar(static_cast<UINT>(codePage), MB_ERR_INVALID_CHARS,
+                                      bytes.data(), size, &wide[0], size);
+  if (got <= 0)
+    return false;
+  wide.resize(static_cast<std::size_t>(got));
+  *utf8 = Utf8FromWide(wide);
+  return true;
+#else
+  iconv_t convert = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
+  if (convert == reinterpret_cast<iconv_t>(-1))
+    return false;
+  // Four bytes of UTF-8 at most for each byte in.
+  std::string out(4 * bytes.size(), '\0');
+  std::string in = bytes;
+  char* from = &in[0];
+  char* to = &out[0];
+  std::size_t inLeft = in.size(), outLeft = out.size();
+  const bool whole = iconv(convert, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(convert);
+  if (whole)
+    *utf8 = out.substr(0, out.size() - outLeft);
+  return whole;
+#endif
+}

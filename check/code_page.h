@@ -15,3 +15,7 @@ bool KnownCodePage(int codePage);
 // `name` as a machine using ANSI code page `codePage` shows it, in UTF-8: each character the
 // code page lacks becomes '?'. False when it lacks one.
 bool ShownInCodePage(const std::string& name, int codePage, std::string* shown);
+
+// `bytes` in ANSI code page `codePage` as UTF-8. False when a byte, or a pair in a double-byte
+// code page, is no character of it.
+bool Utf8FromCodePage(const std::string& bytes, int codePage, std::string* utf8);

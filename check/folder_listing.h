@@ -24,5 +24,11 @@ bool ListFolderEntries(const std::string& folder, std::vector<ListedEntry>* entr
 // Reads at most `limit` bytes from the start of a file. False when it cannot be opened.
 bool ReadFileStart(const std::string& path, std::size_t limit, std::string* bytes);
 
+// A new, empty folder among the system's temporary files that only this user may enter; empty
+// when none could be made.
+std::string MakePrivateFolder();
+// Removes `folder` and the files in it; it holds no sub-folders.
+void RemovePrivateFolder(const std::string& folder);
+
 // `folder` and `name` joined with the host's separator.
 std::string PathInFolder(const std::string& folder, const std::string& name);

@@ -67,16 +67,19 @@ bool StartsWith(const std::string& text, const std::string& head) {
 std::unique_ptr<PlanningPlatform> RunOnce(const std::string& folder,
                                           const std::vector<ListedEntry>& listing,
                                           const PlanningSystem& system,
-                                          const SetupSettingsRecord& settings) {
+                                          const SetupSettingsRecord& settings, bool payload) {
   std::unique_ptr<PlanningPlatform> platform(
-      new PlanningPlatform(folder, listing, system, settings.InstallDir));
+      new PlanningPlatform(folder, listing, system, settings.InstallDir, payload));
+  InstallerSystem installer(*platform);
+  if (payload)
+    installer.payload = platform.get();
   // The run overwrites InstallDir; the entry strings stay owned by `settings`.
   SetupSettingsRecord copy = settings;
   // As with the dialog: messages are recorded, a file that fails is skipped.
   RunLog log(*platform, nullptr);
   MessageText failures;
   RunReport report(log, *platform, false, failures);
-  platform->folderRefused = RunInstall(*platform, copy, report) == InstallOutcome::kFolderRefused;
+  platform->folderRefused = RunInstall(installer, copy, report) == InstallOutcome::kFolderRefused;
   return platform;
 }
 
@@ -107,12 +110,13 @@ class Planner {
  public:
   Planner(const std::string& folder, const std::vector<ListedEntry>& listing,
           const SetupSettingsRecord& settings, const std::vector<ReaderLine>& lines,
-          CheckWarnings* warnings)
+          CheckWarnings* warnings, bool payload)
       : folder_(folder),
         listing_(listing),
         settings_(settings),
         lines_(lines),
-        warnings_(warnings) {}
+        warnings_(warnings),
+        payload_(payload) {}
 
   InstallPlan Plan();
 
@@ -140,15 +144,17 @@ class Planner {
   const SetupSettingsRecord& settings_;
   const std::vector<ReaderLine>& lines_;
   CheckWarnings* warnings_;
+  bool payload_;  // the files come from a packed program's payload, in its order
   std::unique_ptr<PlanningPlatform> run9x_;
   std::unique_ptr<PlanningPlatform> runNt_;
   InstallPlan plan_;
 };
 
 InstallPlan Planner::Plan() {
-  run9x_ = RunOnce(folder_, listing_, SymbolicSystem(kFamilyWindows9x), settings_);
-  runNt_ = RunOnce(folder_, listing_, SymbolicSystem(kFamilyWindowsNt), settings_);
+  run9x_ = RunOnce(folder_, listing_, SymbolicSystem(kFamilyWindows9x), settings_, payload_);
+  runNt_ = RunOnce(folder_, listing_, SymbolicSystem(kFamilyWindowsNt), settings_, payload_);
   const PlanningPlatform& run = *runNt_;
+  plan_.fromPayload = payload_;
 
   plan_.targetFolder = run.madeFolders.empty() ? settings_.InstallDir : run.madeFolders.front();
   if (run.folderRefused) {
@@ -208,8 +214,9 @@ void Planner::CopyPass(const PlanningPlatform& run) {
     }
     if (copy) {
       plan_.copies.push_back({entry.name, copy->to});
-      if (SameNameIgnoringCase(entry.name, kInstallerName) ||
-          SameNameIgnoringCase(entry.name, kUninstallerName))
+      // A payload holds only what setup installs: nothing of it stays behind.
+      if (!payload_ && (SameNameIgnoringCase(entry.name, kInstallerName) ||
+                        SameNameIgnoringCase(entry.name, kUninstallerName)))
         Warn(kDistribution, Quoted(entry.name) +
                                 " is copied into the target folder: the installer leaves "
                                 "behind only \"setup.exe\" and \"uninstal.exe\", spelled "
@@ -221,9 +228,9 @@ void Planner::CopyPass(const PlanningPlatform& run) {
       reason = "a folder: the installer copies no sub-folders";
       Warn(kDistribution, "the folder " + Quoted(entry.name) +
                               " is not copied: the installer copies no sub-folders");
-    } else if (entry.name == kInstallerName) {
+    } else if (!payload_ && entry.name == kInstallerName) {
       reason = "the installer itself, which stays behind";
-    } else if (entry.name == kUninstallerName) {
+    } else if (!payload_ && entry.name == kUninstallerName) {
       reason = "the uninstaller's name, which stays behind";
     } else {
       reason = "its destination path would be " + std::string(kTooLong);
@@ -276,7 +283,8 @@ void Planner::Registration(const PlanningPlatform& run) {
   }
   const std::string uninstallerFolder = std::string(kWindowsSymbol) + "\\";
   for (const RecordedCopy& copy : run.copies) {
-    if (copy.from == kUninstallerSource && StartsWith(copy.to, uninstallerFolder)) {
+    // From a payload, setup copies the uninstaller from where it installed it.
+    if ((payload_ || copy.from == kUninstallerSource) && StartsWith(copy.to, uninstallerFolder)) {
       plan_.uninstallerCopied = true;
       plan_.uninstallerFrom = copy.from;
       plan_.uninstallerTo = copy.to;
@@ -335,7 +343,7 @@ void Planner::Shortcuts() {
 // longest places, and names what fits with the symbols but not there.
 void Planner::FitWarnings(int family, const PlanningPlatform& symbolic) {
   std::unique_ptr<PlanningPlatform> usual =
-      RunOnce(folder_, listing_, UsualSystem(family), settings_);
+      RunOnce(folder_, listing_, UsualSystem(family), settings_, payload_);
   std::string where = std::string(" on ") + FamilyName(family) + ", whose folders usually lie at ";
   std::vector<ShortcutSource> sources = ShortcutSources(settings_);
   for (std::size_t i = 0; i < symbolic.shortcuts.size() && i < usual->shortcuts.size(); ++i) {
@@ -352,8 +360,8 @@ void Planner::FitWarnings(int family, const PlanningPlatform& symbolic) {
   const std::string windows = Quoted(windowsFolder);
   bool copied = false;
   for (const RecordedCopy& copy : usual->copies)
-    copied =
-        copied || (copy.from == kUninstallerSource && StartsWith(copy.to, windowsFolder + "\\"));
+    copied = copied || ((payload_ || copy.from == kUninstallerSource) &&
+                        StartsWith(copy.to, windowsFolder + "\\"));
   if (plan_.uninstallerCopied && !copied)
     Warn(kLineInstallDir, "where the Windows directory is " + windows +
                               ", the uninstaller's path composed from FolderName would be " +
@@ -431,8 +439,8 @@ bool ListingOrder(const ListedEntry& a, const ListedEntry& b) {
 
 InstallPlan PlanInstall(const std::string& folder, const std::vector<ListedEntry>& listing,
                         const SetupSettingsRecord& settings, const std::vector<ReaderLine>& lines,
-                        CheckWarnings* warnings) {
-  return Planner(folder, listing, settings, lines, warnings).Plan();
+                        CheckWarnings* warnings, bool payload) {
+  return Planner(folder, listing, settings, lines, warnings, payload).Plan();
 }
 
 void SortListing(std::vector<ListedEntry>* listing) {

@@ -52,6 +52,7 @@ struct PlannedShortcut {
 };
 
 struct InstallPlan {
+  bool fromPayload = false;  // the files come from a packed program's payload
   std::string targetFolder;
   bool folderRefused = false;
   std::string message;  // shown when the folder cannot be created
@@ -77,10 +78,11 @@ struct InstallPlan {
 
 // Plans the install of the distribution `folder`, whose entries are `listing`, described by
 // `settings` (as the reader filled them from `lines`), with the folder box holding InstallDir.
-// Adds the warnings about files and paths to `warnings`.
+// Adds the warnings about files and paths to `warnings`. From a `payload`, `listing` is its
+// files in its order, extracted into `folder`, and setup installs from it.
 InstallPlan PlanInstall(const std::string& folder, const std::vector<ListedEntry>& listing,
                         const SetupSettingsRecord& settings, const std::vector<ReaderLine>& lines,
-                        CheckWarnings* warnings);
+                        CheckWarnings* warnings, bool payload = false);
 
 // `listing` in the order the plan shows it: "." and ".." first, then by name ignoring case.
 void SortListing(std::vector<ListedEntry>* listing);

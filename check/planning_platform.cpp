@@ -9,6 +9,7 @@
 #include "check/version_resource.h"
 #include "common/bounded_text.h"
 #include "common/names.h"
+#include "description/setup_settings.h"
 #include "res/resource.h"
 
 namespace {
@@ -29,8 +30,13 @@ bool HoldsForbiddenPathChar(const char* path) {
 
 PlanningPlatform::PlanningPlatform(const std::string& folder,
                                    const std::vector<ListedEntry>& listing,
-                                   const PlanningSystem& system, const std::string& folderBox)
-    : folder_(folder), listing_(listing), system_(system), folderBox_(folderBox) {
+                                   const PlanningSystem& system, const std::string& folderBox,
+                                   bool payload)
+    : folder_(folder),
+      listing_(listing),
+      system_(system),
+      folderBox_(folderBox),
+      payload_(payload) {
   for (const ListedEntry& listed : listing_)
     wideNames_.push_back(WideFromUtf8(listed.name));
 }
@@ -120,7 +126,29 @@ bool PlanningPlatform::WidenText(const char* text, wchar_t* buf, std::size_t cap
 
 bool PlanningPlatform::CopyOneFile(const char* from, const char* to) {
   copies.push_back({from, to});
-  return !FindListed(from, false).empty();
+  if (!payload_)
+    return !FindListed(from, false).empty();
+  // From a payload only the uninstaller is copied so, from where this run put it.
+  for (std::size_t k = 0; k + 1 < copies.size(); ++k) {
+    if (SameNameIgnoringCase(copies[k].to, from))
+      return true;
+  }
+  return false;
+}
+
+bool PlanningPlatform::ExtractPayload(PayloadVisitor& visitor) {
+  for (std::size_t k = 0; k < listing_.size(); ++k) {
+    const ListedEntry& file = listing_[k];
+    const wchar_t* name = wideNames_[k].c_str();
+    wchar_t destination[kPathCapacity];
+    if (const char* reason = visitor.Place(name, file.name.c_str(), file.size, destination)) {
+      visitor.Written(name, file.name.c_str(), file.size, PayloadWrite::kNone, reason);
+      continue;
+    }
+    copies.push_back({file.name, Utf8FromWide(destination)});
+    visitor.Written(name, file.name.c_str(), file.size, PayloadWrite::kWhole, nullptr);
+  }
+  return true;
 }
 
 bool PlanningPlatform::GetWindowsFolder(char* buf, std::size_t cap) {

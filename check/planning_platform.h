@@ -51,12 +51,15 @@ class PlanningPlatform final : public DialogOps,
                                public ShellOps,
                                public RegistryOps,
                                public ProcessOps,
-                               public LogOps {
+                               public LogOps,
+                               public PayloadOps {
  public:
   // `listing` is the distribution folder `folder` in the order the installer will see it;
-  // `folderBox` the text the folder box holds when OK is pressed.
+  // `folderBox` the text the folder box holds when OK is pressed. From a `payload`, `listing`
+  // is the payload's files in its order, extracted into `folder`.
   PlanningPlatform(const std::string& folder, const std::vector<ListedEntry>& listing,
-                   const PlanningSystem& system, const std::string& folderBox);
+                   const PlanningSystem& system, const std::string& folderBox,
+                   bool payload = false);
 
   // --- What the installer did ---------------------------------------------------------------
   bool folderRefused = false;         // the run stopped at the target folder
@@ -140,6 +143,9 @@ class PlanningPlatform final : public DialogOps,
     *size = 0;
     return false;
   }
+  int PayloadFileCount() override { return static_cast<int>(listing_.size()); }
+  // Each file is placed as the installer asks and recorded as copied.
+  bool ExtractPayload(PayloadVisitor& visitor) override;
 
  private:
   std::string folder_;
@@ -147,5 +153,6 @@ class PlanningPlatform final : public DialogOps,
   std::vector<std::wstring> wideNames_;  // the listing's names, as the installer sees them
   PlanningSystem system_;
   std::string folderBox_;
+  bool payload_;
   bool inShortcut_ = false;
 };

@@ -31,7 +31,7 @@ target_compile_options(unit_tests PRIVATE -Wall -Wextra)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 
 # Native tools of the project, each in its own folder.
-foreach(dir check uninstall)
+foreach(dir check pack uninstall)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()

@@ -69,7 +69,7 @@ foreach(src ${WIN32_TEST_SOURCES})
 endforeach()
 
 # Test tools and the sample distribution's programs, each in its own folder.
-foreach(dir tests/driver tests/dll_search check uninstall sample bench)
+foreach(dir tests/driver tests/dll_search check pack uninstall sample bench)
   if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
     add_subdirectory(${dir})
   endif()

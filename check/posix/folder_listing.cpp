@@ -2,6 +2,9 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 bool IsExistingFolder(const std::string& path) {
   struct stat st;
@@ -34,4 +37,20 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.back() == '/')
     return folder + name;
   return folder + "/" + name;
+}
+
+std::string MakePrivateFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = PathInFolder(tmp && *tmp ? tmp : "/tmp", "setup-check-XXXXXX");
+  return mkdtemp(&pattern[0]) ? pattern : std::string();
+}
+
+void RemovePrivateFolder(const std::string& folder) {
+  std::vector<ListedEntry> entries;
+  ListFolderEntries(folder, &entries);
+  for (const ListedEntry& entry : entries) {
+    if (!entry.isFolder)
+      unlink(PathInFolder(folder, entry.name).c_str());
+  }
+  rmdir(folder.c_str());
 }

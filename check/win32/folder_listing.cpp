@@ -41,3 +41,39 @@ std::string PathInFolder(const std::string& folder, const std::string& name) {
     return folder + name;
   return folder + "\\" + name;
 }
+
+std::string MakePrivateFolder() {
+  char temp[MAX_PATH];
+  const DWORD length = GetTempPathA(MAX_PATH, temp);
+  if (!length || length >= MAX_PATH)
+    return "";
+  // A name no other process has taken: CreateDirectory fails on one that exists. The folder
+  // inherits the user's own temporary folder's rights.
+  for (unsigned n = 0; n < 100; ++n) {
+    const std::string folder = PathInFolder(
+        temp, "setup-check-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n));
+    if (CreateDirectoryA(folder.c_str(), nullptr))
+      return folder;
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+      return "";
+  }
+  return "";
+}
+
+void RemovePrivateFolder(const std::string& folder) {
+  std::vector<ListedEntry> entries;
+  ListFolderEntries(folder, &entries);
+  wchar_t wideFolder[MAX_PATH];
+  if (MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wideFolder, MAX_PATH)) {
+    for (const ListedEntry& entry : entries) {
+      if (entry.isFolder)
+        continue;
+      // Listed names are UTF-8; the file goes by its wide name.
+      std::wstring path = std::wstring(wideFolder) + L"\\";
+      wchar_t name[MAX_PATH];
+      if (MultiByteToWideChar(CP_UTF8, 0, entry.name.c_str(), -1, name, MAX_PATH))
+        DeleteFileW((path + name).c_str());
+    }
+  }
+  RemoveDirectoryA(folder.c_str());
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/distribution.h"
 #include "tests/unit/example_description.h"
 #include "tests/unit/pe_image.h"
 
@@ -18,32 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A distribution folder of its own for each test, removed afterwards.
-class Distribution {
- public:
-  Distribution() {
-    char name[] = "/tmp/setup-check-test-XXXXXX";
-    path_ = mkdtemp(name);
-  }
-  ~Distribution() { fs::remove_all(path_); }
-  const std::string& path() const { return path_; }
-
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path_ + "/" + name, std::ios::binary) << bytes;
-  }
-  // setup.inf and the files that a complete distribution of kExampleDescription holds; the
-  // program has a version resource.
-  void Standard(const std::string& setupInfo = kExampleDescription) const {
-    Write("setup.inf", setupInfo);
-    for (const char* name : {"setup.exe", "UNINSTAL.EXE", "readme.txt"})
-      Write(name, "x");
-    Write("Viewer.exe", pe::Image(pe::SampleVersion()));
-  }
-
- private:
-  std::string path_;
-};
 
 struct Outcome {
   int status;
@@ -115,15 +90,21 @@ TEST(SetupCheck, UsageErrors) {
   } cases[] = {
       {{"--frobnicate", dist.path()}, "setup-check: unknown option --frobnicate"},
       {{"-x"}, "setup-check: unknown option -x"},
-      {{"-"}, "setup-check: - is not a folder"},
+      {{"-"}, "setup-check: - is no folder, nor a file that can be read"},
       {{dist.path(), "--json", dist.path()}, "setup-check: more than one folder given"},
       {{dist.path() + "/no-such-folder"},
-       "setup-check: " + dist.path() + "/no-such-folder is not a folder"},
-      {{file}, "setup-check: " + file + " is not a folder"},
+       "setup-check: " + dist.path() + "/no-such-folder is no folder, nor a file that can be read"},
+      {{"--winget", dist.path()},
+       "setup-check: --winget takes a packed setup program (setup-pack makes one); " + dist.path() +
+           " is a folder"},
+      {{"--json", "--winget", file}, "setup-check: --json and --winget exclude each other"},
   };
   Outcome help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("usage: setup-check [--json] [--codepage N] [DIR]\n", 0), 0u)
+  EXPECT_EQ(help.out.rfind("usage: setup-check [--json] [--codepage N] [DIR | PACKED.exe]\n"
+                           "       setup-check --winget [--codepage N] PACKED.exe\n",
+                           0),
+            0u)
       << help.out;
   EXPECT_EQ(help.err, "");
   for (const auto& c : cases) {
