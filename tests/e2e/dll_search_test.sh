@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A DLL beside setup.exe or UNINSTAL.EXE, as one may lie in a Downloads folder, is never loaded
-# into them: comctl32.dll, which they used to import, and uxtheme.dll, which Wine's comctl32
-# loads in turn, as system DLLs load others after the program has started. Wine is told to
+# into them: comctl32.dll, which they used to import, uxtheme.dll, which Wine's comctl32
+# loads in turn, as system DLLs load others after the program has started, and cabinet.dll,
+# which a packed setup.exe loads to read its payload. Wine is told to
 # prefer such a DLL over its own (NAME=n,b), as Windows' search finds a DLL beside the program
 # first; a program that imports comctl32 shows that the planted DLL is then loaded. The
 # programs must still show their first window: a program that fails to start would load
@@ -10,6 +11,8 @@ source "$(dirname "$0")/lib.sh"
 
 # The planted DLL leaves NAME.dll.loaded beside itself when it is loaded (tests/dll_search).
 readonly PLANTED_DIR=$BUILD_DIR/tests/dll_search
+# The native setup-pack, for the packed program, which loads cabinet.dll itself.
+readonly PACK=${SETUP_PACK:-$E2E_ROOT/build/native/pack/setup-pack}
 readonly DIALOG="Tiny Notes 1.0 Setup"
 readonly BROWSER="Browse for Folder"
 readonly IDOK=1 IDCANCEL=2 IDC_BROWSE=103
@@ -33,7 +36,9 @@ while IFS='|' read -r program dll shows status loaded; do
   section "$program beside a planted $dll"
   if ! dir=$(fresh_dist "dll-search-${program%.*}-${dll%.*}") ||
     ! cp "$PLANTED_DIR/comctl32_importer.exe" "$dir/" ||
-    ! cp "$PLANTED_DIR/comctl32.dll" "$dir/$dll"; then
+    ! cp "$PLANTED_DIR/comctl32.dll" "$dir/$dll" ||
+    { [ "$program" == packed.exe ] && ! "$PACK" "$dir" -o "$dir/packed.exe" >>"$E2E_LOG" 2>&1; }
+  then
     fail "$case: planted" "cannot lay out $dir"
     continue
   fi
@@ -63,6 +68,7 @@ comctl32_importer.exe|comctl32.dll|-|0|yes
 comctl32_importer.exe|uxtheme.dll|-|0|yes
 setup.exe|comctl32.dll|shows_setup_dialog|1|no
 setup.exe|uxtheme.dll|shows_setup_dialog|1|no
+packed.exe|cabinet.dll|shows_setup_dialog|1|no
 UNINSTAL.EXE|comctl32.dll|shows_uninstall_message|2|no
 UNINSTAL.EXE|uxtheme.dll|shows_uninstall_message|2|no
 EOF
