@@ -69,6 +69,16 @@ bool ReadRestOfLine(const char* rest, char (&value)[kArgumentCapacity]) {
   return true;
 }
 
+// Takes `value` into `field` only when it is not empty and fits whole: a later value that cannot
+// be used leaves the earlier one as it was, and the switch given.
+bool TakeValue(char (&field)[kArgumentCapacity], const char* value) {
+  char copy[kArgumentCapacity];
+  if (*value == '\0' || !CopyText(copy, value))
+    return false;
+  std::memcpy(field, copy, sizeof copy);
+  return true;
+}
+
 void Unusable(CommandLine& line, const char* argument) {
   if (line.hasUnusable)
     return;
@@ -110,11 +120,11 @@ bool ParseCommandLine(const char* arguments, unsigned accepted, CommandLine& lin
       line.run = true;
     } else if ((accepted & kSwitchKeepSelf) && SameTextIgnoringCase(text, "/KEEPSELF")) {
       line.keepSelf = true;
-    } else if ((accepted & kSwitchLog) && StartsWith(text, "/LOG=") && text[5] != '\0' &&
-               CopyText(line.log, text + 5)) {
+    } else if ((accepted & kSwitchLog) && StartsWith(text, "/LOG=") &&
+               TakeValue(line.log, text + 5)) {
       line.hasLog = true;
-    } else if ((accepted & kSwitchFolder) && StartsWith(text, "/D=") && text[3] != '\0' &&
-               CopyText(line.folder, text + 3)) {
+    } else if ((accepted & kSwitchFolder) && StartsWith(text, "/D=") &&
+               TakeValue(line.folder, text + 3)) {
       line.hasFolder = true;  // quoted as a whole, so it ended at its closing quote
     } else {
       Unusable(line, text);

@@ -64,6 +64,12 @@ TEST(CommandLine, Switches) {
       {"/LOG=" + tooLong, kSetupSwitches, false, false, false, nullptr, nullptr, nullptr},
       {"/D=" + tooLong, kSetupSwitches, false, false, false, nullptr, nullptr, nullptr},
       {std::string(300, 'x'), kSetupSwitches, false, false, false, nullptr, nullptr, nullptr},
+      // A later value that cannot be used leaves the earlier one.
+      {"/LOG=a.log /LOG=" + tooLong, kSetupSwitches, false, false, false, "a.log", nullptr,
+       nullptr},
+      {"/LOG=a.log /LOG=", kSetupSwitches, false, false, false, "a.log", nullptr, "/LOG="},
+      {"\"/D=C:\\x\" \"/D=" + tooLong + "\"", kSetupSwitches, false, false, false, nullptr, "C:\\x",
+       nullptr},
       // The uninstaller takes no folder and no run.
       {"/S /LOG=u.log", kSwitchSilent | kSwitchLog, true, true, false, "u.log", nullptr, ""},
       {"/LOG=u", kSwitchSilent | kSwitchLog, true, false, false, "u", nullptr, ""},
