@@ -72,6 +72,8 @@ std::string FolderNameFault(const std::string& installDir) {
   char bad = ForbiddenNameChar(name);
   if (bad)
     return what + " holds " + Shown(bad) + ", which a file name cannot hold";
+  if (IsDeviceName(name.c_str()))
+    return what + " is a device's name, which Windows opens as that device, not as a file";
   return what + " is made only of dots and spaces, which Windows drops from a path";
 }
 

@@ -232,6 +232,10 @@ void Planner::CopyPass(const PlanningPlatform& run) {
       reason = "the installer itself, which stays behind";
     } else if (!payload_ && entry.name == kUninstallerName) {
       reason = "the uninstaller's name, which stays behind";
+    } else if (IsDeviceName(entry.name.c_str())) {
+      reason = "a device's name: Windows would open the device, not the file";
+      Warn(kDistribution, Quoted(entry.name) + " is not copied: it is named like a device (" +
+                              "CON, NUL, COM1 ...), which Windows opens instead of the file");
     } else {
       reason = "its destination path would be " + std::string(kTooLong);
       Warn(kLineInstallDir, Quoted(entry.name) +

@@ -86,7 +86,8 @@ bool DeriveFolderName(const char* installDir, char (&folderName)[kTextCapacity])
     if (static_cast<unsigned char>(*p) < ' ' || std::strchr("/:*?\"<>|", *p))
       return false;
   }
-  return true;
+  // A device's name (NUL.x, COM1.v2) would send the uninstaller's copy to the device.
+  return !IsDeviceName(folderName);
 }
 
 const char* SetupInfoMessage(SetupInfoStatus status) {

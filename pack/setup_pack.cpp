@@ -6,6 +6,7 @@
 #include "check/file_names.h"
 #include "check/folder_listing.h"
 #include "check/setup_check.h"
+#include "common/names.h"
 #include "common/payload_format.h"
 #include "description/setup_reader.h"
 #include "pack/cabinet_writer.h"
@@ -104,8 +105,15 @@ bool ListPayload(const InstallPlan& plan, const std::vector<ListedEntry>& listin
     return false;
   }
   std::map<std::string, std::uint64_t> sizes;
-  for (const ListedEntry& entry : listing)
+  for (const ListedEntry& entry : listing) {
     sizes[entry.name] = entry.size;
+    // Setup skips a device's name in a folder; a payload would have to leave it out unnoticed.
+    std::wstring wide;
+    if (!entry.isFolder && DecodeUtf8(entry.name, &wide) && IsDeviceName(wide.c_str())) {
+      *why = Quoted(entry.name) + " names no file on Windows: setup would not install it";
+      return false;
+    }
+  }
   const std::string* last = nullptr;
   for (const PlannedCopy& copy : plan.copies) {
     const std::string& name = copy.name;

@@ -54,7 +54,10 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
     // Folders (".", ".." and sub-folders) are not descended into and cannot be copied. A
     // destination that does not fit is not copied rather than copied to a cut path.
     if (!entry.isFolder && !StaysInDistribution(entry.wideName)) {
-      if (JoinPath(destination, wideTarget_, entry.wideName))
+      // A device's name would open the device, not a file of the distribution.
+      if (IsDeviceName(entry.wideName))
+        report_.Outcome(Part::kFile, entry.name, false, "its name is a device's");
+      else if (JoinPath(destination, wideTarget_, entry.wideName))
         Copy(entry, destination);
       else
         report_.Outcome(Part::kFile, entry.name, false, kPathTooLong);

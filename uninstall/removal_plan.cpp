@@ -41,8 +41,10 @@ class FileLister final : public FolderVisitor {
     } else if (entry.isFolder) {
       ++plan_.keptFolders;
     } else {
-      bool goes = plan_.record == FileRecord::kMissing ||
-                  (plan_.record == FileRecord::kRead && Recorded(record_, size_, entry.wideName));
+      // A device's name opens the device, never a file of the folder: it is not touched.
+      bool goes = !IsDeviceName(entry.wideName) &&
+                  (plan_.record == FileRecord::kMissing ||
+                   (plan_.record == FileRecord::kRead && Recorded(record_, size_, entry.wideName)));
       if (!(goes ? plan_.files : plan_.kept).Add(entry.name, entry.wideName))
         outOfMemory_ = true;
     }

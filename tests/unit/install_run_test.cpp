@@ -403,8 +403,9 @@ TEST_F(InstallFixture, QuotingDoesNotCostThePathItsRoom) {
 }  // namespace
 
 TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
+  // A device's name is never copied: the "file" would be the device.
   List({".", "..", "Viewer.exe", "setup.exe", "uninstal.exe", "sub", "locked.dll", "readme.txt",
-        std::string(250, 'n')});  // its destination would not fit
+        "NUL.txt", std::string(250, 'n')});  // its destination would not fit
   fake.copyFails.insert("locked.dll");
   Install(fake, s);
   EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),

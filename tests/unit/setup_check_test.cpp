@@ -199,6 +199,9 @@ const WarningCase kWarningCases[] = {
     {"FolderName of dots", "Viewer.exe\nC:\\Apps\\..\\\nViewer\nV\n0\n", 2,
      "FolderName \"..\", the last component of InstallDir and the name of the uninstall entry "
      "and the uninstaller, is made only of dots and spaces"},
+    {"FolderName of a device", "Viewer.exe\nC:\\Apps\\COM1.x\nViewer\nV\n0\n", 2,
+     "FolderName \"COM1.x\", the last component of InstallDir and the name of the uninstall "
+     "entry and the uninstaller, is a device's name"},
     {"FolderName too long", "Viewer.exe\n\\" + std::string(256, 'f') + "\nViewer\nV\n0\n", 2,
      "FolderName, the last component of InstallDir, is 256 characters long"},
     {"quote in ProgramFile", "Vi\"ewer.exe\nC:\\Program Files\\Viewer\nViewer\nV\n0\n", 1,
@@ -353,6 +356,7 @@ TEST(SetupCheck, DistributionWarnings) {
   dist.Write("setup.inf", kExampleDescription);
   dist.Write("Viewer.exe", pe::Image(pe::SampleVersion()));
   dist.Write("readme.txt", "x");
+  dist.Write("nul.txt", "x");
   fs::create_directory(dist.path() + "/docs");
   CheckResult result;
   CheckDistribution(dist.path(), &result);
@@ -361,9 +365,12 @@ TEST(SetupCheck, DistributionWarnings) {
     EXPECT_EQ(w.line, 0);
     texts.push_back(w.text);
   }
-  ASSERT_EQ(texts.size(), 2u);
+  ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[0], "the folder \"docs\" is not copied: the installer copies no sub-folders");
-  EXPECT_TRUE(Contains(texts[1], "the distribution holds no UNINSTAL.EXE"));
+  EXPECT_EQ(texts[1],
+            "\"nul.txt\" is not copied: it is named like a device (CON, NUL, COM1 ...), which "
+            "Windows opens instead of the file");
+  EXPECT_TRUE(Contains(texts[2], "the distribution holds no UNINSTAL.EXE"));
 }
 
 // The uninstall entry's version and publisher come from the program file's version resource; a

@@ -423,6 +423,10 @@ TEST(SetupReader, FolderNameFromLineTwo) {
       {"C:\\Apps\\Vi\"ew", nullptr},
       {"C:\\Apps\\Vi*", nullptr},
       {"C:\\Apps\\Vi\tew", nullptr},
+      {"C:\\Apps\\NUL.x", nullptr},
+      {"C:\\Apps\\con.v2", nullptr},
+      {"C:\\Apps\\COM1", nullptr},
+      {"C:\\Apps\\Console", "Console"},
       {"C:\\Apps\\Vi\x7F"
        "ew",
        "Vi\x7F"

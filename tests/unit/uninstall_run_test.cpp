@@ -827,6 +827,12 @@ TEST(UninstallExitCode, EachOutcomeWithAndWithoutS) {
        O::kPartlyRemoved, true},
       {"a file the user added", "/S", [](FakePlatform& f) { f.AddFile(kFolder + "\\a.txt"); },
        O::kPartlyRemoved, true},
+      {"a device's name, recorded", "/S",
+       [](FakePlatform& f) {
+         f.AddFile(kFolder + "\\NUL.txt");
+         f.registry[kKey]["InstalledFiles"].insert(0, std::string("NUL.txt\0", 8));
+       },
+       O::kPartlyRemoved, true},
       {"a shortcut whose name leads out of its folder", "/S",
        [](FakePlatform& f) {
          f.files[kFolder + "\\setup.inf"] =
