@@ -129,7 +129,9 @@ class PlanningPlatform final : public DialogOps,
                               const wchar_t* list, std::size_t size) override;
   void Pause(unsigned) override {}
   // The plan is of an install run without a log.
-  bool AppendToLog(const char*, const char*) override { return true; }
+  bool OpenLog(const char*) override { return true; }
+  bool AppendToLog(const char*) override { return true; }
+  bool IsLog(const FolderEntry&) override { return false; }
   void LocalTimestamp(char (&stamp)[20]) override { stamp[0] = '\0'; }
   // The install run never reads back or asks. Should it ever, the answers are those of a
   // system where nothing is found.

@@ -237,6 +237,9 @@ class RemovalOps {
   virtual bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) = 0;
   // False only when `key` is known not to exist; a key this user may not read counts as there.
   virtual bool RegistryKeyExists(RegistryRoot root, const char* key) = 0;
+  // `text` converted to the ANSI code page. False, with `buf` empty, when it does not fit or a
+  // character has no form there (a stand-in would name another file).
+  virtual bool NarrowText(const wchar_t* text, char* buf, std::size_t cap) = 0;
 
   // The identity of the folder `path` names, opened without following a link or junction.
   virtual IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) = 0;
@@ -298,9 +301,17 @@ class PayloadOps {
 // The log of a run: lines appended to a plain-text file, and the local time to stamp them with.
 class LogOps {
  public:
-  // Appends `text` to the file `path`, creating it when missing; never truncates it. False when
-  // it cannot be opened or written whole.
-  virtual bool AppendToLog(const char* path, const char* text) = 0;
+  // Opens the file `path` for the run, once: its full path is taken against the current folder
+  // now, and it stays open (others may read it, not change it) until the program ends. Created
+  // when missing, never truncated. False, opening nothing, when it cannot be opened or is no
+  // plain file of its own: a link or junction (never followed, even when dangling), a file with
+  // other hard links, a folder or a device.
+  virtual bool OpenLog(const char* path) = 0;
+  // Appends `text` to the open log, on disk at once. False when none is open or it was not
+  // written whole.
+  virtual bool AppendToLog(const char* text) = 0;
+  // True when the listed `entry` of the current folder is the open log.
+  virtual bool IsLog(const FolderEntry& entry) = 0;
   // The local date and time, "YYYY-MM-DD hh:mm:ss".
   virtual void LocalTimestamp(char (&stamp)[20]) = 0;
 

@@ -18,7 +18,9 @@ void Put(char (&line)[RunLog::kLineCapacity], const char* piece) {
 
 }  // namespace
 
-RunLog::RunLog(LogOps& ops, const char* path) : ops_(ops), path_(path && *path ? path : nullptr) {}
+RunLog::RunLog(LogOps& ops, const char* path) : ops_(ops), path_(path && *path ? path : nullptr) {
+  writable_ = !path_ || ops_.OpenLog(path_);
+}
 
 void RunLog::Header(const char* commandLine) {
   char stamp[20] = {};
@@ -44,6 +46,6 @@ void RunLog::Line(const char* step, const char* detail, const char* outcome, con
     Put(line, piece);
   }
   AppendText(line, kLineEnd);  // room was kept for it
-  if (!ops_.AppendToLog(path_, line))
+  if (!ops_.AppendToLog(line))
     writable_ = false;
 }

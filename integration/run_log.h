@@ -1,6 +1,6 @@
-// RunLog: the plain-text log a run writes when it was given a file with /LOG=. Each line is
-// appended at once, so that the log of a run that stopped ends where it stopped; a file that
-// already holds lines keeps them.
+// RunLog: the plain-text log a run writes when it was given a file with /LOG=. The file is opened
+// once, at the start, and each line is appended at once, so that the log of a run that stopped
+// ends where it stopped; a file that already holds lines keeps them.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,8 @@ class RunLog {
  public:
   static constexpr std::size_t kLineCapacity = 1024;
 
-  // No file (null or empty): nothing is written.
+  // No file (null or empty): nothing is written. A file that cannot be opened, or may not be
+  // (see LogOps::OpenLog), is never written: Writable() is false from the start.
   RunLog(LogOps& ops, const char* path);
   RunLog(const RunLog&) = delete;
   RunLog& operator=(const RunLog&) = delete;

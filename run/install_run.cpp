@@ -57,6 +57,9 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
       // A device's name would open the device, not a file of the distribution.
       if (IsDeviceName(entry.wideName))
         report_.Outcome(Part::kFile, entry.name, false, "its name is a device's");
+      // Setup holds it open and writes to it: it is the run's, not the product's.
+      else if (system_.log.IsLog(entry))
+        report_.Log().Line("file", entry.name, "not copied", "it is this run's log");
       else if (JoinPath(destination, wideTarget_, entry.wideName))
         Copy(entry, destination);
       else
@@ -153,7 +156,7 @@ bool PassesThroughLink(FileOps& files, const char* path) {
 }
 
 void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecord& settings,
-                         const char* target, RunReport& report) {
+                         const char* target, RunReport& report, InstalledFilesRecord& made) {
   // The reader refuses counts above the tables; the bound holds whatever filled the record.
   int count = settings.EntryCount < kMaxEntries ? settings.EntryCount : kMaxEntries;
   for (int k = 0; k < count; ++k) {
@@ -162,7 +165,7 @@ void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecor
     if (!name || !file)
       continue;  // declared by the count but never read
     CreateShortcut(system.shell, system.files, kCsidlPrograms, kCsidlCommonPrograms,
-                   settings.ProductName, name, target, file, name, kLinkIcon, &report);
+                   settings.ProductName, name, target, file, name, kLinkIcon, &report, &made);
   }
 }
 
@@ -275,8 +278,16 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
     system.files.ListFolder(kAllEntries, copy);
   else if (!system.payload->ExtractPayload(copy))
     report.Outcome(Part::kPayload, "the files after those above", false);
-  if (hasEarlier && !moving)
-    AddEarlierRecord(system.registry, settings.FolderName, installed);
+  // An earlier entry without a record of files leaves none kept: to the uninstaller that means
+  // every file in the folder, which still holds the earlier files. Its shortcuts add to this
+  // run's, so that a group renamed since is still known.
+  static wchar_t shortcutPaths[kInstalledShortcutsCapacity];
+  InstalledFilesRecord shortcuts(shortcutPaths, kInstalledShortcutsCapacity);
+  if (hasEarlier && !moving) {
+    if (!AddEarlierRecord(system.registry, settings.FolderName, installed, kInstalledFilesValue))
+      installed.KeepNone();
+    AddEarlierRecord(system.registry, settings.FolderName, shortcuts, kInstalledShortcutsValue);
+  }
 
   // From a payload, the uninstaller is registered from the copy this run wrote.
   char uninstaller[kPathCapacity];
@@ -285,14 +296,16 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
     source = copy.uninstallerCopied() && JoinPath(uninstaller, target, kUninstallerSource)
                  ? uninstaller
                  : nullptr;
-  RegisterUninstall(system.registry, system.files, settings, installed, &report,
-                    InstalledVersion(system.files, wideTarget, programFile, copy.programCopied()),
-                    source);
+  bool registered = RegisterUninstall(
+      system.registry, system.files, settings, installed, &report,
+      InstalledVersion(system.files, wideTarget, programFile, copy.programCopied()), source);
 
   CreateShortcut(system.shell, system.files, kCsidlDesktopDirectory, kCsidlCommonDesktopDirectory,
                  nullptr, settings.LinkTitle, target, settings.ProgramFile, settings.LinkTitle,
-                 kLinkIcon, &report);
-  CreateMenuShortcuts(system, settings, target, report);
+                 kLinkIcon, &report, &shortcuts);
+  CreateMenuShortcuts(system, settings, target, report, shortcuts);
+  if (registered)
+    RecordShortcuts(system.registry, settings.FolderName, shortcuts, &report);
 
   system.dialog.SetProgressPos(kProgressEnd);
   system.processes.Pause(kPauseAtEndMs);

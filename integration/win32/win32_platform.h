@@ -137,11 +137,18 @@ class Win32Processes final : public ProcessOps {
   void Pause(unsigned milliseconds) override;
 };
 
-// log_ops.cpp
+// log_ops.cpp. The log stays open until the program ends.
 class Win32Log final : public LogOps {
  public:
-  bool AppendToLog(const char* path, const char* text) override;
+  bool OpenLog(const char* path) override;
+  bool AppendToLog(const char* text) override;
+  bool IsLog(const FolderEntry& entry) override;
   void LocalTimestamp(char (&stamp)[20]) override;
+
+ private:
+  // Closed by the system when the program ends: setup keeps its roles in static storage,
+  // which has no destructors to run.
+  HANDLE file_ = nullptr;
 };
 
 // What setup.exe works with, one set for the program: the dialog and a run with no window
@@ -167,6 +174,7 @@ class Win32Removal final : public RemovalOps {
   bool RegistryDeleteKey(RegistryRoot root, const char* key) override;
   bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) override;
   bool RegistryKeyExists(RegistryRoot root, const char* key) override;
+  bool NarrowText(const wchar_t* text, char* buf, std::size_t cap) override;
   IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
   bool HoldFolder(const char* path, const FileIdentity& identity) override;
   Removal DeleteHeldFile(const wchar_t* name) override;

@@ -87,6 +87,46 @@ broken-setup-inf|corrupted|/S /LOG=@LOG@|2|setup.inf: 'setup.inf' is corrupted!|
 folder-refused|ok|/S /LOG=@LOG@ /D=C:\e2e\targets\not there\E2E Refused|3|folder: C:\e2e\targets\not there\E2E Refused: Cannot create directory!|-
 EOF
 
+# ---- The distribution's folder and the log ------------------------------------------------------
+# Started by its full path from a folder that others could write, holding a setup.inf and a
+# program of its own: setup installs its own distribution. A relative /LOG= is a file of the
+# folder it was started from, and stays there when setup enters other folders.
+section "/S started from another folder, with a relative log"
+dir=$(make_dist unattended-own)
+setup_inf TinyNote.exe 'C:\Apps\E2E Own' "E2E Own Notes" "E2E Own 1.0" 1 "Notes,TinyNote.exe" \
+  >"$dir/setup.inf"
+folder="$TARGETS\\own\\E2E-Own"
+forget_install "E2E Own" "E2E Own 1.0" "E2E Own Notes" "$folder"
+planted=$E2E_SCRATCH/unattended-planted
+rm -rf "$planted" && mkdir -p "$planted" "$(linux_path "${folder%\\*}")"
+setup_inf Planted.exe "$folder" "E2E Own" "E2E Own 1.0" 1 "Planted,Planted.exe" \
+  >"$planted/setup.inf"
+echo "planted" >"$planted/Planted.exe"
+expect_eq "own: exit code" 0 "$(
+  cd "$planted" && driver -t 60000 run "\"$(win_path "$dir")\\setup.exe\" /S /LOG=own.log /D=$folder" |
+    sed -n 's/^exit //p'
+)"
+check_install own "$dir" "$folder" "E2E Own" "E2E Own Notes" TinyNote.exe "E2E Own 1.0" \
+  "Notes,TinyNote.exe" -
+check "own: nothing of the other folder installed" test ! -e "$(linux_path "$folder")/Planted.exe"
+expect_eq "own: the log where it was started, ending with the exit code" "exit code: 0" \
+  "$(tr -d '\r' <"$planted/own.log" | tail -n 1)"
+check "own: no log in the install folder" test ! -e "$(linux_path "$folder")/own.log"
+
+# A log that is another name of a file elsewhere (a hard link: Wine 8 makes no Windows symbolic
+# links of files, and shows Unix ones as the files they name) is refused: nothing is done.
+section "/S with a log that is another name of a file"
+dir=$(make_dist unattended-linked)
+setup_inf TinyNote.exe 'C:\Apps\E2E Linked' "E2E Linked Notes" "E2E Linked 1.0" 1 \
+  "Notes,TinyNote.exe" >"$dir/setup.inf"
+system=$(linux_path "$LOGS\\system.txt")
+printf 'a file of the system\r\n' >"$system" && rm -f "$system.log" && ln "$system" "$system.log"
+rm -rf "$(linux_path "$TARGETS\\linked")" && mkdir -p "$(linux_path "$TARGETS\\linked")"
+expect_eq "linked: exit code" 2 \
+  "$(unattended "$dir" "/S /LOG=$LOGS\\system.txt.log /D=$TARGETS\\linked\\E2E-Linked")"
+expect_eq "linked: the file unchanged" "a file of the system" "$(tr -d '\r' <"$system")"
+check "linked: nothing installed" test ! -e "$(linux_path "$TARGETS\\linked\\E2E-Linked")"
+
 # ---- A file that cannot be replaced -------------------------------------------------------------
 # Held open by another process, as in install_edge_test.sh: skipped and counted, never asked.
 section "/S with a file that cannot be replaced"

@@ -503,6 +503,17 @@ bool FakePlatform::RegistryKeyExists(RegistryRoot, const char* key) {
   return registry.count(key) > 0;
 }
 
+bool FakePlatform::NarrowText(const wchar_t* text, char* buf, std::size_t cap) {
+  std::string bytes = Narrowed(text);
+  bool exact = bytes.find('?') == std::string::npos || std::wcschr(text, L'?');
+  if (!exact || !CopyText(buf, cap, bytes.c_str())) {
+    if (cap)
+      buf[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
 bool FakePlatform::IdentityNow(const std::string& path, FileIdentity* identity) const {
   auto it = tree.find(path);
   if (it == tree.end() || !it->second.isFolder || it->second.isReparsePoint)
@@ -568,11 +579,23 @@ void FakePlatform::ReleaseFolder() {
   heldFolder.clear();
 }
 
-bool FakePlatform::AppendToLog(const char* path, const char* text) {
+bool FakePlatform::OpenLog(const char* path) {
+  ++logOpenings;
   if (!logWritable)
     return false;
-  logs[path] += text;
+  openLog_ = path;
   return true;
+}
+
+bool FakePlatform::AppendToLog(const char* text) {
+  if (openLog_.empty())
+    return false;
+  logs[openLog_] += text;
+  return true;
+}
+
+bool FakePlatform::IsLog(const FolderEntry& entry) {
+  return !openLog_.empty() && entry.name == logListedAs;
 }
 
 void FakePlatform::LocalTimestamp(char (&stamp)[20]) {

@@ -82,10 +82,12 @@ class FakePlatform final : public PayloadOps,
   bool runFails = false;
 
   std::string timestamp = "2026-12-07 09:30:00";  // for LocalTimestamp
-  bool logWritable = true;
+  bool logWritable = true;  // false: OpenLog fails, as for a log that is refused
+  std::string logListedAs;  // the listed name that is the open log; empty: none is
 
   // --- What the fake saw ------------------------------------------------------------------
   std::map<std::string, std::string> logs;  // path -> what was appended
+  int logOpenings = 0;
   std::vector<std::string> calls;
   std::string caption;
   int progressPos = 0;
@@ -152,6 +154,7 @@ class FakePlatform final : public PayloadOps,
   bool DeleteAtRestart(const char* path) override;
   bool RegistryValueExists(RegistryRoot root, const char* key, const char* valueName) override;
   bool RegistryKeyExists(RegistryRoot root, const char* key) override;
+  bool NarrowText(const wchar_t* text, char* buf, std::size_t cap) override;
   IdentityRead ReadFolderIdentity(const char* path, FileIdentity* identity) override;
   bool HoldFolder(const char* path, const FileIdentity& identity) override;
   Removal DeleteHeldFile(const wchar_t* name) override;
@@ -165,7 +168,9 @@ class FakePlatform final : public PayloadOps,
   // Written files go to `copied` as "<payload>".
   bool ExtractPayload(PayloadVisitor& visitor) override;
   // The log's lines go to `logs`, not to `calls`.
-  bool AppendToLog(const char* path, const char* text) override;
+  bool OpenLog(const char* path) override;
+  bool AppendToLog(const char* text) override;
+  bool IsLog(const FolderEntry& entry) override;
   void LocalTimestamp(char (&stamp)[20]) override;
 
  private:
@@ -175,4 +180,5 @@ class FakePlatform final : public PayloadOps,
   Removal RemoveFolderEntry(const std::string& path);
 
   FileIdentity heldIdentity_ = {};
+  std::string openLog_;  // empty: no log is open
 };

@@ -20,6 +20,7 @@
 namespace {
 
 const std::string kRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kFilesRecord = "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles";
 
 // One run with the dialog; its log goes to the fake's "setup.log".
 InstallOutcome Install(FakePlatform& fake, SetupSettingsRecord& s, bool unattended = false) {
@@ -143,6 +144,10 @@ TEST_F(InstallFixture, WholeRunInOrder) {
       "WriteShellLink(C:\\Programs\\Viewer 1.0\\Read me.lnk|C:\\Apps\\Viewer\\readme.txt|"
       "C:\\Apps\\Viewer|Read me|Desktop.ico)",
       "UninitializeCom()",
+      "RegistrySetMultiString(" + kRoot +
+          "\\Viewer|InstalledShortcuts|C:\\Desktop\\Viewer.lnk|"
+          "C:\\Programs\\Viewer 1.0\\|C:\\Programs\\Viewer 1.0\\Viewer.lnk|"
+          "C:\\Programs\\Viewer 1.0\\Read me.lnk)",
       "SetProgressPos(100)",
       "Pause(100)",
       "EndModal(1)",
@@ -175,6 +180,7 @@ TEST_F(InstallFixture, WholeRunInOrder) {
                 "shortcut: C:\\Desktop\\Viewer.lnk: created\r\n"
                 "shortcut: C:\\Programs\\Viewer 1.0\\Viewer.lnk: created\r\n"
                 "shortcut: C:\\Programs\\Viewer 1.0\\Read me.lnk: created\r\n"
+                "registry value: InstalledShortcuts: written\r\n"
                 "program: \"C:\\Apps\\Viewer\\Viewer.exe\": started\r\n");
 }
 
@@ -217,6 +223,18 @@ TEST_F(InstallFixture, ExclusionIsExactAndCaseSensitive) {
     EXPECT_EQ(fake.copied.count(std::string("C:\\Apps\\Viewer\\") + c.name), c.copied ? 1u : 0u)
         << c.name;
   }
+}
+
+// The run's own log, when it lies in the distribution, is setup's: neither copied nor recorded,
+// and no failure either.
+TEST_F(InstallFixture, TheRunsLogIsPassedOver) {
+  List({"Viewer.exe", "setup.log", "other.log"});
+  fake.logListedAs = "setup.log";
+  EXPECT_EQ(Install(fake, s, true), InstallOutcome::kInstalled);
+  EXPECT_EQ(fake.copied.count("C:\\Apps\\Viewer\\setup.log"), 0u);
+  EXPECT_EQ(fake.copied.count("C:\\Apps\\Viewer\\other.log"), 1u);
+  EXPECT_NE(fake.logs["setup.log"].find("file: setup.log: not copied: it is this run's log\r\n"),
+            std::string::npos);
 }
 
 TEST_F(InstallFixture, FolderThatCannotBeMadeStopsTheRun) {
@@ -408,7 +426,7 @@ TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
         "NUL.txt", std::string(250, 'n')});  // its destination would not fit
   fake.copyFails.insert("locked.dll");
   Install(fake, s);
-  EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),
+  EXPECT_EQ(fake.CallsStartingWith(kFilesRecord),
             std::vector<std::string>{"RegistrySetMultiString(" + kRoot +
                                      "\\Viewer|InstalledFiles|Viewer.exe|readme.txt)"});
   // A run that copies nothing records no name, whatever an earlier run left in the buffer.
@@ -416,7 +434,7 @@ TEST_F(InstallFixture, RecordHoldsWhatThisRunCopied) {
   fake.copyFails.insert("Viewer.exe");
   fake.copyFails.insert("readme.txt");
   Install(fake, s);
-  EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString").back(),
+  EXPECT_EQ(fake.CallsStartingWith(kFilesRecord).back(),
             "RegistrySetMultiString(" + kRoot + "\\Viewer|InstalledFiles|)");
 }
 
@@ -438,8 +456,7 @@ TEST_F(InstallFixture, RecordThatDoesNotFitIsLeftOutWhole) {
     List(names);
     fake.calls.clear();
     Install(fake, s);
-    EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString").size(), c.recorded ? 1u : 0u)
-        << c.lastName;
+    EXPECT_EQ(fake.CallsStartingWith(kFilesRecord).size(), c.recorded ? 1u : 0u) << c.lastName;
     EXPECT_EQ(fake.CallsStartingWith("RegistrySetString").size(), 6u);
     EXPECT_EQ(fake.CallsStartingWith("CopyOneFile").size(), 263u);  // the uninstaller too
   }
@@ -685,7 +702,7 @@ TEST_F(InstallFixture, RecordGrowsInTheSameFolder) {
     if (c.hasRecord)
       f.registry[kKey]["InstalledFiles"] = Record(c.earlier);
     EXPECT_EQ(Install(f, s, true), c.outcome) << c.what;
-    auto written = f.CallsStartingWith("RegistrySetMultiString");
+    auto written = f.CallsStartingWith("RegistrySetMultiString(" + kKey + "|InstalledFiles");
     if (c.written)
       EXPECT_EQ(written, std::vector<std::string>{"RegistrySetMultiString(" + kKey +
                                                   "|InstalledFiles|" + c.written + ")"})
@@ -693,6 +710,78 @@ TEST_F(InstallFixture, RecordGrowsInTheSameFolder) {
     else
       EXPECT_TRUE(written.empty() && f.registry[kKey].count("InstalledFiles") == 0) << c.what;
     EXPECT_TRUE(f.CallsStartingWith("RunAndWait").empty()) << c.what;
+  }
+}
+
+// The shortcuts saved go into the entry after them, with those of the earlier runs into the same
+// folder: a group renamed since is still known to the uninstaller.
+TEST_F(InstallFixture, ShortcutRecordGrowsInTheSameFolder) {
+  const std::string desktop = "C:\\Desktop\\Viewer.lnk";
+  const std::string group = "C:\\Programs\\Viewer 1.0\\";
+  const std::string links = group + "|" + group + "Viewer.lnk|" + group + "Read me.lnk";
+  std::vector<std::string> many;  // 70 paths of 250 characters: beside them, no room
+  for (int k = 100; k < 170; ++k)
+    many.push_back("C:\\Programs\\" + std::string(240, 'g') + std::to_string(k) + ".lnk");
+  const struct {
+    const char* what;
+    const char* product;
+    bool hasRecord;
+    std::vector<std::string> earlier;
+    std::string written;  // "": the value is deleted
+    const char* line;     // a line of the log
+  } cases[] = {
+      {"a group renamed since",
+       "Viewer 1.0",
+       true,
+       {"C:\\Programs\\Viewer 0.9\\", "C:\\Programs\\Viewer 0.9\\Viewer.lnk",
+        "c:\\desktop\\viewer.lnk"},
+       "C:\\Programs\\Viewer 0.9\\|C:\\Programs\\Viewer 0.9\\Viewer.lnk|c:\\desktop\\viewer.lnk|" +
+           links,
+       "registry value: InstalledShortcuts: written"},
+      {"an earlier entry without a record",
+       "Viewer 1.0",
+       false,
+       {},
+       desktop + "|" + links,
+       "registry value: InstalledShortcuts: written"},
+      {"the union over its room", "Viewer 1.0", true, many, "",
+       "registry value: InstalledShortcuts: not written: too long"},
+      {"a product name of two dots",
+       "..",
+       false,
+       {},
+       desktop,
+       "shortcut: Viewer: not created: its group is only dots"},
+      {"a product name of one dot",
+       ".",
+       false,
+       {},
+       desktop,
+       "shortcut: Read me: not created: its group is only dots"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform& f = fake;
+    f.calls.clear();
+    f.registry.clear();
+    f.logs.clear();
+    std::strcpy(s.ProductName, c.product);
+    f.registry[kKey]["InstallTo"] = "C:\\APPS\\Viewer";
+    if (c.hasRecord)
+      f.registry[kKey]["InstalledShortcuts"] = Record(c.earlier);
+    Install(f, s, true);
+    auto written = f.CallsStartingWith("RegistrySetMultiString(" + kKey + "|InstalledShortcuts");
+    if (!c.written.empty())
+      EXPECT_EQ(written, std::vector<std::string>{"RegistrySetMultiString(" + kKey +
+                                                  "|InstalledShortcuts|" + c.written + ")"})
+          << c.what;
+    else
+      EXPECT_TRUE(written.empty() && f.registry[kKey].count("InstalledShortcuts") == 0) << c.what;
+    EXPECT_TRUE(f.CallsStartingWith("WriteShellLink(C:\\Programs\\").size() ==
+                (c.product[0] == '.' ? 0u : 2u))
+        << c.what;
+    EXPECT_NE(f.logs["setup.log"].find(std::string(c.line) + "\r\n"), std::string::npos)
+        << c.what << "\n"
+        << f.logs["setup.log"];
   }
 }
 
@@ -796,7 +885,7 @@ TEST_F(InstallFixture, FromAPayload) {
   EXPECT_TRUE(fake.CallsStartingWith("ListFolder(*").empty());
   EXPECT_EQ(fake.CallsStartingWith("SetProgressStep"),
             std::vector<std::string>{"SetProgressStep(12)"});
-  EXPECT_EQ(fake.CallsStartingWith("RegistrySetMultiString"),
+  EXPECT_EQ(fake.CallsStartingWith(kFilesRecord),
             std::vector<std::string>{"RegistrySetMultiString(" + kKey +
                                      "|InstalledFiles|setup.inf|Viewer.exe|uninstal.exe|cut.dat)"});
   EXPECT_EQ(fake.CallsStartingWith("CopyOneFile"),

@@ -29,6 +29,21 @@ TEST(RunLog, LinesAppendedToTheFileGiven) {
             "result 0\r\n");
 }
 
+// The file is opened once for the whole run; one that cannot be opened, or is refused, is never
+// written, and the run knows it before its first line.
+TEST(RunLog, OpenedOnceOrNeverWritten) {
+  for (bool opens : {true, false}) {
+    FakePlatform fake;
+    fake.logWritable = opens;
+    RunLog log(fake, "C:\\setup.log");
+    EXPECT_EQ(log.Writable(), opens);
+    log.Header("setup.exe");
+    log.Line("folder", "C:\\Apps");
+    EXPECT_EQ(fake.logOpenings, 1);
+    EXPECT_EQ(fake.logs.count("C:\\setup.log"), opens ? 1u : 0u);
+  }
+}
+
 TEST(RunLog, NoFileNoLines) {
   for (const char* path : {static_cast<const char*>(nullptr), ""}) {
     FakePlatform fake;

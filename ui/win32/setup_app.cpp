@@ -1,5 +1,6 @@
 #include "ui/win32/setup_app.h"
 
+#include "description/setup_reader.h"
 #include "description/setup_settings.h"
 #include "integration/run_report.h"
 #include "integration/silent_dialog.h"
@@ -18,11 +19,39 @@ Win32Installer roles;
 CommandLine line;
 MessageText failures;  // what the end message lists
 
+// Keeps the folder part of a module path, its last backslash included (a drive's root stays one).
+template <class Char>
+bool CutToFolder(Char* path, DWORD length) {
+  if (length == 0 || length >= MAX_PATH)
+    return false;
+  while (length && path[length - 1] != '\\')
+    --length;
+  path[length] = 0;
+  return length != 0;
+}
+
+// A folder distribution is the folder of setup.exe itself, whatever folder it was started from:
+// one that others can write (a command prompt in a shared folder, a script's working folder) must
+// not hand an elevated setup the setup.inf and the files it copies and starts. Every name of the
+// distribution is taken relative to the current folder, so setup enters its own; a relative /D=
+// is then taken from there too, as for a double-clicked setup.exe. 95/98 have stubs for the wide
+// calls, and ANSI names that are the real ones.
+bool EnterOwnFolder() {
+  static wchar_t wide[MAX_PATH];
+  static char ansi[MAX_PATH];
+  if (IsNtFamily())
+    return CutToFolder(wide, GetModuleFileNameW(nullptr, wide, MAX_PATH)) &&
+           SetCurrentDirectoryW(wide);
+  return CutToFolder(ansi, GetModuleFileNameA(nullptr, ansi, MAX_PATH)) &&
+         SetCurrentDirectoryA(ansi);
+}
+
 }  // namespace
 
 bool CSetupApp::InitInstance() {
   Enable3dControls();
   ParseCommandLine(Arguments(), kSetupSwitches, line);
+  // Opened first: a relative /LOG= names a file of the folder setup was started from.
   RunLog log(roles.log, line.hasLog ? line.log : nullptr);
   log.Header(GetCommandLineA());
   SilentDialog silent(log, false);
@@ -38,6 +67,9 @@ bool CSetupApp::InitInstance() {
   SetupEnd end;
   if (!AcceptPayload(report, state)) {
     end = SetupEnd::kDamagedPayload;
+  } else if (!roles.payload && !EnterOwnFolder()) {
+    report.Tell(kSetupInfoName, nullptr, "Cannot open 'setup.inf'!", kSetupInfoTitle);
+    end = SetupEnd::kUnusableDescription;
   } else if (line.silent) {
     InstallerSystem system(silent, roles.files, roles.shell, roles.registry, roles.processes,
                            roles.log);
