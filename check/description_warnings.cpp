@@ -258,6 +258,10 @@ bool Analysis::HeaderLine(int index) {
         Warn(index,
              "ProductName is empty: the Start-menu shortcuts go straight into the "
              "programs folder, and the dialog's caption is \" Setup\"");
+      else if (IsSingleName(value.c_str()) && !IsFolderName(value.c_str()))
+        Warn(index, "ProductName " + Quoted(value) +
+                        " is only dots and spaces, which would name the programs folder or the "
+                        "Start menu itself: the installer creates no Start-menu shortcut");
       else
         NameWarning(index, "ProductName", value, true);
       break;

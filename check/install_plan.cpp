@@ -132,8 +132,9 @@ class Planner {
   bool Copied(const std::string& name) const;
   // A shortcut whose name, or group, the installer will not compose into a path.
   bool LeftOutForItsName(const ShortcutSource& source) const {
+    const char* group = settings_.ProductName;
     return !IsSingleName(source.name.c_str()) ||
-           (!source.desktop && !IsSingleName(settings_.ProductName));
+           (!source.desktop && (!IsSingleName(group) || (group[0] && !IsFolderName(group))));
   }
   void FileWarning(int index, const std::string& what, const std::string& name,
                    const std::string& use, const std::string& after);
@@ -264,6 +265,9 @@ void Planner::Registration(const PlanningPlatform& run) {
         plan_.registryValues.push_back({value.name, value.data});
         continue;
       }
+      // The record of shortcuts: the plan's shortcuts name them.
+      if (value.name != kInstalledFilesValue)
+        continue;
       plan_.installedFilesRecorded = true;
       plan_.installedFiles = value.names;
     }

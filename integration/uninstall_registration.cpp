@@ -88,25 +88,27 @@ namespace {
 // uninstaller would leave the missing names behind unnoticed. Without one it takes every file in
 // the folder for installed and lists them in its question; so an incomplete list, or one an
 // earlier installation there did without, is deleted rather than written.
-void WriteRecord(RegistryOps& registry, const char* key, const InstalledFilesRecord& installed,
-                 RunReport* report) {
+// `overflow` says what a record too long to keep means, and `overflowKept` what it means when
+// the earlier one could not be deleted either.
+void WriteRecord(
+    RegistryOps& registry, const char* key, const InstalledFilesRecord& installed,
+    RunReport* report, const char* value = kInstalledFilesValue,
+    const char* overflow =
+        "over 64 KiB: the uninstaller takes every file in the folder for installed",
+    const char* overflowKept = "over 64 KiB, and the earlier list could not be deleted") {
   if (installed.Complete() && !installed.KeepsNone()) {
-    Report(report, Part::kValue, kInstalledFilesValue,
-           registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
+    Report(report, Part::kValue, value,
+           registry.RegistrySetMultiString(RegistryRoot::kLocalMachine, key, value,
                                            installed.List(), installed.Size()));
     return;
   }
-  bool deleted =
-      registry.RegistryDeleteValue(RegistryRoot::kLocalMachine, key, kInstalledFilesValue);
+  bool deleted = registry.RegistryDeleteValue(RegistryRoot::kLocalMachine, key, value);
   if (!installed.Complete())
-    Report(report, Part::kValue, kInstalledFilesValue, false,
-           deleted ? "over 64 KiB: the uninstaller takes every file in the folder for installed"
-                   : "over 64 KiB, and the earlier list could not be deleted");
+    Report(report, Part::kValue, value, false, deleted ? overflow : overflowKept);
   else if (!deleted)
-    Report(report, Part::kValue, kInstalledFilesValue, false,
-           "the earlier list could not be deleted");
+    Report(report, Part::kValue, value, false, "the earlier list could not be deleted");
   else if (report)
-    report->Log().Line("registry value", kInstalledFilesValue,
+    report->Log().Line("registry value", value,
                        "left out: the earlier installation there kept none");
 }
 
@@ -166,9 +168,10 @@ void WriteVersion(RegistryOps& registry, const char* key, const FileVersion& ver
 
 }  // namespace
 
-void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
+bool RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
                        const InstalledFilesRecord& installed, RunReport* report,
                        const FileVersion* version, const char* source) {
+  bool written = false;
   char uninstaller[kPathCapacity] = {};
   bool havePath = ComposeUninstallerPath(files, settings.FolderName, uninstaller);
 
@@ -185,6 +188,7 @@ void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSetting
     Report(report, Part::kKey, fits ? key : settings.FolderName, fits, kPathTooLong);
     if (fits)
       WriteValues(registry, key, command, settings, installed, report);
+    written = fits;
     if (fits && version)
       WriteVersion(registry, key, *version, report);
   }
@@ -195,4 +199,13 @@ void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSetting
   if (havePath && source && !copied && report)
     files.DescribeCopyFailure(reason, sizeof reason);
   Report(report, Part::kUninstaller, havePath ? uninstaller : settings.FolderName, copied, reason);
+  return written;
+}
+
+void RecordShortcuts(RegistryOps& registry, const char* folderName,
+                     const InstalledFilesRecord& shortcuts, RunReport* report) {
+  char key[kPathCapacity];
+  if (ComposeUninstallKey(folderName, key))
+    WriteRecord(registry, key, shortcuts, report, kInstalledShortcutsValue, "too long",
+                "the earlier list could not be deleted");
 }

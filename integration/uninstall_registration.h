@@ -18,6 +18,12 @@ constexpr char kUninstallerSuffix[] = " Uninstall.exe";
 // The uninstall key's value that records the files setup copied into InstallTo in its last run:
 // REG_MULTI_SZ, each name as the distribution's listing spelled it, in no particular order.
 constexpr char kInstalledFilesValue[] = "InstalledFiles";
+// The shortcuts setup saved, in its last run and in the earlier ones into the same folder:
+// REG_MULTI_SZ, the full path of each .lnk, and of each Start-menu group it made or used, that one
+// ending in a backslash. The uninstaller deletes these and no others.
+constexpr char kInstalledShortcutsValue[] = "InstalledShortcuts";
+// Its room, in characters: the shortcuts of several runs with differently named groups.
+constexpr std::size_t kInstalledShortcutsCapacity = 16 * 1024;
 
 // 1 when `subKey` (followed by a backslash and `child`, when given) opens under `root` with full
 // access, else 0. A name longer than a key name may be is never probed in a shortened form.
@@ -75,7 +81,13 @@ class InstalledFilesRecord {
 // Then copies `uninstaller` (the distribution's UNINSTAL.EXE; null when there is none) to
 // "<Windows directory>\<FolderName> Uninstall.exe" whether or not the key was written. Each value
 // and the copy go to `report` when one is given; nothing is returned.
-void RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
+// True when the key was written.
+bool RegisterUninstall(RegistryOps& registry, FileOps& files, const SetupSettingsRecord& settings,
                        const InstalledFilesRecord& installed, RunReport* report = nullptr,
                        const FileVersion* version = nullptr,
                        const char* uninstaller = kUninstallerSource);
+
+// Writes the record of shortcuts into the entry RegisterUninstall wrote; one that did not fit is
+// deleted and reported, as the record of files is.
+void RecordShortcuts(RegistryOps& registry, const char* folderName,
+                     const InstalledFilesRecord& shortcuts, RunReport* report);

@@ -17,14 +17,15 @@ constexpr std::size_t kQuestionCapacity = 1024;
 
 // The entry's record, read into static storage: zero-filled, it takes no room in the program
 // file. False when there is none that can be read.
-bool ReadRecord(RegistryOps& registry, const char* folderName, const wchar_t** names) {
+bool ReadRecord(RegistryOps& registry, const char* folderName, const wchar_t** names,
+                const char* value = kInstalledFilesValue) {
   static wchar_t record[kInstalledFilesCapacity + 2];
   char key[kPathCapacity];
   std::size_t size = 0;
   *names = record;
   return ComposeUninstallKey(folderName, key) &&
-         registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, key, kInstalledFilesValue,
-                                         record, kInstalledFilesCapacity + 2, &size);
+         registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, key, value, record,
+                                         kInstalledFilesCapacity + 2, &size);
 }
 
 const wchar_t* NextName(const wchar_t* name) {
@@ -89,15 +90,14 @@ bool FindEarlierInstall(RegistryOps& registry, const char* folderName,
          installTo[0] != '\0';
 }
 
-void AddEarlierRecord(RegistryOps& registry, const char* folderName,
-                      InstalledFilesRecord& installed) {
+bool AddEarlierRecord(RegistryOps& registry, const char* folderName,
+                      InstalledFilesRecord& installed, const char* value) {
   const wchar_t* names = nullptr;
-  if (!ReadRecord(registry, folderName, &names)) {
-    installed.KeepNone();
-    return;
-  }
+  if (!ReadRecord(registry, folderName, &names, value))
+    return false;
   for (const wchar_t* name = names; *name; name = NextName(name))
     installed.AddIfMissing(name);
+  return true;
 }
 
 bool ConfirmMove(RunReport& report, const SetupSettingsRecord& settings, const char* earlier,

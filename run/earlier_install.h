@@ -21,11 +21,11 @@ inline constexpr char kQuietKeepSelf[] = " /S /KEEPSELF";
 bool FindEarlierInstall(RegistryOps& registry, const char* folderName,
                         char (&installTo)[kPathCapacity]);
 
-// Adds the names of the entry's record that `installed` lacks (compared ignoring case). An entry
-// without a record leaves `installed` keeping none: to the uninstaller that means every file in
-// the folder, which still holds the earlier files. A record that cannot be read spoils it.
-void AddEarlierRecord(RegistryOps& registry, const char* folderName,
-                      InstalledFilesRecord& installed);
+// Adds the names of the entry's record `value` (InstalledFiles, InstalledShortcuts) that
+// `installed` lacks, compared ignoring case. False when the entry keeps no such record that can
+// be read.
+bool AddEarlierRecord(RegistryOps& registry, const char* folderName,
+                      InstalledFilesRecord& installed, const char* value);
 
 // Asks whether to move the product from `earlier` to `target`; with nobody there the run was
 // started for it (/D=) and the answer is yes. Logged either way.

@@ -1,8 +1,12 @@
 #include "uninstall/removal.h"
 
+#include <cstring>
+
 #include "common/bounded_text.h"
 #include "integration/platform.h"
 #include "integration/run_log.h"
+#include "integration/uninstall_registration.h"
+#include "uninstall/recorded_shortcuts.h"
 #include "uninstall/removal_plan.h"
 #include "uninstall/step_log.h"
 
@@ -117,7 +121,47 @@ bool CheckFolderAgain(Removing& r, FolderHold& hold) {
   }
 }
 
+// Group folders when it is their turn (`groups`), the links before them; each is placed again
+// right before it goes, as the question may have stood open for long.
+void RemoveRecorded(Removing& r, bool groups) {
+  const NameList& shortcuts = r.plan.shortcuts;
+  for (const char* path = shortcuts.First(); path; path = shortcuts.Next(path)) {
+    bool group = path[0] && path[std::strlen(path) - 1] == '\\';
+    if (group != groups)
+      continue;
+    const char* step = group ? "group: " : "shortcut: ";
+    char folder[kPathCapacity];
+    CopyText(folder, path);  // as long as the path
+    folder[std::strlen(folder) - group] = '\0';
+    ShortcutPlace place = PlaceOfRecorded(r.system, path);
+    if (place == ShortcutPlace::kMissing) {
+      Tell(r, step, folder, ": already gone");
+    } else if (place == ShortcutPlace::kGroup) {
+      Removal removal = r.system.removal.RemoveEmptyFolder(folder);
+      if (removal == Removal::kNotEmpty)
+        Leave(r, step, folder, "it holds other shortcuts");
+      else
+        r.result.groupRemoved |= Gone(r, step, folder, removal);
+    } else if (place == ShortcutPlace::kDesktopLink || place == ShortcutPlace::kGroupLink) {
+      bool gone = Gone(r, step, path, r.system.removal.DeleteOneFile(path));
+      if (gone && place == ShortcutPlace::kDesktopLink)
+        r.result.desktopRemoved = true;
+      else if (gone)
+        ++r.result.menuLinksRemoved;
+    } else {
+      Leave(r, step, folder, WhyLeft(place));
+    }
+  }
+}
+
 void RemoveShortcuts(Removing& r) {
+  if (r.plan.shortcutRecord == FileRecord::kUnreadable)
+    Leave(r, "shortcuts: ", kInstalledShortcutsValue, "the record cannot be read");
+  if (r.plan.shortcutRecord != FileRecord::kMissing) {
+    RemoveRecorded(r, false);
+    RemoveRecorded(r, true);
+    return;
+  }
   const RemovalPlan& plan = r.plan;
   RemovalResult& result = r.result;
   const char* shortcut = "shortcut: ";

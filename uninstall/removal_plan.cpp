@@ -10,6 +10,7 @@
 #include "integration/shortcut.h"
 #include "integration/uninstall_registration.h"
 #include "uninstall/path_text.h"
+#include "uninstall/recorded_shortcuts.h"
 #include "uninstall/uninstaller_name.h"
 
 namespace {
@@ -117,8 +118,10 @@ void PlanShortcuts(const UninstallerSystem& system, const SetupSettingsRecord& s
     ComposeShortcutPath(folder, settings.LinkTitle, plan.desktopLink);
 
   CopyText(plan.groupName, settings.ProductName);
-  // Composed into a path, "..\..\Desktop" would lead the deletions out of the Start menu.
-  if (!IsSingleName(settings.ProductName)) {
+  // Composed into a path, "..\..\Desktop" would lead the deletions out of the Start menu, and
+  // ".." to the Start menu itself: setup made no shortcuts there.
+  const char* product = settings.ProductName;
+  if (!IsSingleName(product) || (product[0] && !IsFolderName(product))) {
     plan.groupLeadsOut = true;
     return;
   }
@@ -130,7 +133,7 @@ void PlanShortcuts(const UninstallerSystem& system, const SetupSettingsRecord& s
     CopyText(plan.linkedGroup, folder);
     return;
   }
-  // An empty or dotted group name is the programs folder itself or one above it: never removed.
+  // An empty group name is the programs folder itself: never removed.
   if (IsFolderName(settings.ProductName))
     CopyText(plan.group, folder);
   int count = settings.EntryCount < kMaxEntries ? settings.EntryCount : kMaxEntries;
@@ -153,6 +156,51 @@ void PlanShortcuts(const UninstallerSystem& system, const SetupSettingsRecord& s
   }
 }
 
+// Reads the record of shortcuts into `plan.shortcuts`, and describes what it names for the
+// question as setup.inf would have. kMissing when setup kept none.
+FileRecord PlanRecordedShortcuts(const UninstallerSystem& system, RemovalPlan& plan) {
+  // On the heap: a buffer of static storage would be stored in the program file.
+  constexpr std::size_t kLimit = kInstalledShortcutsCapacity + 2;
+  wchar_t* record = static_cast<wchar_t*>(std::malloc(kLimit * sizeof(wchar_t)));
+  std::size_t size = 0;
+  if (!record ||
+      !system.registry.RegistryGetMultiString(RegistryRoot::kLocalMachine, plan.key,
+                                              kInstalledShortcutsValue, record, kLimit, &size)) {
+    std::free(record);
+    return system.removal.RegistryValueExists(RegistryRoot::kLocalMachine, plan.key,
+                                              kInstalledShortcutsValue)
+               ? FileRecord::kUnreadable
+               : FileRecord::kMissing;
+  }
+  for (const wchar_t* p = record; p < record + size && *p; p += std::wcslen(p) + 1) {
+    char path[kPathCapacity];
+    // A path with no form in the code page is named so, and never matches a place.
+    if (!system.removal.NarrowText(p, path, sizeof path))
+      CopyText(path, "?");
+    plan.shortcuts.Add(path, p);
+    switch (PlaceOfRecorded(system, path)) {
+      case ShortcutPlace::kDesktopLink:
+        if (!plan.desktopLink[0])
+          CopyText(plan.desktopLink, path);
+        break;
+      case ShortcutPlace::kGroupLink:
+        ++plan.menuLinkCount;
+        break;
+      case ShortcutPlace::kGroup:
+        if (!plan.group[0]) {
+          CopyText(plan.group, path);
+          plan.group[std::strlen(plan.group) - 1] = '\0';
+          CopyText(plan.groupName, std::strrchr(plan.group, '\\') + 1);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  std::free(record);
+  return FileRecord::kRead;
+}
+
 PlanStatus PlanFolder(const UninstallerSystem& system, RemovalPlan& plan) {
   SetupSettingsRecord settings = {};
   PlanStatus status = ReadDescription(system, plan.check.folder, settings);
@@ -163,7 +211,10 @@ PlanStatus PlanFolder(const UninstallerSystem& system, RemovalPlan& plan) {
   if (status == PlanStatus::kReady) {
     if (settings.ProductName[0])
       CopyText(plan.productName, settings.ProductName);
-    PlanShortcuts(system, settings, plan);
+    // Where anyone may write the folder, its setup.inf may name another product's shortcuts.
+    plan.shortcutRecord = PlanRecordedShortcuts(system, plan);
+    if (plan.shortcutRecord == FileRecord::kMissing)
+      PlanShortcuts(system, settings, plan);
   }
   FreeEntryStrings(settings);
   if (status != PlanStatus::kReady)

@@ -57,6 +57,10 @@ struct RemovalPlan {
   char group[kPathCapacity];        // the group folder, removed when empty; empty for none
   char linkedGroup[kPathCapacity];  // a group that is a link or junction, left with what it holds
   bool keepSelf;                    // the uninstaller's own file stays (/KEEPSELF)
+  // The shortcuts setup recorded (InstalledShortcuts). With a record, setup.inf names none, the
+  // fields above only describe it for the question, and `shortcuts` holds what is removed.
+  FileRecord shortcutRecord;
+  NameList shortcuts;
 };
 
 // Fills `plan` (zero-filled by the caller) and says whether, and what, can be removed. Reads

@@ -189,6 +189,18 @@ bool Win32Removal::RegistryKeyExists(RegistryRoot root, const char* key) {
   return open.Open(RootKey(root), key, RootAccess(root, KEY_QUERY_VALUE)) != ERROR_FILE_NOT_FOUND;
 }
 
+bool Win32Removal::NarrowText(const wchar_t* text, char* buf, std::size_t cap) {
+  if (cap == 0)
+    return false;
+  BOOL substituted = FALSE;
+  int size = cap > MAX_PATH ? MAX_PATH : static_cast<int>(cap);
+  if (WideCharToMultiByte(CP_ACP, 0, text, -1, buf, size, nullptr, &substituted) > 0 &&
+      !substituted)
+    return true;
+  buf[0] = '\0';
+  return false;
+}
+
 IdentityRead Win32Removal::ReadFolderIdentity(const char* path, FileIdentity* identity) {
   NtFileCalls nt;
   if (!FindNtFileCalls(&nt))

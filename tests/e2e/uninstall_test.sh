@@ -297,6 +297,41 @@ exit code: 4: nothing to do" "$(stamped "$log")"
 forget_install "Tiny Notes" "Tiny Notes 1.0" "Tiny Notes"
 rm -f "$(linux_path "$uninstaller")"
 
+# ---- A setup.inf planted in the install folder ---------------------------------------------------
+# Whoever may write the install folder can replace its setup.inf; the uninstall key's record of
+# shortcuts, which setup wrote, decides what goes.
+section "a planted setup.inf names another product's shortcuts: only those setup saved go"
+folder='C:\e2e\targets\planted\Tiny Notes'
+target=$(linux_path "$folder")
+group="$common_programs\\Tiny Notes 1.0"
+other_link=$(linux_path "$common_desktop\\Other.lnk")
+other_group=$(linux_path "$common_programs\\Other 2.0")
+mkdir -p "$(dirname "$target")"
+if install_sample uninstall-planted "$folder"; then
+  expect_eq "the entry records the shortcuts setup saved, and their group" \
+    "$(printf '%s\n' "$common_desktop\\Tiny Notes.lnk" "$group\\" "$group\\Tiny Notes.lnk" \
+      "$group\\Read me.lnk" "$group\\License.lnk")" \
+    "$(reg_query "$SAMPLE_KEY" /v InstalledShortcuts |
+      awk -F '    ' '$2 == "InstalledShortcuts" && $3 == "REG_MULTI_SZ" { print $4 }' |
+      sed 's/\\0/\n/g' | sed '/^$/d')"
+  mkdir -p "$other_group"
+  echo other >"$other_link"
+  echo other >"$other_group/Other.lnk"
+  printf 'TinyNote.exe\r\n%s\r\nOther\r\nOther 2.0\r\n1\r\nOther,TinyNote.exe\r\n' "$folder" \
+    >"$target/setup.inf"
+  run_silent "$(reg_value "$SAMPLE_KEY" QuietUninstallString)"
+  expect_eq "planted: exit 0, no window shown" "0 " "$SILENT_EXIT $SILENT_WINDOWS"
+  check "planted: the other product's desktop shortcut stays" test -e "$other_link"
+  check "planted: the other product's group and shortcut stay" test -e "$other_group/Other.lnk"
+  check "planted: this product's desktop shortcut is gone" \
+    test ! -e "$(linux_path "$common_desktop\\Tiny Notes.lnk")"
+  check "planted: this product's group is gone" test ! -e "$(linux_path "$group")"
+else
+  fail "sample installed into $folder" "$INSTALL_PROBLEM"
+fi
+rm -rf "$other_link" "$other_group"
+forget_install "Tiny Notes" "Tiny Notes 1.0" "Tiny Notes" "$folder"
+
 # ---- A folder that held sub-folders before, installed before setup kept a record ----------------
 section "installed into a folder that already held sub-folders, without a record"
 folder='C:\e2e\targets\prefilled\Tiny Notes'

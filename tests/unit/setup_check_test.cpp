@@ -254,6 +254,11 @@ const WarningCase kWarningCases[] = {
      "the desktop shortcut is named \".lnk\""},
     {"empty product", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\n\n0\n", 4,
      "ProductName is empty"},
+    {"dotted product", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\n..\n0\n", 4,
+     "ProductName \"..\" is only dots and spaces, which would name the programs folder or the "
+     "Start menu itself: the installer creates no Start-menu shortcut"},
+    {"one-dot product", "Viewer.exe\nC:\\Program Files\\Viewer\nViewer\n.\n0\n", 4,
+     "ProductName \".\" is only dots and spaces"},
     {"destination does not fit", "Viewer.exe\nC:\\" + std::string(250, 'd') + "\nViewer\nV\n0\n", 2,
      "\"readme.txt\" is not copied: the path composed from the target folder and its name"},
     {"shortcut target does not fit",

@@ -477,14 +477,25 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
        {kDesktop + "\\Notes.lnk", kPrograms + "\\\\Read me.lnk"},
        "",
        "The desktop shortcut, the Start-menu shortcut and the " kEntry " are removed as well."},
-      {"dotted product name",
+      {"dotted product name: the Start menu itself",
        kFamilyWindowsNt,
        "Notes",
        "..",
        "Read me",
-       {kDesktop + "\\Notes.lnk", kPrograms + "\\..\\Read me.lnk"},
+       {kDesktop + "\\Notes.lnk"},
        "",
-       "The desktop shortcut, the Start-menu shortcut and the " kEntry " are removed as well."},
+       "The desktop shortcut and the " kEntry " are removed as well.",
+       "\n  the Start-menu shortcuts: the group name \"..\" in 'setup.inf' would lead out of "
+       "the Start menu\n"},
+      {"a product name of one dot",
+       kFamilyWindowsNt,
+       "Notes",
+       ".",
+       "Read me",
+       {kDesktop + "\\Notes.lnk"},
+       "",
+       "The desktop shortcut and the " kEntry " are removed as well.",
+       "the group name \".\" in 'setup.inf' would lead out of the Start menu\n"},
       {"names that climb out",
        kFamilyWindowsNt,
        "..\\..\\Notes",
@@ -564,6 +575,81 @@ TEST(Uninstall, ShortcutsAsTheInstallerNamedThem) {
       EXPECT_TRUE(Has(report, c.says)) << c.what << "\n" << report;
     else
       EXPECT_FALSE(Has(report, "would lead out of")) << c.what << "\n" << report;
+  }
+}
+
+// With a record of the shortcuts setup saved, those go and no others: a setup.inf planted in
+// the install folder names another product's. Each recorded path must still lie, reached through
+// no link, on the desktop or in a group directly in the programs folder.
+TEST(Uninstall, OnlyTheRecordedShortcutsGo) {
+  const std::string other = kPrograms + "\\Other 2.0";
+  const std::string linked = kPrograms + "\\Linked";
+  const std::vector<std::string> own = {kDesktop + "\\Tiny Notes.lnk", kGroup + "\\",
+                                        kGroup + "\\Tiny Notes.lnk", kGroup + "\\Read me.lnk",
+                                        kGroup + "\\License.lnk"};
+  const struct {
+    const char* what;
+    std::vector<std::string> record;
+    std::vector<std::string> deleted;  // .lnk files and groups, in order
+    std::string left;                  // a line of the report's Left; "" for none
+  } cases[] = {
+      {"its own, not those setup.inf names",
+       own,
+       {kDesktop + "\\Tiny Notes.lnk", kGroup + "\\Tiny Notes.lnk", kGroup + "\\Read me.lnk",
+        kGroup + "\\License.lnk", kGroup},
+       ""},
+      {"an empty record", {}, {}, ""},
+      {"outside the desktop and the Start menu",
+       {"C:\\WINDOWS\\notepad.lnk"},
+       {},
+       "  C:\\WINDOWS\\notepad.lnk: not on the desktop or in a Start-menu group\n"},
+      {"climbing out of a group", {kGroup + "\\..\\..\\x.lnk"}, {}, "x.lnk: not on the desktop"},
+      {"in a group's sub-folder", {kGroup + "\\Sub\\x.lnk"}, {}, "x.lnk: not on the desktop"},
+      {"no shortcut", {kDesktop + "\\notes.txt"}, {}, "notes.txt: not on the desktop"},
+      {"the Start menu as a group", {kPrograms + "\\"}, {}, "Programs: not on the desktop"},
+      {"a group that is a link",
+       {linked + "\\", linked + "\\a.lnk"},
+       {},
+       "  " + linked + "\\a.lnk: a link or junction, never followed\n"},
+      {"a shortcut that is a folder", {kGroup + "\\Dir.lnk"}, {}, "Dir.lnk: not what Setup"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform f;
+    Install(f);
+    f.answerYes = true;
+    for (const std::string& folder :
+         {std::string("C:\\Users"), std::string("C:\\Users\\Public"),
+          std::string("C:\\ProgramData"), std::string("C:\\ProgramData\\Start Menu"), other,
+          kGroup + "\\Dir.lnk"})
+      f.AddFolder(folder);
+    for (const std::string& file :
+         {kDesktop + "\\Other.lnk", other + "\\Other.lnk", std::string("C:\\WINDOWS\\notepad.lnk"),
+          kDesktop + "\\x.lnk", kDesktop + "\\notes.txt"})
+      f.AddFile(file);
+    f.AddLink(linked, true);
+    f.AddFile(linked + "\\a.lnk");
+    f.files[kFolder + "\\setup.inf"] =
+        "TinyNote.exe\r\nC:\\Program Files\\Tiny Notes\r\nOther\r\nOther 2.0\r\n1\r\n"
+        "Other,TinyNote.exe\r\n";
+    std::string record;
+    for (const std::string& path : c.record)
+      record += path + '\0';
+    f.registry[kKey]["InstalledShortcuts"] = record;
+    RunUninstall(f);
+    std::vector<std::string> deleted;
+    for (const std::string& call : ChangesOf(f))
+      if (call.compare(0, 14, "DeleteOneFile(") == 0 && Has(call, ".lnk)"))
+        deleted.push_back(call.substr(14, call.size() - 15));
+      else if (call.compare(0, 18, "RemoveEmptyFolder(") == 0)
+        deleted.push_back(call.substr(18, call.size() - 19));
+    EXPECT_EQ(deleted, c.deleted) << c.what;
+    for (const std::string& path : {kDesktop + "\\Other.lnk", other + "\\Other.lnk", other})
+      EXPECT_EQ(f.tree.count(path), 1u) << c.what << ": " << path;
+    std::string report = LastCall(f, "ShowMessage");
+    if (c.left.empty())
+      EXPECT_FALSE(Has(report, ".lnk:")) << c.what << "\n" << report;
+    else
+      EXPECT_TRUE(Has(report, c.left)) << c.what << "\n" << report;
   }
 }
 
