@@ -5,6 +5,7 @@
 
 #include "check/check_report.h"
 #include "check/code_page.h"
+#include "check/file_bytes.h"
 #include "check/file_names.h"
 
 namespace {
@@ -12,19 +13,6 @@ namespace {
 std::uint32_t U32(const unsigned char* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
-
-class FileBytes final : public ByteSource {
- public:
-  explicit FileBytes(std::FILE* file) : file_(file) {}
-  // fseek takes a long, of 32 bits on Windows: an offset beyond it is not there.
-  bool ReadAt(std::uint64_t offset, void* buf, std::size_t count) override {
-    return offset <= 0x7FFFFFFF && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
-           std::fread(buf, 1, count, file_) == count;
-  }
-
- private:
-  std::FILE* file_;
-};
 
 // A name for a terminal: control bytes as \xNN.
 std::string Shown(const std::string& name) {
@@ -85,13 +73,10 @@ bool InspectPackedFile(const std::string& path, PackedFile* packed) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f)
     return false;
-  long end = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0)
-    end = std::ftell(f);
-  bool read = end >= 0;
+  FileBytes file(f);
+  std::uint64_t fileSize = 0;
+  bool read = file.Size(&fileSize);
   if (read) {
-    FileBytes file(f);
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(end);
     unsigned char buffer[1 << 16];
     const Payload payload = FindPayload(file, fileSize, true, buffer, sizeof buffer);
     packed->state = payload.state;

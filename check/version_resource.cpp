@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "check/file_bytes.h"
+
 namespace {
 
 constexpr std::uint32_t kVersionType = 16;  // RT_VERSION
@@ -43,20 +45,6 @@ class MemoryBytes final : public ByteSource {
  private:
   const unsigned char* data_;
   std::size_t size_;
-};
-
-class FileBytes final : public ByteSource {
- public:
-  explicit FileBytes(std::FILE* file) : file_(file) {}
-  // fseek takes a long, of 32 bits on Windows: an offset beyond it is not there.
-  bool ReadAt(std::uint64_t offset, void* buf, std::size_t count) override {
-    return offset <= static_cast<std::uint64_t>(LONG_MAX) &&
-           std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
-           std::fread(buf, 1, count, file_) == count;
-  }
-
- private:
-  std::FILE* file_;
 };
 
 // One section: where it lies in memory, relative to the image's base, and in the file.

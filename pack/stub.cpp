@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/file_bytes.h"
 #include "common/payload_format.h"
 
 namespace {
@@ -10,35 +11,6 @@ namespace {
 std::uint32_t U32(const unsigned char* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
-
-// A program file read where asked. 64-bit offsets: setup.exe's own payload may lie beyond 2 GB.
-class FileBytes final : public ByteSource {
- public:
-  explicit FileBytes(std::FILE* file) : file_(file) {}
-  bool ReadAt(std::uint64_t offset, void* buf, std::size_t count) override {
-    if (offset > INT64_MAX)
-      return false;
-#ifdef _WIN32
-    if (_fseeki64(file_, static_cast<long long>(offset), SEEK_SET) != 0)
-#else
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
-#endif
-      return false;
-    return std::fread(buf, 1, count, file_) == count;
-  }
-  bool Size(std::uint64_t* size) {
-#ifdef _WIN32
-    const long long end = _fseeki64(file_, 0, SEEK_END) == 0 ? _ftelli64(file_) : -1;
-#else
-    const off_t end = fseeko(file_, 0, SEEK_END) == 0 ? ftello(file_) : -1;
-#endif
-    *size = static_cast<std::uint64_t>(end);
-    return end >= 0;
-  }
-
- private:
-  std::FILE* file_;
-};
 
 // Far more than any setup.exe: the stub is held in memory.
 constexpr std::uint64_t kStubLimit = 1 << 30;
