@@ -16,7 +16,9 @@
 !endif
 
 ; PRODUCT, NAME, FOLDER, TITLE, PROGRAM, SIZE_KB, the macros FILES, UNFILES, MENU and UNMENU,
-; and INSTALLED_FILES where the list fits the compiler's string limit.
+; INSTALLED_FILES where the list fits the compiler's string limit, DISPLAY_VERSION and
+; PUBLISHER where the program's version resource names them, and INSTALLED_SHORTCUTS where the
+; header was written for the folders of the machine it runs on.
 !include "${HEADER}"
 
 !define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${NAME}"
@@ -45,6 +47,12 @@ Section
   WriteRegStr HKLM "${KEY}" QuietUninstallString '"${UNINSTALLER}" /S'
   WriteRegStr HKLM "${KEY}" InstallLocation "$INSTDIR"
   WriteRegStr HKLM "${KEY}" DisplayIcon "$INSTDIR\${PROGRAM}"
+  !ifdef DISPLAY_VERSION
+    WriteRegStr HKLM "${KEY}" DisplayVersion "${DISPLAY_VERSION}"
+  !endif
+  !ifdef PUBLISHER
+    WriteRegStr HKLM "${KEY}" Publisher "${PUBLISHER}"
+  !endif
   WriteRegDWORD HKLM "${KEY}" EstimatedSize ${SIZE_KB}
   WriteRegDWORD HKLM "${KEY}" NoModify 1
   WriteRegDWORD HKLM "${KEY}" NoRepair 1
@@ -55,6 +63,9 @@ Section
   CreateShortCut "$DESKTOP\${TITLE}.lnk" "$INSTDIR\${PROGRAM}" "" "" 0 SW_SHOWNORMAL "" \
     "${TITLE}"
   !insertmacro MENU
+  !ifdef INSTALLED_SHORTCUTS
+    WriteRegMultiStr /REGEDIT5 HKLM "${KEY}" InstalledShortcuts ${INSTALLED_SHORTCUTS}
+  !endif
 SectionEnd
 
 Section Uninstall

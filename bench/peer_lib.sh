@@ -26,7 +26,11 @@ nsis_text() {
 
 # peer_header DIST [NAME...]: the header on stdout. NAME... are the files setup.exe copies, in
 # the order it lists them (which InstalledFiles keeps); without them every file of DIST but
-# setup.exe and uninstal.exe, in the order ls gives.
+# setup.exe and uninstal.exe, in the order ls gives. PEER_DISPLAY_VERSION and PEER_PUBLISHER,
+# where set, are the entry's DisplayVersion and Publisher, which setup.exe takes from the
+# program's version resource (setup-check's plan names them). PEER_DESKTOP and PEER_PROGRAMS,
+# where set, are the all-users desktop and programs folders of the machine the peer is to run
+# on: the entry's InstalledShortcuts then records the shortcuts as setup.exe does.
 peer_header() {
   local dist=$1 line
   shift
@@ -51,6 +55,9 @@ peer_header() {
     PROGRAM "$(nsis_text "${lines[0]}")"
   # EstimatedSize: KiB, rounded up, as setup.exe counts them.
   echo "!define SIZE_KB $(((bytes + 1023) / 1024))"
+  [ -n "${PEER_DISPLAY_VERSION:-}" ] &&
+    printf '!define DISPLAY_VERSION "%s"\n' "$(nsis_text "$PEER_DISPLAY_VERSION")"
+  [ -n "${PEER_PUBLISHER:-}" ] && printf '!define PUBLISHER "%s"\n' "$(nsis_text "$PEER_PUBLISHER")"
   local n
   echo '!macro FILES'
   for n in "${names[@]}"; do echo "  File \"$(nsis_text "$dist/$n")\""; done
@@ -78,13 +85,35 @@ peer_header() {
   [ ${#unmenu[@]} -gt 0 ] && printf '%s\n' "${unmenu[@]}" && echo "  RMDir \"$group\""
   echo '!macroend'
 
-  # REG_MULTI_SZ as regedit writes it: UTF-16LE names, each ended by a zero, and one more.
   local hex
-  hex=$(printf '%s\0' "${names[@]}" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
-  hex+=0000
+  hex=$(peer_multi_sz "${names[@]}")
   if [ $((${#hex} / 2)) -le "$PEER_MULTI_SZ_LIMIT" ]; then
     echo "!define INSTALLED_FILES $hex"
   fi
+
+  # What setup.exe records: the desktop's link, then the group (a trailing backslash marks a
+  # folder) and each link in it, each once, in the order it makes them.
+  [ -n "${PEER_DESKTOP:-}" ] && [ -n "${PEER_PROGRAMS:-}" ] || return 0
+  local made=("$PEER_DESKTOP\\${lines[2]}.lnk") path seen
+  [ "$count" -gt 0 ] && made+=("$PEER_PROGRAMS\\${lines[3]}\\")
+  for ((k = 0; k < count && 5 + k < ${#lines[@]}; ++k)); do
+    path="$PEER_PROGRAMS\\${lines[3]}\\${lines[5 + k]%%,*}.lnk"
+    for seen in "${made[@]}"; do
+      [ "$seen" == "$path" ] && continue 2
+    done
+    made+=("$path")
+  done
+  hex=$(peer_multi_sz "${made[@]}")
+  if [ $((${#hex} / 2)) -le "$PEER_MULTI_SZ_LIMIT" ]; then
+    echo "!define INSTALLED_SHORTCUTS $hex"
+  fi
+}
+
+# peer_multi_sz TEXT...: REG_MULTI_SZ as regedit writes it, in hex: UTF-16LE texts, each ended
+# by a zero, and one more.
+peer_multi_sz() {
+  printf '%s\0' "$@" | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -d ' \n'
+  echo 0000
 }
 
 # peer_build DIST ARCH OUT [stored] [NAME...]: builds the peer of DIST for a build of ARCH into

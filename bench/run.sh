@@ -3,7 +3,11 @@
 # here from bench/peer.nsi for the same distribution (files stored, and compressed as the
 # compiler does by default): the size of each installer's machinery, the time to its first
 # window, the whole silent install of the sample, of 3 files of 100 MiB and of 2,000 files of
-# 4 KiB, what setup.exe's 10 ms pauses cost there, and the peak working set.
+# 4 KiB, what setup.exe's 10 ms pauses cost there, and the peak working set. The one-file form
+# (setup-pack, built natively in build/bench-native with setup-check, or SETUP_PACK and
+# SETUP_CHECK) is set against the compressed peer: its size, its first window and its whole
+# silent install (/S /D=), of the sample and of 100 MiB mixed (a third each of text, programs
+# and random bytes; bench/mixed_lib.sh), and what its pauses cost there.
 #
 #   bench/run.sh [-q] [-n RUNS] [-u] [BUILD_DIR]
 #
@@ -14,14 +18,14 @@
 # 2,000-file install; the sample and the 3 × 100 MiB installs run twice as often, the first
 # windows three times as often, each after a warm-up that also checks that both installers left
 # the same files, uninstall entry and shortcuts. -q, for developing, runs 3 times on smaller
-# files (3 × 8 MiB, 200 files); its figures are not the benchmark's. -u puts the table and the
-# chart into the README (not with -q). Where the build cannot run, the size rows still print
-# and the others say so.
+# files (3 × 8 MiB, 12 MiB mixed, 200 files); its figures are not the benchmark's. -u puts the
+# table and the chart into the README (not with -q). Where the build cannot run, the size rows
+# still print and the others say so.
 #
 # Prints the table and writes it to BUILD_DIR/bench-results/results.md, with chart.png and the
 # samples (samples.tsv) beside it. A fresh Wine prefix BUILD_DIR/bench-prefix holds the
-# distributions and the peers while it runs (about 1.3 GB); without DISPLAY an Xvfb of its own
-# is started. Everything it started is ended when it ends. About 12 minutes with the default
+# distributions and the peers while it runs (about 1.6 GB); without DISPLAY an Xvfb of its own
+# is started. Everything it started is ended when it ends. About 15 minutes with the default
 # RUNS on two cores.
 # The copied_CASE arrays are reached through namerefs.
 # shellcheck disable=SC2034,SC2178
@@ -45,13 +49,13 @@ done
 shift $((OPTIND - 1))
 [ $# -le 1 ] || usage
 if [ "$quick" == yes ]; then
-  runs=${runs:-3} big_mib=8 small_files=200
+  runs=${runs:-3} big_mib=8 small_files=200 mixed_mib=12
   [ "$update_readme" == no ] || {
     echo "$0: -u takes the figures of a full run, not of -q" >&2
     exit 2
   }
 else
-  runs=${runs:-5} big_mib=100 small_files=2000
+  runs=${runs:-5} big_mib=100 small_files=2000 mixed_mib=100
   [[ $runs =~ ^[0-9]+$ ]] && [ "$runs" -ge 5 ] || {
     echo "$0: RUNS must be a number of at least 5" >&2
     exit 2
@@ -66,6 +70,8 @@ source "$root/scripts/wine_env.sh"
 source "$root/tests/e2e/size_limits.sh"
 # shellcheck source=bench/peer_lib.sh
 source "$root/bench/peer_lib.sh"
+# shellcheck source=bench/mixed_lib.sh
+source "$root/bench/mixed_lib.sh"
 
 # ---- Which build, under which loader ----------------------------------------------------------
 
@@ -106,6 +112,10 @@ export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 drive_c=$WINEPREFIX/drive_c
 bench_c=$drive_c/bench # C:\bench
 probe=$build/bench/bench_probe.exe
+# setup-pack and setup-check run here, not under Wine: a native build of their own.
+pack_build=$root/build/bench-native
+pack_tool=${SETUP_PACK:-$pack_build/pack/setup-pack}
+check_tool=${SETUP_CHECK:-$pack_build/check/setup-check}
 started=$SECONDS
 xvfb_pid=
 cleaned=
@@ -147,6 +157,17 @@ build_programs() {
   cmake --build "$build" -j2 --target setup dist bench_probe bench_copy bench_dialog >/dev/null
 }
 
+build_native_tools() {
+  if [ -n "${SETUP_PACK:-}" ] && [ -n "${SETUP_CHECK:-}" ]; then
+    [ -x "$pack_tool" ] && [ -x "$check_tool" ]
+    return
+  fi
+  if [ ! -f "$pack_build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$pack_build" -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+  fi
+  cmake --build "$pack_build" -j2 --target setup-pack setup-check >/dev/null
+}
+
 # Xvfb picks a free display itself and writes its number once it accepts connections.
 start_xvfb() {
   local number_file=$out/xvfb-display
@@ -181,7 +202,10 @@ make_prefix() {
 # ---- The distributions and their peers ------------------------------------------------------
 
 cases=(sample big small)
-declare -A title=([sample]="the sample" [big]="3 × $big_mib MiB" [small]="$small_files × 4 KiB")
+# The distributions also packed into one file, each set against its compressed peer.
+packed_cases=(sample mixed)
+declare -A title=([sample]="the sample" [big]="3 × $big_mib MiB" [small]="$small_files × 4 KiB"
+  [mixed]="$mixed_mib MiB mixed")
 
 # make_dist DIR: setup.exe, UNINSTAL.EXE, a small program and a setup.inf for "Bench 1.0", which
 # installs into C:\bench\installed\Bench with a desktop shortcut and one in the Start menu.
@@ -195,10 +219,11 @@ make_dist() {
 
 make_data() {
   rm -rf "$bench_c" && mkdir -p "$bench_c/ref" "$bench_c/installed" "$bench_c/out" \
-    "$bench_c/peer" || return 1
+    "$bench_c/peer" "$bench_c/packed" || return 1
   cp "$build/bench/bench_dialog.exe" "$build/bench/bench_copy.exe" "$bench_c/ref/" || return 1
   cp -a "$build/dist" "$bench_c/sample" || return 1
-  make_dist "$bench_c/big" && make_dist "$bench_c/small" || return 1
+  make_dist "$bench_c/big" && make_dist "$bench_c/small" && make_dist "$bench_c/mixed" || return 1
+  make_mixed "$bench_c/mixed" "$mixed_mib" "$arch" || return 1
   local k
   for k in 1 2 3; do
     head -c $((big_mib * 1024 * 1024)) /dev/urandom >"$bench_c/big/data$k.bin" || return 1
@@ -212,7 +237,7 @@ make_data() {
 # the count of entries, each followed by a 10 ms pause, into entries[CASE]. Without Wine, the
 # files in the order ls gives.
 declare -A entries
-copied_sample=() copied_big=() copied_small=()
+copied_sample=() copied_big=() copied_small=() copied_mixed=()
 list_dist() {
   local case=$1 dist=$bench_c/$1 listing name count=0
   local -n names=copied_$case
@@ -232,11 +257,23 @@ list_dist() {
   entries[$case]=$count
 }
 
-# build_peers CASE: C:\bench\peer\CASE-stored.exe and CASE-compressed.exe.
+# build_peers CASE [VARIANT...]: C:\bench\peer\CASE-stored.exe and CASE-compressed.exe, or the
+# VARIANTs given. The entry's version and publisher are those setup-check plans for setup.exe,
+# its record of the shortcuts names the prefix's folders.
 build_peers() {
-  local case=$1 variant store
+  local case=$1 variant store variants=(stored compressed) plan
   local -n names=copied_$case
-  for variant in stored compressed; do
+  [ $# -gt 1 ] && variants=("${@:2}")
+  plan=$("$check_tool" --json "$bench_c/$case" 2>/dev/null)
+  jq -e '.plan.registry.values' <<<"$plan" >/dev/null 2>&1 || {
+    echo "setup-check gave no plan for $bench_c/$case" >&2
+    return 1
+  }
+  local PEER_DISPLAY_VERSION PEER_PUBLISHER PEER_DESKTOP=$common_desktop
+  local PEER_PROGRAMS=$common_programs
+  PEER_DISPLAY_VERSION=$(jq -r '.plan.registry.values.DisplayVersion // empty' <<<"$plan")
+  PEER_PUBLISHER=$(jq -r '.plan.registry.values.Publisher // empty' <<<"$plan")
+  for variant in "${variants[@]}"; do
     store=()
     [ "$variant" == stored ] && store=(stored)
     peer_build "$bench_c/$case" "$arch" "$bench_c/peer/$case-$variant.exe" "${store[@]}" \
@@ -245,6 +282,15 @@ build_peers() {
       return 1
     }
   done
+}
+
+# pack CASE: C:\bench\packed\CASE-setup.exe, the distribution in one file.
+pack() {
+  local case=$1 packed=$bench_c/packed/$1-setup.exe
+  "$pack_tool" "$bench_c/$case" -o "$packed" >"$packed.log" 2>&1 || {
+    cat "$packed.log" >&2
+    return 1
+  }
 }
 
 # ---- What an install leaves -------------------------------------------------------------------
@@ -259,13 +305,16 @@ linux_of() {
 # The folder, entry, uninstaller and shortcuts of a case's distribution (setup.inf's lines 2-4):
 # folder[CASE], name[CASE] (the entry's name), desktop[CASE] and group[CASE].
 declare -A folder name desktop group
+# The all-users folders of the prefix, where both installers put their shortcuts.
+common_desktop='C:\users\Public\Desktop'
+common_programs='C:\ProgramData\Microsoft\Windows\Start Menu\Programs'
 case_paths() {
   local case=$1 lines
   mapfile -t lines < <(tr -d '\r' <"$bench_c/$case/setup.inf")
   folder[$case]=${lines[1]}
   name[$case]=${lines[1]##*\\}
-  desktop[$case]=$drive_c/users/Public/Desktop/${lines[2]}.lnk
-  group[$case]="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/${lines[3]}"
+  desktop[$case]=$(linux_of "$common_desktop")/${lines[2]}.lnk
+  group[$case]="$(linux_of "$common_programs")/${lines[3]}"
 }
 
 # fresh CASE: nothing of an earlier install but its uninstall entry, which every run writes
@@ -334,11 +383,13 @@ rotation() {
 # ---- The measurements -------------------------------------------------------------------------
 
 # First window: each installer on the sample, without /S, closed with Cancel at its first window.
+# The packed one checks its payload's CRC-32 before it shows its dialog.
 window_one() {
   local subject=$1 dir=$bench_c/sample command answer
   case $subject in
     ours) command='C:\bench\sample\setup.exe' ;;
     stored | compressed) command="C:\\bench\\peer\\sample-$subject.exe" ;;
+    packed) command='C:\bench\packed\sample-setup.exe' ;;
   esac
   answer=$(probe "$dir" window "\"$command\"") || die "$subject showed no window (run $rep)"
   record startup "$subject" "$(value startup_ms "$answer")"
@@ -347,13 +398,16 @@ window_one() {
 
 # install_one CASE SUBJECT: a whole silent install of the distribution CASE from a fresh start,
 # by setup.exe, by either peer, or (the 2,000 files only) the CopyFileA loop, bare or pausing as
-# the installer does.
+# the installer does. The packed program and the compressed peer it is set against (packed_peer)
+# are also told the folder (/D=), the one setup.inf names.
 install_one() {
   local case=$1 subject=$2 dist=$bench_c/$1 command answer installed
   installed=$(linux_of "${folder[$case]}")
   case $subject in
     ours) command="\"C:\\bench\\$case\\setup.exe\" /S" ;;
     stored | compressed) command="\"C:\\bench\\peer\\$case-$subject.exe\" /S" ;;
+    packed) command="\"C:\\bench\\packed\\$case-setup.exe\" /S /D=${folder[$case]}" ;;
+    packed_peer) command="\"C:\\bench\\peer\\$case-compressed.exe\" /S /D=${folder[$case]}" ;;
     loop | paused)
       command='C:\bench\ref\bench_copy.exe C:\bench\out\copy' installed=$bench_c/out/copy
       [ "$subject" == paused ] && command=${command/.exe/.exe -p}
@@ -370,13 +424,27 @@ install_one() {
   record "${case}_peak" "$subject" "$(value peak_kb "$answer")"
 }
 
-# check_same_work CASE: in the warm-up, both installers leave the same uninstall entry,
-# uninstaller and shortcuts. The peer leaves out InstalledFiles only where its list is longer
-# than the compiler lets WriteRegMultiStr hold.
+# in_any_order: what left_by printed, the names of InstalledFiles sorted.
+in_any_order() {
+  local line names prefix='InstalledFiles REG_MULTI_SZ '
+  while IFS= read -r line; do
+    if [[ $line == "$prefix"* ]]; then
+      names=${line#"$prefix"}
+      line=$prefix$(printf '%s\n' "${names//\\0/$'\n'}" | LC_ALL=C sort | paste -sd /)
+    fi
+    echo "$line"
+  done
+}
+
+# check_same_work CASE SUBJECT...: in the warm-up, each installer of SUBJECT... leaves the same
+# uninstall entry, uninstaller and shortcuts as setup.exe from the folder, the first. A peer
+# leaves out InstalledFiles only where its list is longer than the compiler lets
+# WriteRegMultiStr hold; the packed program, setup.exe too, leaves everything, its
+# InstalledFiles in the payload's order (setup.inf first).
 check_same_work() {
-  local case=$1 subject ours_left left key
+  local case=$1 subject ours_left expected left key what
   key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}"
-  for subject in ours stored compressed; do
+  for subject in "${@:2}"; do
     timeout 60 wine reg delete "$key" /f </dev/null >/dev/null 2>&1
     install_one "$case" "$subject"
     left=$(left_by "$case")
@@ -386,22 +454,47 @@ check_same_work() {
         die "setup.exe wrote no InstalledFiles (${title[$case]})"
       continue
     fi
-    grep -q '^InstalledFiles ' <<<"$left" || ours_left=$(grep -v '^InstalledFiles ' <<<"$ours_left")
-    [ "$left" == "$ours_left" ] || {
-      diff <(echo "$ours_left") <(echo "$left") >&2
-      die "the $subject peer did other work than setup.exe (${title[$case]}; < setup.exe, > peer)"
-    }
+    expected=$ours_left what="the $subject peer"
+    if [ "$subject" == packed ]; then
+      what="the packed program"
+    elif ! grep -q '^InstalledFiles ' <<<"$left"; then
+      expected=$(grep -v '^InstalledFiles ' <<<"$ours_left")
+      grep -qxF "$case" "$out/no-installed-files" 2>/dev/null ||
+        echo "$case" >>"$out/no-installed-files"
+    fi
+    [ "$left" == "$expected" ] && continue
+    if [ "$subject" == packed ] &&
+      [ "$(in_any_order <<<"$left")" == "$(in_any_order <<<"$expected")" ]; then
+      grep -qxF "$case" "$out/packed-order" 2>/dev/null || echo "$case" >>"$out/packed-order"
+      continue
+    fi
+    diff <(echo "$expected") <(echo "$left") >&2
+    die "$what did other work than setup.exe (${title[$case]}; < setup.exe, > $subject)"
   done
-  grep -q '^InstalledFiles ' <<<"$ours_left" || echo "${case}" >>"$out/no-installed-files"
 }
 
+# install_case CASE REPS: the warm-up, then REPS repetitions of every subject of CASE. The
+# mixed payload is there for the packed program and its peer alone; setup.exe from the folder
+# installs it once, in the warm-up, for them to be checked against.
 install_case() {
   local case=$1 reps=$2 subject answer subjects=(ours stored compressed) subjects_now
-  [ "$case" == small ] && subjects+=(loop paused)
+  local checked=(ours) others=()
+  case $case in
+    sample) subjects+=(packed packed_peer) ;;
+    small) subjects+=(loop paused) ;;
+    mixed) subjects=(packed packed_peer) ;;
+  esac
+  for subject in "${subjects[@]}"; do
+    case $subject in
+      ours) ;;
+      loop | paused) others+=("$subject") ;;
+      *) checked+=("$subject") ;;
+    esac
+  done
   for rep in $(seq 0 "$reps"); do
     if [ "$rep" -eq 0 ]; then
-      check_same_work "$case"
-      subjects_now=("${subjects[@]:3}")
+      check_same_work "$case" "${checked[@]}"
+      subjects_now=("${others[@]}")
     else
       read -ra subjects_now <<<"$(rotation "$rep" "${subjects[@]}")"
     fi
@@ -554,6 +647,41 @@ write_size_rows() {
   done
 }
 
+# The one file against the compressed peer: the sample at most 0.9 of it, the mixed payload,
+# mostly the compressors' work, within 5 %.
+write_packed_size_rows() {
+  local case packed peer ratio goal met
+  declare -A goals=([sample]=0.9 [mixed]=1.05)
+  for case in "${packed_cases[@]}"; do
+    packed=$(stat -c %s "$bench_c/packed/$case-setup.exe")
+    peer=$(stat -c %s "$bench_c/peer/$case-compressed.exe")
+    goal=${goals[$case]}
+    ratio=$(awk -v a="$packed" -v b="$peer" 'BEGIN { printf "%.3f", a / b }')
+    met=$(awk -v r="$ratio" -v g="$goal" 'BEGIN { print (r <= g ? "yes" : "**no**") }')
+    printf '"%s" %s %s %s %s\n' "one file size, $case" "$ratio" "$ratio" "$ratio" "$goal" \
+      >>"$chart_data"
+    row "One file, bytes, ${title[$case]}" "$arch build; peer $target" \
+      "setup-pack (MSZIP): $packed" "peer, compressed (zlib): $peer" "$ratio (exact)" \
+      "≤ $goal" "$met"
+  done
+}
+
+# The packed program's whole silent install against the compressed peer's, both with /D=, and
+# the same less its pauses: 10 ms after each file of its payload and 100 ms at the end.
+write_packed_install_rows() {
+  local case=$1 what="one file, ${title[$1]}" packed peer less
+  local -n names=copied_$case
+  packed=$(samples_of "${case}_install" packed)
+  peer=$(samples_of "${case}_install" packed_peer)
+  ratio_row "Whole silent install /S /D=, $what" 1 ms "$packed" "peer, compressed, /S /D=" \
+    "$peer" 1.0 "install one file, $case"
+  less=$(less_pauses "$packed" ${#names[@]} "$(samples_of "${case}_pause10" probe)" \
+    "$(samples_of "${case}_pause100" probe)")
+  local label="The pauses, $what: the packed program less its ${#names[@]} pauses of 10 ms"
+  ratio_row "$label and one of 100 ms, as measured" 1 ms "$less" "peer, compressed, /S /D=" \
+    "$peer" explains
+}
+
 # The install rows of one case: the whole silent install against either peer, and what the
 # pauses cost.
 write_install_rows() {
@@ -592,28 +720,39 @@ write_table() {
       "compiler's default)."
     [ "$measurable" == no ] && echo "**Not measurable on this machine**: $why; the sizes only."
     [ "$quick" == yes ] &&
-      echo "**Quick run** (-q): 3 × $big_mib MiB and $small_files files; not the benchmark's figures."
+      echo "**Quick run** (-q): 3 × $big_mib MiB, $mixed_mib MiB mixed and $small_files files; not" \
+        "the benchmark's figures."
     echo
     echo "Each cell: median (least–greatest) of the runs after a warm-up. Ratios are taken run by" \
       "run, paired within a repetition: median (interval, confidence) for the median ratio." \
-      "Runs: first window $((3 * runs)), the sample and ${title[big]} $((2 * runs)) each," \
-      "${title[small]} $runs; $(($(date +%s) - run_start)) s in all."
+      "Runs: first window $((3 * runs)), the sample, ${title[big]} and ${title[mixed]}" \
+      "$((2 * runs)) each, ${title[small]} $runs; $(($(date +%s) - run_start)) s in all."
+    echo
+    echo "One file: setup-pack $pack_tool (native) writes the distribution's setup.exe and an" \
+      "MSZIP cabinet of its files, which that setup.exe installs from, reading nothing beside it." \
+      "${title[mixed]}: $mixed_made."
     echo
   } >"$table"
   row "Figure" "Build, Wine loader" "setup.exe" "Peer or reference" "Ratio" "Goal" "Met"
   row "---" "---" "---" "---" "---" "---" "---"
   : >"$chart_data"
   write_size_rows
+  write_packed_size_rows
 
   ratio_row "Start to the first window (the sample)" 1 ms "$(samples_of startup ours)" \
     "peer, stored" "$(samples_of startup stored)" 1.0 "first window ÷ stored"
   ratio_row "Start to the first window (the sample)" 1 ms "$(samples_of startup ours)" \
     "peer, compressed" "$(samples_of startup compressed)" 1.0 "first window ÷ compressed"
+  ratio_row "Start to the first window, one file (the sample; its CRC-32 checked first)" 1 ms \
+    "$(samples_of startup packed)" "peer, compressed" "$(samples_of startup compressed)" 1.0 \
+    "first window, one file"
 
   local case
   for case in "${cases[@]}"; do
     write_install_rows "$case"
+    [ "$case" == sample ] && write_packed_install_rows sample
   done
+  write_packed_install_rows mixed
 
   ratio_row "Peak working set at the first window" 1024 MiB "$(samples_of window_peak ours)" \
     "peer, stored" "$(samples_of window_peak stored)" 1.0 "memory, first window ÷ stored"
@@ -625,12 +764,25 @@ write_table() {
       "$(samples_of "${case}_peak" ours)" "peer, compressed" \
       "$(samples_of "${case}_peak" compressed)" 1.0 "memory, ${title[$case]} ÷ compressed"
   done
+  for case in "${packed_cases[@]}"; do
+    ratio_row "Peak working set, whole silent install /S /D=, one file, ${title[$case]}" 1024 MiB \
+      "$(samples_of "${case}_peak" packed)" "peer, compressed, /S /D=" \
+      "$(samples_of "${case}_peak" packed_peer)" -
+  done
 
   if [ -s "$out/no-installed-files" ]; then
     echo >>"$table"
     echo "The peer writes no InstalledFiles for $(while read -r case; do echo "${title[$case]}"; \
       done <"$out/no-installed-files" | paste -sd, -): its list is longer than the" \
       "$PEER_MULTI_SZ_LIMIT bytes makensis lets WriteRegMultiStr hold." >>"$table"
+  fi
+  if [ -s "$out/packed-order" ]; then
+    local which
+    which=$(while read -r case; do echo "${title[$case]}"; done <"$out/packed-order" |
+      sed '$!s/$/ and/' | paste -sd ' ' -)
+    echo >>"$table"
+    echo "The packed program's InstalledFiles for $which names the same files as setup.exe's" \
+      "from the folder, in its payload's order (setup.inf first)." >>"$table"
   fi
 }
 
@@ -660,7 +812,7 @@ PLOT
 
 # Puts the table and the chart of this run into the README, between its two markers.
 update_readme() {
-  local readme=$root/README.md begin='<!-- bench results begin -->' end='<!-- bench results end -->'
+  local readme=$root/docs/benchmarks.md begin='<!-- bench results begin -->' end='<!-- bench results end -->'
   grep -qxF "$begin" "$readme" && grep -qxF "$end" "$readme" || return 1
   cp "$out/chart.png" "$root/docs/bench-chart.png" || return 1
   awk -v b="$begin" -v e="$end" -v t="$table" '
@@ -674,10 +826,13 @@ update_readme() {
 
 run_start=$(date +%s)
 mkdir -p "$out" || die "cannot create $out"
-rm -f "$out/no-installed-files"
+rm -f "$out/no-installed-files" "$out/packed-order"
 "$root/scripts/install-deps.sh" || die "installing the build and test packages failed"
 say "building setup.exe and the benchmark's programs in $build ($arch)"
 build_programs || die "the build failed"
+say "building setup-pack and setup-check natively in $pack_build"
+build_native_tools ||
+  die "cannot build setup-pack and setup-check in $pack_build (or set SETUP_PACK, SETUP_CHECK)"
 [ "$(pe_arch "$build/setup.exe")" == "$arch" ] || die "$build holds no $arch build"
 if [ "$measurable" == yes ]; then
   if [ -z "${DISPLAY:-}" ]; then
@@ -691,17 +846,28 @@ else
 fi
 say "the distributions and their peers"
 make_data || die "cannot lay out the distributions in $bench_c"
-for case in "${cases[@]}"; do
+mixed_made=$(cd "$bench_c/mixed" && stat -c '%s %n' -- prose-* log-* source-* copy_* random-* |
+  awk '{ k = $2 ~ /^copy_/ ? 2 : $2 ~ /^random-/ ? 3 : 1; n[k]++; b[k] += $1 } END {
+    printf "%d files of text (prose, logs, C-like source) %.1f MiB, %d of programs (the largest" \
+      " of Wine'"'"'s own DLLs, stripped) %.1f MiB, %d of random bytes %.1f MiB",
+      n[1], b[1] / 1048576, n[2], b[2] / 1048576, n[3], b[3] / 1048576 }')
+for case in "${cases[@]}" mixed; do
   list_dist "$case" || die "cannot list $bench_c/$case"
   case_paths "$case"
-  build_peers "$case" || die "makensis could not build the peers of ${title[$case]}"
+  variants=(stored compressed)
+  [ "$case" == mixed ] && variants=(compressed)
+  build_peers "$case" "${variants[@]}" ||
+    die "makensis could not build the peers of ${title[$case]}"
+done
+for case in "${packed_cases[@]}"; do
+  pack "$case" || die "setup-pack could not pack ${title[$case]}"
 done
 : >"$samples"
 
 if [ "$measurable" == yes ]; then
   say "first windows, $((3 * runs)) runs"
   for rep in $(seq 0 $((3 * runs))); do
-    for subject in $(rotation "$rep" ours stored compressed); do
+    for subject in $(rotation "$rep" ours stored compressed packed); do
       window_one "$subject"
     done
   done
@@ -711,6 +877,8 @@ if [ "$measurable" == yes ]; then
   install_case big $((2 * runs))
   say "silent installs of ${title[small]}, $runs runs"
   install_case small "$runs"
+  say "silent installs of ${title[mixed]}, one file and its peer, $((2 * runs)) runs"
+  install_case mixed $((2 * runs))
 fi
 
 write_table
@@ -719,7 +887,7 @@ echo
 cat "$table"
 echo
 if [ "$update_readme" == yes ]; then
-  update_readme || die "cannot put the results into README.md (its markers missing?)"
-  say "README.md and docs/bench-chart.png updated"
+  update_readme || die "cannot put the results into docs/benchmarks.md (its markers missing?)"
+  say "docs/benchmarks.md and docs/bench-chart.png updated"
 fi
 say "done: $table, $out/chart.png"
