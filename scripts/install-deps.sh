@@ -7,7 +7,7 @@ packages=(
   cmake make g++ libgtest-dev clang libclang-rt-14-dev clang-format
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb x11-utils liblnk-utils imagemagick jq gnuplot-nox nsis
-  libgcab-dev osslsigncode
+  libgcab-dev pkg-config osslsigncode openssl python3-yaml
 )
 
 sudo=""
