@@ -143,6 +143,11 @@ bool ShownInCodePage(const std::string& name, int codePage, std::string* shown) 
   return whole;
 }
 
+// A byte outside UTF-8 stands for itself in the wide form, and comes back as two bytes.
+bool IsUtf8(const std::string& text) {
+  return Utf8FromWide(WideFromUtf8(text)) == text;
+}
+
 bool Utf8FromCodePage(const std::string& bytes, int codePage, std::string* utf8) {
   utf8->clear();
   if (bytes.empty())

@@ -8,6 +8,8 @@
 // UTF-8 character stands for itself, as Latin-1 would read it.
 std::wstring WideFromUtf8(const std::string& text);
 std::string Utf8FromWide(const std::wstring& text);
+// True when all of `text` is UTF-8: no stray byte, overlong form, surrogate or value past U+10FFFF.
+bool IsUtf8(const std::string& text);
 
 // True when code page `codePage` can be used here.
 bool KnownCodePage(int codePage);

@@ -116,7 +116,7 @@ bool ExtractPayload(PackedFile* packed, const std::string& folder, int codePage,
     Names(std::vector<ListedEntry>& files, int codePage) : files_(files), codePage_(codePage) {}
     bool Accept(const std::string& raw, bool utf8, std::uint32_t size, std::string* name,
                 std::string* error) override {
-      if (utf8 && Utf8FromWide(WideFromUtf8(raw)) != raw) {
+      if (utf8 && !IsUtf8(raw)) {
         *error = "its cabinet names a file " + Shown(raw) + " that is no UTF-8";
         return false;
       }

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "check/check_report.h"
+#include "check/code_page.h"
 #include "check/file_names.h"
 #include "check/folder_listing.h"
 #include "check/setup_check.h"
@@ -42,40 +43,6 @@ std::string Quoted(const std::string& name) {
   return shown + "\"";
 }
 
-// Strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF) into UTF-16 or UTF-32,
-// whichever wchar_t holds.
-bool DecodeUtf8(const std::string& text, std::wstring* wide) {
-  static const std::uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-  wide->clear();
-  for (std::size_t k = 0; k < text.size();) {
-    const unsigned char lead = static_cast<unsigned char>(text[k]);
-    const std::size_t more = lead < 0x80   ? 0
-                             : lead < 0xC0 ? 4
-                             : lead < 0xE0 ? 1
-                             : lead < 0xF0 ? 2
-                             : lead < 0xF8 ? 3
-                                           : 4;
-    if (more > 3 || text.size() - k <= more)
-      return false;
-    std::uint32_t c = more ? lead & (0x3F >> more) : lead;
-    for (std::size_t m = 1; m <= more; ++m) {
-      const unsigned char next = static_cast<unsigned char>(text[k + m]);
-      if ((next & 0xC0) != 0x80)
-        return false;
-      c = c << 6 | (next & 0x3F);
-    }
-    if (c < kLeast[more] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
-      return false;
-    if (sizeof(wchar_t) == 2 && c >= 0x10000) {
-      wide->push_back(static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)));
-      c = 0xDC00 + ((c - 0x10000) & 0x3FF);
-    }
-    wide->push_back(static_cast<wchar_t>(c));
-    k += more + 1;
-  }
-  return true;
-}
-
 // The installer's own file, as a file system that ignores case finds it: the exact spelling
 // first.
 std::string FindInstaller(const std::vector<ListedEntry>& listing) {
@@ -108,8 +75,7 @@ bool ListPayload(const InstallPlan& plan, const std::vector<ListedEntry>& listin
   for (const ListedEntry& entry : listing) {
     sizes[entry.name] = entry.size;
     // Setup skips a device's name in a folder; a payload would have to leave it out unnoticed.
-    std::wstring wide;
-    if (!entry.isFolder && DecodeUtf8(entry.name, &wide) && IsDeviceName(wide.c_str())) {
+    if (!entry.isFolder && IsUtf8(entry.name) && IsDeviceName(WideFromUtf8(entry.name).c_str())) {
       *why = Quoted(entry.name) + " names no file on Windows: setup would not install it";
       return false;
     }
@@ -117,12 +83,11 @@ bool ListPayload(const InstallPlan& plan, const std::vector<ListedEntry>& listin
   const std::string* last = nullptr;
   for (const PlannedCopy& copy : plan.copies) {
     const std::string& name = copy.name;
-    std::wstring wide;
-    if (!DecodeUtf8(name, &wide)) {
+    if (!IsUtf8(name)) {
       *why = Quoted(name) + " is not UTF-8: the payload's names are";
       return false;
     }
-    if (!IsPayloadName(wide.c_str())) {
+    if (!IsPayloadName(WideFromUtf8(name).c_str())) {
       *why = Quoted(name) + " names no file on Windows: setup would not install it";
       return false;
     }
