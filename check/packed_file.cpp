@@ -10,10 +10,6 @@
 
 namespace {
 
-std::uint32_t U32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // A name for a terminal: control bytes as \xNN.
 std::string Shown(const std::string& name) {
   static const char kHex[] = "0123456789ABCDEF";
@@ -49,7 +45,7 @@ std::string Damage(ByteSource& file, std::uint64_t fileSize, const PackedFile& p
            " B are there";
   unsigned char footer[kFooterSize];
   if (room - size < kFooterSize || !file.ReadAt(packed.setupSize + size, footer, kFooterSize) ||
-      std::memcmp(footer, kFooterMagic, sizeof kFooterMagic) != 0 || U32(footer + 8) != size)
+      std::memcmp(footer, kFooterMagic, sizeof kFooterMagic) != 0 || Le32(footer + 8) != size)
     return "no footer follows the cabinet";
   unsigned char buffer[1 << 16];
   std::uint32_t crc = 0;
@@ -60,7 +56,7 @@ std::string Damage(ByteSource& file, std::uint64_t fileSize, const PackedFile& p
     crc = Crc32(crc, buffer, piece);
     done += piece;
   }
-  return "the CRC-32 does not hold: the footer says " + Hex32(U32(footer + 12)) +
+  return "the CRC-32 does not hold: the footer says " + Hex32(Le32(footer + 12)) +
          ", the cabinet's bytes give " + Hex32(crc);
 }
 
@@ -85,11 +81,11 @@ bool InspectPackedFile(const std::string& path, PackedFile* packed) {
     unsigned char b[kFooterSize];
     // FindPayload found a PE image: its Machine field follows "PE\0\0".
     if (payload.state != PayloadState::kNone && file.ReadAt(0x3C, b, 4) &&
-        file.ReadAt(std::uint64_t{U32(b)} + 4, b, 2))
+        file.ReadAt(std::uint64_t{Le32(b)} + 4, b, 2))
       packed->machine = static_cast<std::uint16_t>(b[0] | b[1] << 8);
     if (payload.state == PayloadState::kIntact &&
         file.ReadAt(payload.cabinetStart + payload.cabinetSize, b, kFooterSize))
-      packed->crc = U32(b + 12);
+      packed->crc = Le32(b + 12);
     if (payload.state == PayloadState::kDamaged)
       packed->damage = Damage(file, fileSize, *packed);
   }

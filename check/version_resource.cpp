@@ -19,14 +19,6 @@ constexpr std::size_t kBlockHeader = 6;       // wLength, wValueLength, wType
 constexpr std::uint16_t kTextValue = 1;       // wType: the value counts characters, not bytes
 constexpr std::size_t kMaxSections = 0xFFFF;  // the file header's count is 16 bits
 
-std::uint16_t U16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t U32(const unsigned char* p) {
-  return U16(p) | static_cast<std::uint32_t>(U16(p + 2)) << 16;
-}
-
 std::size_t Align4(std::size_t at) {
   return (at + 3) & ~static_cast<std::size_t>(3);
 }
@@ -78,23 +70,23 @@ bool Image::Open() {
   unsigned char dos[64];
   if (!source_.ReadAt(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z')
     return false;
-  const std::uint64_t pe = U32(dos + 0x3C);
+  const std::uint64_t pe = Le32(dos + 0x3C);
   unsigned char head[24];  // the signature and the file header
   if (!source_.ReadAt(pe, head, sizeof head) || std::memcmp(head, "PE\0\0", 4) != 0)
     return false;
-  const std::size_t sectionCount = U16(head + 6);
-  const std::size_t optionalSize = U16(head + 20);
+  const std::size_t sectionCount = Le16(head + 6);
+  const std::size_t optionalSize = Le16(head + 20);
   // The data directories follow the optional header's fields, which PE32+ makes 16 bytes longer.
   unsigned char optional[112 + 3 * 8];
   if (optionalSize < 2 || !source_.ReadAt(pe + 24, optional, 2))
     return false;
-  const std::uint16_t magic = U16(optional);
+  const std::uint16_t magic = Le16(optional);
   const std::size_t directories = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0;
   const std::size_t needed = directories + 3 * 8;  // up to IMAGE_DIRECTORY_ENTRY_RESOURCE
   if (!directories || optionalSize < needed || !source_.ReadAt(pe + 24, optional, needed) ||
-      U32(optional + directories - 4) < 3)
+      Le32(optional + directories - 4) < 3)
     return false;
-  resources_ = U32(optional + directories + 2 * 8);
+  resources_ = Le32(optional + directories + 2 * 8);
   if (resources_ == 0 || sectionCount > kMaxSections)
     return false;
 
@@ -103,7 +95,7 @@ bool Image::Open() {
     return false;
   for (std::size_t k = 0; k < sectionCount; ++k) {
     const unsigned char* s = table.data() + k * 40;
-    sections_.push_back({U32(s + 12), U32(s + 8), U32(s + 20), U32(s + 16)});
+    sections_.push_back({Le32(s + 12), Le32(s + 8), Le32(s + 20), Le32(s + 16)});
   }
   return true;
 }
@@ -132,13 +124,13 @@ bool Image::FindEntry(std::uint32_t directory, bool first, std::uint32_t id,
     return false;
   // Read at once: the walk over the sections is done once, not once for each entry.
   std::vector<unsigned char> entries(8 *
-                                     (static_cast<std::size_t>(U16(head + 12)) + U16(head + 14)));
+                                     (static_cast<std::size_t>(Le16(head + 12)) + Le16(head + 14)));
   if (entries.empty() || !ReadRva(at + 16, entries.data(), entries.size()))
     return false;
   for (std::size_t k = 0; k < entries.size(); k += 8) {
-    const std::uint32_t name = U32(&entries[k]);
+    const std::uint32_t name = Le32(&entries[k]);
     if (first || name == id) {  // a name given as a string has its high bit set
-      *target = U32(&entries[k + 4]);
+      *target = Le32(&entries[k + 4]);
       return true;
     }
   }
@@ -157,8 +149,8 @@ bool Image::FindVersion(std::uint32_t* rva, std::uint32_t* size) {
   unsigned char entry[16];  // IMAGE_RESOURCE_DATA_ENTRY
   if (!ReadRva(static_cast<std::uint64_t>(resources_) + data, entry, sizeof entry))
     return false;
-  *rva = U32(entry);
-  *size = U32(entry + 4);
+  *rva = Le32(entry);
+  *size = Le32(entry + 4);
   return true;
 }
 
@@ -192,20 +184,20 @@ class VersionBlocks {
 bool VersionBlocks::Read(std::size_t at, std::size_t limit, Block* block) const {
   if (at > limit || limit > size_ || limit - at < kBlockHeader)
     return false;
-  const std::size_t length = U16(data_ + at);
+  const std::size_t length = Le16(data_ + at);
   if (length < kBlockHeader || length > limit - at)
     return false;
   block->end = at + length;
   block->keyAt = at + kBlockHeader;
   std::size_t k = block->keyAt;
-  while (k + 2 <= block->end && U16(data_ + k) != 0)
+  while (k + 2 <= block->end && Le16(data_ + k) != 0)
     k += 2;
   if (k + 2 > block->end)
     return false;
   block->keyLength = (k - block->keyAt) / 2;
-  block->valueLength = U16(data_ + at + 2);
+  block->valueLength = Le16(data_ + at + 2);
   const std::size_t bytes =
-      U16(data_ + at + 4) == kTextValue ? 2 * std::size_t{block->valueLength} : block->valueLength;
+      Le16(data_ + at + 4) == kTextValue ? 2 * std::size_t{block->valueLength} : block->valueLength;
   block->valueAt = Align4(k + 2);
   block->valueBytes = block->valueAt >= block->end          ? 0
                       : bytes < block->end - block->valueAt ? bytes
@@ -228,7 +220,7 @@ bool VersionBlocks::Child(const Block& parent, const char* key, Block* child) co
       continue;
     std::size_t k = 0;
     while (k < keyLength &&
-           Folded(U16(data_ + child->keyAt + 2 * k)) == Folded(static_cast<unsigned char>(key[k])))
+           Folded(Le16(data_ + child->keyAt + 2 * k)) == Folded(static_cast<unsigned char>(key[k])))
       ++k;
     if (k == keyLength)
       return true;
@@ -246,7 +238,7 @@ void ReadString(const VersionBlocks& blocks, const Block& block,
     return;
   std::size_t units = 0, length = 0;
   for (std::size_t at = block.valueAt; at + 2 <= block.end; at += 2) {
-    std::uint32_t c = U16(blocks.at(at));
+    std::uint32_t c = Le16(blocks.at(at));
     if (c == 0)
       break;
     if (++units >= kVersionTextCapacity) {
@@ -255,7 +247,7 @@ void ReadString(const VersionBlocks& blocks, const Block& block,
     }
     // A 32-bit wchar_t holds a pair of surrogates as one character; a half alone is no text.
     if (sizeof(wchar_t) > 2 && c >= 0xD800 && c <= 0xDFFF) {
-      std::uint32_t low = at + 4 <= block.end ? U16(blocks.at(at + 2)) : 0;
+      std::uint32_t low = at + 4 <= block.end ? Le16(blocks.at(at + 2)) : 0;
       if (c < 0xDC00 && low >= 0xDC00 && low <= 0xDFFF) {
         if (++units >= kVersionTextCapacity) {
           out[0] = L'\0';
@@ -275,9 +267,9 @@ void ReadString(const VersionBlocks& blocks, const Block& block,
 void ReadBlocks(const VersionBlocks& blocks, const Block& root, FileVersion& version) {
   if (root.valueLength >= kFixedSize && root.valueBytes >= kFixedSize) {
     const unsigned char* fixed = blocks.at(root.valueAt);
-    version.hasFixed = U32(fixed) == kFixedSignature;
-    version.fileVersionMs = U32(fixed + 8);
-    version.fileVersionLs = U32(fixed + 12);
+    version.hasFixed = Le32(fixed) == kFixedSignature;
+    version.fileVersionMs = Le32(fixed + 8);
+    version.fileVersionLs = Le32(fixed + 12);
   }
   Block variables = {}, translation = {}, strings = {}, table = {}, value = {};
   if (!blocks.Child(root, "VarFileInfo", &variables) ||
@@ -286,7 +278,7 @@ void ReadBlocks(const VersionBlocks& blocks, const Block& root, FileVersion& ver
     return;
   // Language, then code page, as 8 hex digits: "040904b0".
   const unsigned char* pair = blocks.at(translation.valueAt);
-  const std::uint32_t name = static_cast<std::uint32_t>(U16(pair)) << 16 | U16(pair + 2);
+  const std::uint32_t name = static_cast<std::uint32_t>(Le16(pair)) << 16 | Le16(pair + 2);
   char tableName[9];
   std::snprintf(tableName, sizeof tableName, "%08lx", static_cast<unsigned long>(name));
   if (!blocks.Child(root, "StringFileInfo", &strings) || !blocks.Child(strings, tableName, &table))
@@ -308,7 +300,7 @@ bool ReadVersionResource(ByteSource& source, FileVersion& version) {
       !image.ReadRva(rva, head, sizeof head))
     return false;
   // The root block's length is 16 bits: it holds all that is read.
-  const std::size_t length = U16(head);
+  const std::size_t length = Le16(head);
   if (length < kBlockHeader || length > size)
     return false;
   std::vector<unsigned char> bytes(length);

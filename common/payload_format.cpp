@@ -9,15 +9,6 @@ namespace {
 constexpr unsigned char kCabinetMagic[4] = {'M', 'S', 'C', 'F'};
 constexpr std::uint32_t kSecurityDirectory = 4;  // IMAGE_DIRECTORY_ENTRY_SECURITY
 
-std::uint32_t U32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-void Put32(unsigned char* p, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k, v >>= 8)
-    p[k] = static_cast<unsigned char>(v);
-}
-
 // Filled at first use: zero-filled static storage costs the program file nothing.
 std::uint32_t crcTable[256];
 
@@ -26,8 +17,8 @@ std::uint32_t crcTable[256];
 void WriteFooter(std::uint32_t cabinetSize, std::uint32_t cabinetCrc,
                  unsigned char (&footer)[kFooterSize]) {
   std::memcpy(footer, kFooterMagic, sizeof kFooterMagic);
-  Put32(footer + 8, cabinetSize);
-  Put32(footer + 12, cabinetCrc);
+  PutLe32(footer + 8, cabinetSize);
+  PutLe32(footer + 12, cabinetCrc);
 }
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
@@ -52,7 +43,7 @@ OverlayRead ReadOverlay(ByteSource& file, std::uint64_t fileSize, Overlay* overl
   unsigned char b[64];  // the DOS header, then each part of the PE headers in turn
   if (!file.ReadAt(0, b, 64) || b[0] != 'M' || b[1] != 'Z')
     return OverlayRead::kNotPe;
-  const std::uint32_t pe = U32(b + 0x3C);
+  const std::uint32_t pe = Le32(b + 0x3C);
   // The signature and the file header, then the optional header's magic.
   if (pe >= size || !file.ReadAt(pe, b, 26) || std::memcmp(b, "PE\0\0", 4) != 0)
     return OverlayRead::kNotPe;
@@ -68,17 +59,17 @@ OverlayRead ReadOverlay(ByteSource& file, std::uint64_t fileSize, Overlay* overl
       !file.ReadAt(optional + count, b, 4))
     return OverlayRead::kNotPe;
   std::uint32_t certificates = 0;
-  if (U32(b) > kSecurityDirectory) {
+  if (Le32(b) > kSecurityDirectory) {
     const std::uint32_t entry = count + 4 + 8 * kSecurityDirectory;
     if (optionalSize < entry + 8 || !file.ReadAt(optional + entry, b, 4))
       return OverlayRead::kNotPe;
-    certificates = U32(b);
+    certificates = Le32(b);
   }
   for (std::uint32_t at = table + 16; sections--; at += 40) {
     // SizeOfRawData, then PointerToRawData.
     if (!file.ReadAt(at, b, 8))
       return OverlayRead::kNotPe;
-    const std::uint32_t rawSize = U32(b), rawStart = U32(b + 4);
+    const std::uint32_t rawSize = Le32(b), rawStart = Le32(b + 4);
     if (rawStart > size || rawSize > size - rawStart)
       return OverlayRead::kNotPe;
     if (rawSize && rawStart + rawSize > start)
@@ -108,17 +99,17 @@ Payload FindPayload(ByteSource& file, std::uint64_t fileSize, bool verify, unsig
   payload.cabinetStart = at;
   if (room < kFooterSize)
     return payload;
-  const std::uint32_t size = U32(b + 8);
+  const std::uint32_t size = Le32(b + 8);
   payload.cabinetSize = size;
   if (size > room - kFooterSize || !file.ReadAt(at + size, b, kFooterSize) ||
-      std::memcmp(b, kFooterMagic, sizeof kFooterMagic) != 0 || U32(b + 8) != size)
+      std::memcmp(b, kFooterMagic, sizeof kFooterMagic) != 0 || Le32(b + 8) != size)
     return payload;
   if (verify) {
     if (!buffer || !bufferSize) {  // the footer's bytes are read: its room will do
       buffer = b + 8;
       bufferSize = 4;
     }
-    const std::uint32_t expected = U32(b + 12);
+    const std::uint32_t expected = Le32(b + 12);
     std::uint32_t crc = 0;
     for (std::uint32_t done = 0; done < size;) {
       const std::size_t piece = size - done < bufferSize ? size - done : bufferSize;

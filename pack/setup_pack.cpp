@@ -131,11 +131,6 @@ bool ListPayload(const InstallPlan& plan, const std::vector<ListedEntry>& listin
   return true;
 }
 
-void PutU32(unsigned char* p, std::uint32_t value) {
-  for (int k = 0; k < 4; ++k, value >>= 8)
-    p[k] = static_cast<unsigned char>(value);
-}
-
 // Writes the packed program into `file`; returns its length, or 0 with `why` set.
 std::uint64_t WritePacked(const std::string& folder, const PayloadFiles& files,
                           const std::string& stub, std::size_t checkSumAt, OutputFile& file,
@@ -167,7 +162,7 @@ std::uint64_t WritePacked(const std::string& folder, const PayloadFiles& files,
   WriteFooter(cabinetSize, crc, footer);
   checksum.Add(footer, sizeof footer);
   unsigned char sum[4];
-  PutU32(sum, checksum.Value());
+  PutLe32(sum, checksum.Value());
   if (!file.WriteAt(stub.size() + cabinetSize, footer, sizeof footer) ||
       !file.WriteAt(checkSumAt, sum, sizeof sum)) {
     *why = file.Failure();

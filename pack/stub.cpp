@@ -8,10 +8,6 @@
 
 namespace {
 
-std::uint32_t U32(const unsigned char* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // Far more than any setup.exe: the stub is held in memory.
 constexpr std::uint64_t kStubLimit = 1 << 30;
 
@@ -40,11 +36,11 @@ StubRead ReadStub(const std::string& path, std::string* stub, std::size_t* check
 
   // ReadOverlay found every field read here before the end of the section table.
   unsigned char* b = reinterpret_cast<unsigned char*>(&(*stub)[0]);
-  const std::size_t pe = U32(b + 0x3C);
+  const std::size_t pe = Le32(b + 0x3C);
   std::memset(b + pe + 12, 0, 8);  // PointerToSymbolTable, NumberOfSymbols
   const std::size_t optional = pe + 24;
   const std::size_t count = b[optional] == 0x0B && b[optional + 1] == 0x01 ? 92 : 108;
-  if (U32(b + optional + count) > 4)
+  if (Le32(b + optional + count) > 4)
     std::memset(b + optional + count + 4 + 4 * 8, 0, 8);  // IMAGE_DIRECTORY_ENTRY_SECURITY
   *checkSumAt = optional + 64;
   std::memset(b + *checkSumAt, 0, 4);
