@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "check/setup_check.h"
 #include "tests/unit/example_description.h"
 #include "tests/unit/pe_image.h"
 
@@ -35,3 +37,16 @@ class Distribution {
  private:
   std::string path_;
 };
+
+// One run of setup-check: its exit status and what it printed.
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+inline Outcome Check(std::vector<std::string> args) {
+  Outcome run;
+  run.status = RunSetupCheck(args, &run.out, &run.err);
+  return run;
+}

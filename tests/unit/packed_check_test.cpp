@@ -21,18 +21,6 @@
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome Check(std::vector<std::string> args) {
-  Outcome run;
-  run.status = RunSetupCheck(args, &run.out, &run.err);
-  return run;
-}
-
 std::vector<std::string> SortedLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

@@ -20,18 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome Check(std::vector<std::string> args) {
-  Outcome run;
-  run.status = RunSetupCheck(args, &run.out, &run.err);
-  return run;
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
