@@ -368,10 +368,7 @@ bool FakePlatform::RegistrySetMultiString(RegistryRoot, const char* key, const c
 
 bool FakePlatform::RegistrySetWideString(RegistryRoot, const char* key, const char* valueName,
                                          const wchar_t* text) {
-  std::size_t length = 0;
-  while (text[length])
-    ++length;
-  std::string narrow = Narrowed(text, length);
+  std::string narrow = Narrowed(text);
   calls.push_back("RegistrySetWideString(" + Text(key) + "|" + Text(valueName) + "|" + narrow +
                   ")");
   if (!registryWritable || valueFails.count(valueName))
@@ -440,10 +437,7 @@ bool FakePlatform::SameFolder(const char* a, const char* b) {
 }
 
 bool FakePlatform::ReadFileVersion(const wchar_t* path, FileVersion& version) {
-  std::size_t length = 0;
-  while (path[length])
-    ++length;
-  std::string narrow = Narrowed(path, length);
+  std::string narrow = Narrowed(path);
   calls.push_back("ReadFileVersion(" + narrow + ")");
   auto found = versions.find(narrow);
   version = found == versions.end() ? FileVersion{} : found->second;
