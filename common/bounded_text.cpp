@@ -35,6 +35,15 @@ bool AppendText(char* dst, std::size_t cap, const char* src) {
   return true;
 }
 
+const char* DecimalDigits(std::uint32_t value, char (&room)[11]) {
+  char* at = room + sizeof room - 1;
+  *at = '\0';
+  do
+    *--at = static_cast<char>('0' + value % 10);
+  while (value /= 10);
+  return at;
+}
+
 bool CopyTextCut(char* dst, std::size_t cap, const char* src) {
   if (cap == 0)
     return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Copies `src` into `dst` (capacity `cap`, terminator included). When it does not fit, `dst` is
 // left empty and false is returned: a cut-off value must never pass for a different, valid one.
@@ -12,6 +13,9 @@ bool CopyText(wchar_t* dst, std::size_t cap, const wchar_t* src);
 
 // Appends `src` to the text already in `dst`. When it does not fit, `dst` keeps its old text.
 bool AppendText(char* dst, std::size_t cap, const char* src);
+
+// `value` in decimal, written at the end of `room`; returns where its first digit stands.
+const char* DecimalDigits(std::uint32_t value, char (&room)[11]);
 
 // Copies as much of `src` as fits, always terminating `dst`; returns false when text was cut.
 // Only for texts where a cut is acceptable (a window caption).

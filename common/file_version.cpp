@@ -2,23 +2,6 @@
 
 #include "common/bounded_text.h"
 
-namespace {
-
-// Appends `value` in decimal; the room is always there for four 16-bit numbers.
-wchar_t* PutNumber(wchar_t* out, unsigned value) {
-  wchar_t digits[6];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<wchar_t>('0' + value % 10);
-    value /= 10;
-  } while (value);
-  while (count)
-    *out++ = digits[--count];
-  return out;
-}
-
-}  // namespace
-
 bool ComposeDisplayVersion(const FileVersion& version, wchar_t (&text)[kVersionTextCapacity]) {
   text[0] = '\0';
   if (!version.found)
@@ -29,12 +12,17 @@ bool ComposeDisplayVersion(const FileVersion& version, wchar_t (&text)[kVersionT
     return false;
   const unsigned parts[] = {version.fileVersionMs >> 16, version.fileVersionMs & 0xFFFF,
                             version.fileVersionLs >> 16, version.fileVersionLs & 0xFFFF};
-  wchar_t* out = text;
+  // Four numbers of at most five digits and their dots always fit.
+  char shown[24] = {};
+  char digits[11];
   for (int k = 0; k < 4; ++k) {
     if (k)
-      *out++ = '.';
-    out = PutNumber(out, parts[k]);
+      AppendText(shown, ".");
+    AppendText(shown, DecimalDigits(parts[k], digits));
   }
-  *out = '\0';
+  std::size_t k = 0;
+  do
+    text[k] = static_cast<unsigned char>(shown[k]);
+  while (shown[k++]);
   return true;
 }

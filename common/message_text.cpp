@@ -9,17 +9,11 @@ MessageText& MessageText::Add(const char* piece) {
 }
 
 MessageText& MessageText::Add(int number) {
-  char digits[16];
-  char* p = digits + sizeof digits;
-  *--p = '\0';
-  unsigned value = number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
-  do {
-    *--p = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value);
+  char room[11];
   if (number < 0)
-    *--p = '-';
-  return Add(p);
+    Add("-");
+  return Add(DecimalDigits(
+      number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number), room));
 }
 
 MessageText& MessageText::Quoted(const char* piece) {

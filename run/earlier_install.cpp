@@ -34,20 +34,6 @@ const wchar_t* NextName(const wchar_t* name) {
   return name + 1;
 }
 
-// A number in decimal, for a line of the log.
-struct DecimalText {
-  explicit DecimalText(std::uint32_t value) {
-    char* at = digits + sizeof digits - 1;
-    *at = '\0';
-    do
-      *--at = static_cast<char>('0' + value % 10);
-    while (value /= 10);
-    text = at;
-  }
-  char digits[12];
-  const char* text;
-};
-
 void Compose(char (&text)[kQuestionCapacity], std::initializer_list<const char*> pieces) {
   text[0] = '\0';
   for (const char* piece : pieces)
@@ -135,7 +121,8 @@ bool RemoveEarlierInstall(const InstallerSystem& system, RunReport& report,
     why = "its uninstaller could not be started";
   char ended[48];
   CopyText(ended, "its uninstaller ended with exit code ");
-  AppendText(ended, DecimalText(code).text);
+  char digits[11];
+  AppendText(ended, DecimalDigits(code, digits));
 
   char still[kPathCapacity];
   if (!why && !FindEarlierInstall(system.registry, settings.FolderName, still)) {
