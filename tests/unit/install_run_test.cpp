@@ -885,6 +885,9 @@ TEST_F(InstallFixture, FromAPayload) {
   EXPECT_TRUE(fake.CallsStartingWith("ListFolder(*").empty());
   EXPECT_EQ(fake.CallsStartingWith("SetProgressStep"),
             std::vector<std::string>{"SetProgressStep(12)"});
+  // One step and one pause a file of the payload, written or not.
+  EXPECT_EQ(fake.CallsStartingWith("StepProgress").size(), 7u);
+  EXPECT_EQ(fake.CallsStartingWith("Pause(10)").size(), 7u);
   EXPECT_EQ(fake.CallsStartingWith(kFilesRecord),
             std::vector<std::string>{"RegistrySetMultiString(" + kKey +
                                      "|InstalledFiles|setup.inf|Viewer.exe|uninstal.exe|cut.dat)"});
