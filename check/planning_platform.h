@@ -52,7 +52,8 @@ class PlanningPlatform final : public DialogOps,
                                public RegistryOps,
                                public ProcessOps,
                                public LogOps,
-                               public PayloadOps {
+                               public PayloadOps,
+                               public TargetOps {
  public:
   // `listing` is the distribution folder `folder` in the order the installer will see it;
   // `folderBox` the text the folder box holds when OK is pressed. From a `payload`, `listing`
@@ -133,6 +134,13 @@ class PlanningPlatform final : public DialogOps,
   bool AppendToLog(const char*) override { return true; }
   bool IsLog(const FolderEntry&) override { return false; }
   void LocalTimestamp(char (&stamp)[20]) override { stamp[0] = '\0'; }
+  // The plan is of a target folder the administrators own, which nobody changes meanwhile.
+  bool HoldTarget(const char*) override { return true; }
+  FolderAccess TargetAccess() override { return FolderAccess::kAdministrators; }
+  bool ProtectTarget() override { return true; }
+  bool TargetInPlace() override { return true; }
+  bool FileLanded(const wchar_t*, bool) override { return true; }
+  bool IsKeptFile(const wchar_t*) override { return true; }
   // The install run never reads back or asks. Should it ever, the answers are those of a
   // system where nothing is found.
   bool RegistryGetString(RegistryRoot, const char*, const char*, char* buf,

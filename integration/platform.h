@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "common/file_version.h"
+#include "common/folder_access.h"
 #include "integration/link_info.h"
 
 // Shell special folders (CSIDL values).
@@ -260,6 +261,33 @@ class RemovalOps {
   ~RemovalOps() = default;
 };
 
+// The folder setup installs into, held from its check to the end of the run: open without
+// delete sharing, so that nobody can rename it, remove it or put a link in its place. Each file
+// written into it is checked to have landed there, and the program to start stays open from its
+// copy to its start, so that nobody can change or replace it meanwhile. On the 95/98 family,
+// which has neither permissions nor links, every check passes and nothing is held.
+class TargetOps {
+ public:
+  // Holds the folder `path` names, opened without following a link or junction. False, holding
+  // nothing, when it is not a real folder.
+  virtual bool HoldTarget(const char* path) = 0;
+  // Who may change the held folder.
+  virtual FolderAccess TargetAccess() = 0;
+  // Gives the held folder permissions of its own (WriteOwnFolderAcl), none inherited.
+  virtual bool ProtectTarget() = 0;
+  // True while the held folder's path still names it, reached through no link or junction.
+  virtual bool TargetInPlace() = 0;
+  // True when the file `name` (a single name) that was just written is a plain file directly in
+  // the held folder, its path still leading there. With `keep` it stays open until the program
+  // ends, shared for reading only, in place of the one kept before.
+  virtual bool FileLanded(const wchar_t* name, bool keep) = 0;
+  // True when `name` in the held folder still is the file kept by FileLanded.
+  virtual bool IsKeptFile(const wchar_t* name) = 0;
+
+ protected:
+  ~TargetOps() = default;
+};
+
 // How much of one file of the payload reached its destination.
 enum class PayloadWrite {
   kNone,   // nothing: not opened, or left out
@@ -328,15 +356,16 @@ using IfAllRoles = typename std::enable_if<!std::is_base_of<System, All>::value,
 // What setup.exe works with: every role but removal.
 struct InstallerSystem {
   InstallerSystem(DialogOps& dialog, FileOps& files, ShellOps& shell, RegistryOps& registry,
-                  ProcessOps& processes, LogOps& log)
+                  ProcessOps& processes, LogOps& log, TargetOps& target)
       : dialog(dialog),
         files(files),
         shell(shell),
         registry(registry),
         processes(processes),
-        log(log) {}
+        log(log),
+        target(target) {}
   template <class All, platform_detail::IfAllRoles<All, InstallerSystem> = 0>
-  InstallerSystem(All& all) : InstallerSystem(all, all, all, all, all, all) {}
+  InstallerSystem(All& all) : InstallerSystem(all, all, all, all, all, all, all) {}
 
   DialogOps& dialog;
   FileOps& files;
@@ -344,6 +373,7 @@ struct InstallerSystem {
   RegistryOps& registry;
   ProcessOps& processes;
   LogOps& log;
+  TargetOps& target;
   // The files come from here, not from the current folder, when setup.exe carries a payload.
   PayloadOps* payload = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "integration/uninstall_registration.h"
 #include "res/resource.h"
 #include "run/earlier_install.h"
+#include "run/target_folder.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ constexpr unsigned kPauseAtEndMs = 100;
 constexpr int kProgressEnd = 100;
 constexpr int kChecked = 1;
 constexpr char kFolderStep[] = "folder";
+constexpr char kFolderLost[] = "the target folder was moved or replaced";
+constexpr char kLandedElsewhere[] = "it landed outside the target folder";
 
 class EntryCounter final : public FolderVisitor {
  public:
@@ -60,6 +63,8 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
       // Setup holds it open and writes to it: it is the run's, not the product's.
       else if (system_.log.IsLog(entry))
         report_.Log().Line("file", entry.name, "not copied", "it is this run's log");
+      else if (!TargetInPlace())
+        report_.Outcome(Part::kFile, entry.name, false, kFolderLost);
       else if (JoinPath(destination, wideTarget_, entry.wideName))
         Copy(entry, destination);
       else
@@ -75,13 +80,19 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
                     wchar_t* destination) override {
     if (!IsPayloadName(name))
       return "its name is no plain file name";
+    if (!TargetInPlace())
+      return kFolderLost;
     return JoinPath(destination, kPathCapacity, wideTarget_, name) ? nullptr : kPathTooLong;
   }
   bool Retry(const char* shown, const char* reason) override {
-    return report_.AskRetry(shown, target_, reason);
+    return report_.AskRetry(shown, target_, reason) && TargetInPlace();
   }
   void Written(const wchar_t* name, const char* shown, std::uint64_t bytes, PayloadWrite write,
                const char* reason) override {
+    if (write != PayloadWrite::kNone && !Landed(name)) {
+      write = PayloadWrite::kNone;
+      reason = kLandedElsewhere;
+    }
     report_.Outcome(Part::kFile, shown, write == PayloadWrite::kWhole, reason);
     // A file cut short is setup's all the same, for the uninstaller to remove.
     if (write != PayloadWrite::kNone)
@@ -97,16 +108,34 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
  private:
   void Copy(const FolderEntry& entry, const wchar_t* destination) {
     char reason[kTextCapacity];
-    while (!system_.files.CopyListedFile(entry.wideName, destination)) {
+    const char* why = nullptr;
+    // The folder is checked again before each new attempt: the question may wait for minutes.
+    while (!why && !system_.files.CopyListedFile(entry.wideName, destination)) {
       system_.files.DescribeCopyFailure(reason, sizeof reason);
-      if (!report_.AskRetry(entry.name, target_, reason)) {
-        report_.Outcome(Part::kFile, entry.name, false, reason);
-        return;
-      }
+      if (!report_.AskRetry(entry.name, target_, reason))
+        why = reason;
+      else if (!TargetInPlace())
+        why = kFolderLost;
     }
-    report_.Outcome(Part::kFile, entry.name, true);
+    if (!why && !Landed(entry.wideName))
+      why = kLandedElsewhere;
+    report_.Outcome(Part::kFile, entry.name, !why, why);
+    if (why)
+      return;
     installed_.Add(entry.wideName, entry.size);
     Mark(entry.wideName);
+  }
+  // Once the folder is found moved or replaced, nothing more is written through its path, which
+  // may now lead anywhere. Written files not found where they were meant are not recorded: the
+  // uninstaller would delete whatever has their names in the folder.
+  bool TargetInPlace() {
+    lost_ = lost_ || !system_.target.TargetInPlace();
+    return !lost_;
+  }
+  // The program's file stays open from here to its start.
+  bool Landed(const wchar_t* name) {
+    lost_ = lost_ || !system_.target.FileLanded(name, SameTextIgnoringCase(name, programFile_));
+    return !lost_;
   }
   void Mark(const wchar_t* name) {
     programCopied_ = programCopied_ || SameTextIgnoringCase(name, programFile_);
@@ -125,6 +154,7 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
   InstalledFilesRecord& installed_;
   bool programCopied_ = false;
   bool uninstallerCopied_ = false;
+  bool lost_ = false;
 };
 
 class LinkFinder final : public FolderVisitor {
@@ -169,12 +199,14 @@ void CreateMenuShortcuts(const InstallerSystem& system, const SetupSettingsRecor
   }
 }
 
-// Starts the program when the run-after box is checked and this run copied its file: a file
-// that it did not copy may be anybody's, and would be started with setup's rights. The command
+// Starts the program when the run-after box is checked and this run copied its file, still held
+// open in the held folder: a file that it did not copy may be anybody's, and would be started
+// with setup's rights. The command
 // is quoted: unquoted, a folder such as C:\Program Files\Viewer makes the system try
 // C:\Program.exe first. A quote in the name would end the quoted path and add arguments.
 void StartInstalledProgram(const InstallerSystem& system, const SetupSettingsRecord& settings,
-                           const char* target, bool copied, RunLog& log) {
+                           const char* target, const wchar_t* programFile, bool copied,
+                           RunLog& log) {
   char command[kPathCapacity + 2];
   command[0] = '"';
   const char* why;
@@ -182,6 +214,8 @@ void StartInstalledProgram(const InstallerSystem& system, const SetupSettingsRec
     why = "not asked for";
   } else if (!copied) {
     why = "not copied by this run";
+  } else if (!system.target.IsKeptFile(programFile)) {
+    why = "it is no longer the file this run copied";
   } else if (std::strchr(settings.ProgramFile, '"')) {
     why = "its name holds a quote";
   } else if (!JoinPath(command + 1, kPathCapacity, target, settings.ProgramFile) ||
@@ -257,6 +291,17 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
     report.Tell(kFolderStep, target, kCannotCreateFolder, "");
     return InstallOutcome::kFolderRefused;
   }
+  if (const char* why =
+          SecureTarget(system.target, report.Log(), target, made == FolderCreation::kCreated)) {
+    report.Log().Line(kFolderStep, target, "refused", why);
+    char text[kTextCapacity];
+    CopyText(text, "This folder cannot be used: ");
+    AppendText(text, why);
+    AppendText(text, ".\n\nPlease choose another folder.");
+    if (!report.Unattended())
+      report.Dialog().ShowMessage(text, "");
+    return InstallOutcome::kFolderRefused;
+  }
   if (moving && !RemoveEarlierInstall(system, report, settings, earlier))
     return InstallOutcome::kFolderRefused;
   report.Log().Line(kFolderStep, target, made == FolderCreation::kCreated ? "created" : "exists");
@@ -313,6 +358,6 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
   system.dialog.EndModal(kIdOk);
 
   // The window lives until the handler returns, so the box can still be read.
-  StartInstalledProgram(system, settings, target, copy.programCopied(), report.Log());
+  StartInstalledProgram(system, settings, target, programFile, copy.programCopied(), report.Log());
   return report.Failures() ? InstallOutcome::kIncomplete : InstallOutcome::kInstalled;
 }

@@ -10,9 +10,6 @@
 
 namespace {
 
-// Folders open only with backup semantics; a link or junction opens as itself.
-constexpr DWORD kNoFollow = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
-constexpr int kFileNameInformation = 9;
 constexpr int kFileDispositionInformation = 13;
 
 // Why a deletion failed, from the error it left behind. `attributes` tell a read-only mark,
@@ -46,34 +43,6 @@ Removal RemovalAtPath(const wchar_t* path, DWORD error) {
       error, error == ERROR_ACCESS_DENIED ? GetFileAttributesW(path) : INVALID_FILE_ATTRIBUTES);
 }
 
-// A function of ntdll as the type the caller declared for it.
-template <class Call>
-bool FindCall(HMODULE ntdll, const char* name, Call* call) {
-  *call = reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
-  return *call != nullptr;
-}
-
-// False on the 95/98 family, whose ntdll lacks them: it has no file identities and no links.
-bool FindNtFileCalls(Win32Removal::NtFileCalls* nt) {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return !(GetVersion() & 0x80000000u) && ntdll &&
-         FindCall(ntdll, "NtQueryInformationFile", &nt->query) &&
-         FindCall(ntdll, "NtSetInformationFile", &nt->set) &&
-         FindCall(ntdll, "RtlNtStatusToDosError", &nt->toError);
-}
-
-HANDLE OpenNoFollow(const char* path, DWORD access, DWORD share) {
-  return CreateFileA(path, access | SYNCHRONIZE, share, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
-}
-
-HANDLE OpenNoFollow(const wchar_t* path, DWORD access, DWORD share) {
-  return CreateFileW(path, access | SYNCHRONIZE, share, nullptr, OPEN_EXISTING, kNoFollow, nullptr);
-}
-
-bool IsRealFolder(DWORD attributes) {
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // An open folder is a real folder of `identity`; `attributes` get its attributes.
 bool IsFolderOf(HANDLE folder, const FileIdentity& identity, DWORD* attributes) {
   FileIdentity now;
@@ -81,46 +50,8 @@ bool IsFolderOf(HANDLE folder, const FileIdentity& identity, DWORD* attributes) 
          SameIdentity(now, identity);
 }
 
-bool NameOf(const Win32Removal::NtFileCalls& nt, HANDLE handle,
-            Win32Removal::FileSystemName* name) {
-  ULONG_PTR io[2] = {};  // IO_STATUS_BLOCK
-  // A name that does not fit gives STATUS_BUFFER_OVERFLOW, which is not success.
-  return nt.query(handle, io, name, sizeof *name, kFileNameInformation) == 0 &&
-         name->bytes < sizeof name->text;
-}
-
-// Compares UTF-16 names as Windows does for ASCII letters; any other difference counts.
-bool SameNames(const WCHAR* a, const WCHAR* b, std::size_t length) {
-  for (std::size_t k = 0; k < length; ++k) {
-    WCHAR x = a[k] >= L'A' && a[k] <= L'Z' ? a[k] - L'A' + L'a' : a[k];
-    WCHAR y = b[k] >= L'A' && b[k] <= L'Z' ? b[k] - L'A' + L'a' : b[k];
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
-// True when `file` is "<folder>\<name>". The file system names an open file by the path it was
-// reached by, every link and junction on the way followed, within its volume (which the caller
-// compares). While the folder is held, Windows lets nobody rename or remove it, nor a folder
-// above it (a folder with anything open below it cannot be renamed): the held folder's name
-// names only it, and a file of that name with one more part lies directly in it. Were a folder
-// above renamed all the same, that name was still reached through no link or junction: the file
-// lies in a real folder at the install folder's place, which only those who may write there
-// could have filled.
-bool IsInFolder(const Win32Removal::FileSystemName& folder,
-                const Win32Removal::FileSystemName& file, const wchar_t* name) {
-  std::size_t nameLength = static_cast<std::size_t>(lstrlenW(name));
-  if (nameLength == 0)
-    return false;
-  std::size_t folderLength = folder.bytes / sizeof(WCHAR);
-  return file.bytes / sizeof(WCHAR) == folderLength + 1 + nameLength &&
-         SameNames(file.text, folder.text, folderLength) && file.text[folderLength] == L'\\' &&
-         SameNames(file.text + folderLength + 1, name, nameLength);
-}
-
 // Marks an open file or empty folder for deletion when its last handle closes; an NTSTATUS.
-LONG MarkForDeletion(const Win32Removal::NtFileCalls& nt, HANDLE handle) {
+LONG MarkForDeletion(const NtFileCalls& nt, HANDLE handle) {
   ULONG_PTR io[2] = {};
   BOOLEAN deleteFile = TRUE;  // FILE_DISPOSITION_INFORMATION
   return nt.set(handle, io, &deleteFile, sizeof deleteFile, kFileDispositionInformation);

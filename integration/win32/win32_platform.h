@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "integration/platform.h"
+#include "integration/win32/file_identity.h"
 #include "integration/win32/unique_handle.h"
 
 // The NT family keeps names in Unicode; 95/98 has ANSI names only and stubs for the wide calls.
@@ -151,6 +152,32 @@ class Win32Log final : public LogOps {
   HANDLE file_ = nullptr;
 };
 
+// target_ops.cpp. Its handles are closed by the system when the program ends (see Win32Log).
+// The security calls and ntdll's file calls are looked up when used: the program still starts
+// on 95/98, where every check passes.
+class Win32Target final : public TargetOps {
+ public:
+  bool HoldTarget(const char* path) override;
+  FolderAccess TargetAccess() override;
+  bool ProtectTarget() override;
+  bool TargetInPlace() override;
+  bool FileLanded(const wchar_t* name, bool keep) override;
+  bool IsKeptFile(const wchar_t* name) override;
+
+ private:
+  // A file of the held folder, opened without following a link, when it lies directly in it.
+  HANDLE OpenLanded(const wchar_t* name, DWORD access, DWORD share, FileIdentity* identity);
+
+  bool nt_ = false;  // the NT family: folders can be held, and there are links and permissions
+  HANDLE held_ = nullptr;
+  HANDLE kept_ = nullptr;
+  FileIdentity heldIdentity_ = {};
+  FileIdentity keptIdentity_ = {};
+  wchar_t heldPath_[MAX_PATH] = {};
+  FileSystemName heldName_ = {};
+  NtFileCalls calls_ = {};
+};
+
 // What setup.exe works with, one set for the program: the dialog and a run with no window
 // share it. Its dialog operations act on the setup dialog once that is initialised.
 struct Win32Installer {
@@ -161,6 +188,7 @@ struct Win32Installer {
   Win32Registry registry;
   Win32Processes processes;
   Win32Log log;
+  Win32Target target;
 };
 
 // removal_ops.cpp. The held folder's operations use ntdll's file calls, which every system of
@@ -180,19 +208,6 @@ class Win32Removal final : public RemovalOps {
   Removal DeleteHeldFile(const wchar_t* name) override;
   Removal RemoveHeldFolder() override;
   void ReleaseFolder() override;
-
-  // ntdll's NtQueryInformationFile and NtSetInformationFile, and RtlNtStatusToDosError.
-  struct NtFileCalls {
-    LONG(NTAPI* query)(HANDLE, void*, void*, ULONG, int);
-    LONG(NTAPI* set)(HANDLE, void*, void*, ULONG, int);
-    ULONG(NTAPI* toError)(LONG);
-  };
-  // The name the file system gives an open file (FILE_NAME_INFORMATION): its path on its
-  // volume, reached after every link and junction on the way.
-  struct FileSystemName {
-    ULONG bytes;
-    WCHAR text[MAX_PATH];
-  };
 
  private:
   UniqueHandle held_;

@@ -109,12 +109,12 @@ driver() {
   timeout -k 5 90 wine "$E2E_DRIVER" "$@" </dev/null
 }
 
-# start_setup DIR [PROGRAM]: starts DIR/setup.exe (or DIR/PROGRAM) with DIR as its current
-# directory, in the background. Sets SETUP_PID (the Linux pid of the Wine process, which is the
-# program itself); wait_setup waits for it.
+# start_setup DIR [PROGRAM [ARGUMENTS...]]: starts DIR/setup.exe (or DIR/PROGRAM) with DIR as its
+# current directory, in the background. Sets SETUP_PID (the Linux pid of the Wine process, which
+# is the program itself); wait_setup waits for it.
 start_setup() {
   local dir=$1 program=${2:-setup.exe}
-  (cd "$dir" && exec wine "$program" </dev/null >>"$E2E_LOG" 2>&1) &
+  (cd "$dir" && exec wine "$program" "${@:3}" </dev/null >>"$E2E_LOG" 2>&1) &
   SETUP_PID=$!
   SETUP_RC=
   E2E_STARTED+=("$SETUP_PID")

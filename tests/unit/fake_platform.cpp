@@ -595,3 +595,37 @@ bool FakePlatform::IsLog(const FolderEntry& entry) {
 void FakePlatform::LocalTimestamp(char (&stamp)[20]) {
   Give(timestamp, stamp, sizeof stamp);
 }
+
+bool FakePlatform::HoldTarget(const char* path) {
+  calls.push_back("HoldTarget(" + Text(path) + ")");
+  heldTarget = targetHolds ? path : "";
+  protected_ = swapped_ = false;
+  return targetHolds;
+}
+
+FolderAccess FakePlatform::TargetAccess() {
+  return protected_ ? accessAfterProtect : targetAccess;
+}
+
+bool FakePlatform::ProtectTarget() {
+  calls.push_back("ProtectTarget()");
+  protected_ = protectWorks;
+  return protectWorks;
+}
+
+bool FakePlatform::TargetInPlace() {
+  return !heldTarget.empty() && !swapped_;
+}
+
+bool FakePlatform::FileLanded(const wchar_t* name, bool keep) {
+  swapped_ = swapped_ || Narrowed(name) == swapDuring;
+  if (!TargetInPlace())
+    return false;
+  if (keep)
+    keptFile = Narrowed(name);
+  return true;
+}
+
+bool FakePlatform::IsKeptFile(const wchar_t* name) {
+  return TargetInPlace() && !keptReplaced && Lower(keptFile) == Lower(Narrowed(name));
+}

@@ -19,7 +19,8 @@ class FakePlatform final : public PayloadOps,
                            public RegistryOps,
                            public ProcessOps,
                            public RemovalOps,
-                           public LogOps {
+                           public LogOps,
+                           public TargetOps {
  public:
   struct Entry {
     std::string name;
@@ -81,6 +82,17 @@ class FakePlatform final : public PayloadOps,
   std::uint32_t runExitCode = 0;
   bool runFails = false;
 
+  // The target folder: who may change it, before and after ProtectTarget; whether it can be
+  // held and protected. `swapDuring` names the file during whose writing the folder is replaced:
+  // that file lands elsewhere and the folder is no longer in place. `keptReplaced`: the kept
+  // program file is replaced before its start.
+  FolderAccess targetAccess = FolderAccess::kAdministrators;
+  FolderAccess accessAfterProtect = FolderAccess::kAdministrators;
+  bool targetHolds = true;
+  bool protectWorks = true;
+  std::string swapDuring;
+  bool keptReplaced = false;
+
   std::string timestamp = "2026-12-07 09:30:00";  // for LocalTimestamp
   bool logWritable = true;  // false: OpenLog fails, as for a log that is refused
   std::string logListedAs;  // the listed name that is the open log; empty: none is
@@ -96,6 +108,8 @@ class FakePlatform final : public PayloadOps,
   std::map<std::string, std::string> copied;                           // destination -> source
   std::vector<std::string> deletedAtRestart;
   std::string heldFolder;  // empty when none is held
+  std::string heldTarget;  // the target folder setup holds; empty when none
+  std::string keptFile;    // the file FileLanded keeps open
 
   // Puts a file, folder or link (a reparse point) into `tree` under its full path.
   void AddFile(const std::string& path);
@@ -172,6 +186,12 @@ class FakePlatform final : public PayloadOps,
   bool AppendToLog(const char* text) override;
   bool IsLog(const FolderEntry& entry) override;
   void LocalTimestamp(char (&stamp)[20]) override;
+  bool HoldTarget(const char* path) override;
+  FolderAccess TargetAccess() override;
+  bool ProtectTarget() override;
+  bool TargetInPlace() override;
+  bool FileLanded(const wchar_t* name, bool keep) override;
+  bool IsKeptFile(const wchar_t* name) override;
 
  private:
   // The identity of the real folder `path` names now, or false.
@@ -180,5 +200,7 @@ class FakePlatform final : public PayloadOps,
   Removal RemoveFolderEntry(const std::string& path);
 
   FileIdentity heldIdentity_ = {};
+  bool protected_ = false;
+  bool swapped_ = false;
   std::string openLog_;  // empty: no log is open
 };

@@ -89,6 +89,7 @@ TEST_F(InstallFixture, WholeRunInOrder) {
       "ListFolder(C:\\Apps\\Viewer)",
       "RegistryGetString(" + kRoot + "\\Viewer|InstallTo)",  // not installed before
       "MakeFolder(C:\\Apps\\Viewer)",
+      "HoldTarget(C:\\Apps\\Viewer)",
       "ListFolder(*.*)",
       "SetProgressStep(14)",
       "ListFolder(*.*)",
@@ -913,4 +914,131 @@ TEST_F(InstallFixture, FromAPayload) {
         "uninstaller: C:\\WINDOWS\\Viewer Uninstall.exe: not copied: no UNINSTAL.EXE was installed "
         "from the payload"})
     EXPECT_NE(fake.logs["setup.log"].find(std::string(line) + "\r\n"), std::string::npos) << line;
+}
+
+TEST_F(InstallFixture, TargetFolderMustBeTheAdministrators) {
+  struct Case {
+    FolderCreation made;
+    bool holds;
+    FolderAccess access;
+    bool protectWorks;
+    FolderAccess afterProtect;
+    bool protects;
+    const char* refusal;  // null: installed
+  } cases[] = {
+      {FolderCreation::kCreated, true, FolderAccess::kAdministrators, true,
+       FolderAccess::kAdministrators, false, nullptr},
+      {FolderCreation::kCreated, true, FolderAccess::kNotKept, true, FolderAccess::kNotKept, false,
+       nullptr},
+      // Below C:\ users may change what is made: the folder gets permissions of its own.
+      {FolderCreation::kCreated, true, FolderAccess::kOthersMayChange, true,
+       FolderAccess::kAdministrators, true, nullptr},
+      {FolderCreation::kCreated, true, FolderAccess::kOthersMayChange, false,
+       FolderAccess::kAdministrators, true, "its permissions could not be set"},
+      {FolderCreation::kCreated, true, FolderAccess::kOthersMayChange, true,
+       FolderAccess::kOthersMayChange, true, "users other than administrators can change it"},
+      // A folder that was there is taken only as it is.
+      {FolderCreation::kAlreadyExists, true, FolderAccess::kAdministrators, true,
+       FolderAccess::kAdministrators, false, nullptr},
+      {FolderCreation::kAlreadyExists, true, FolderAccess::kOthersMayChange, true,
+       FolderAccess::kAdministrators, false, "users other than administrators can change it"},
+      {FolderCreation::kAlreadyExists, true, FolderAccess::kOtherOwner, true,
+       FolderAccess::kAdministrators, false, "it is not owned by administrators or the system"},
+      {FolderCreation::kCreated, true, FolderAccess::kUnreadable, true,
+       FolderAccess::kAdministrators, false, "its owner and permissions cannot be read"},
+      {FolderCreation::kAlreadyExists, false, FolderAccess::kAdministrators, true,
+       FolderAccess::kAdministrators, false, "it cannot be opened as a folder of its own"},
+  };
+  for (const Case& c : cases) {
+    for (bool unattended : {false, true}) {
+      FakePlatform fresh;
+      fresh.controlText[IDC_FOLDER] = "C:\\Apps\\Viewer";
+      fresh.makeFolder["C:\\Apps\\Viewer"] = c.made;
+      fresh.listing = fake.listing;
+      fresh.targetHolds = c.holds;
+      fresh.targetAccess = c.access;
+      fresh.protectWorks = c.protectWorks;
+      fresh.accessAfterProtect = c.afterProtect;
+      InstallOutcome outcome = Install(fresh, s, unattended);
+      std::string what = std::to_string(&c - cases);
+      EXPECT_EQ(fresh.CallsStartingWith("ProtectTarget").size(), c.protects ? 1u : 0u) << what;
+      EXPECT_EQ(outcome == InstallOutcome::kFolderRefused, c.refusal != nullptr) << what;
+      if (!c.refusal)
+        continue;
+      EXPECT_TRUE(fresh.CallsStartingWith("CopyOneFile").empty()) << what;
+      EXPECT_TRUE(fresh.registry.empty()) << what;
+      EXPECT_NE(fresh.logs["setup.log"].find(std::string("folder: C:\\Apps\\Viewer: refused: ") +
+                                             c.refusal + "\r\n"),
+                std::string::npos)
+          << what;
+      EXPECT_EQ(fresh.CallsStartingWith("ShowMessage"),
+                unattended
+                    ? std::vector<std::string>{}
+                    : std::vector<std::string>{std::string("ShowMessage(This folder cannot "
+                                                           "be used: ") +
+                                               c.refusal + ".\n\nPlease choose another folder.|)"})
+          << what;
+    }
+  }
+}
+
+// The folder replaced (a link put in its place) while the files are written: nothing more is
+// written through its path, the file that landed elsewhere is not recorded, and the program is
+// not started. Nor is a program file replaced after its copy.
+TEST_F(InstallFixture, NothingMoreGoesThroughAReplacedFolder) {
+  struct Case {
+    const char* swapDuring;
+    bool keptReplaced;
+    bool payload;
+    std::string record;  // InstalledFiles
+    const char* program;
+  } cases[] = {
+      {"", false, false, "Viewer.exe|a.dat|b.dat|UNINSTAL.EXE",
+       "\"C:\\Apps\\Viewer\\Viewer.exe\": started"},
+      {"a.dat", false, false, "Viewer.exe",
+       "Viewer.exe: not started: it is no longer the file this run copied"},
+      {"Viewer.exe", false, false, "", "Viewer.exe: not started: not copied by this run"},
+      {"", true, false, "Viewer.exe|a.dat|b.dat|UNINSTAL.EXE",
+       "Viewer.exe: not started: it is no longer the file this run copied"},
+      {"a.dat", false, true, "Viewer.exe",
+       "Viewer.exe: not started: it is no longer the file this run copied"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform fresh;
+    fresh.controlText[IDC_FOLDER] = "C:\\Apps\\Viewer";
+    fresh.checkState[IDC_RUN_AFTER] = 1;
+    fresh.swapDuring = c.swapDuring;
+    fresh.keptReplaced = c.keptReplaced;
+    fresh.openableKeys.insert(kRoot);
+    fresh.specialFolders = fake.specialFolders;
+    for (const char* name : {"Viewer.exe", "a.dat", "b.dat", "UNINSTAL.EXE"}) {
+      fresh.listing.push_back({name});
+      fresh.payloadFiles.push_back({name, 1});
+    }
+    InstallerSystem system(fresh);
+    system.payload = c.payload ? &fresh : nullptr;
+    RunLog log(fresh, "setup.log");
+    MessageText failures;
+    RunReport report(log, fresh, true, failures);
+    InstallOutcome outcome = RunInstall(system, s, report);
+    std::string what = std::to_string(&c - cases);
+    EXPECT_EQ(outcome, *c.swapDuring ? InstallOutcome::kIncomplete : InstallOutcome::kInstalled)
+        << what;
+    EXPECT_EQ(fresh.CallsStartingWith(kFilesRecord),
+              std::vector<std::string>{kFilesRecord + "|" + c.record + ")"})
+        << what;
+    const std::string& text = fresh.logs["setup.log"];
+    EXPECT_NE(text.find(std::string("program: ") + c.program + "\r\n"), std::string::npos)
+        << what << text;
+    if (*c.swapDuring) {
+      EXPECT_NE(text.find(std::string("file: ") + c.swapDuring +
+                          ": skipped: it landed outside the target folder\r\n"),
+                std::string::npos)
+          << what << text;
+      EXPECT_NE(text.find("file: b.dat: skipped: the target folder was moved or replaced\r\n"),
+                std::string::npos)
+          << what << text;
+      EXPECT_EQ(fresh.copied.count("C:\\Apps\\Viewer\\b.dat"), 0u) << what;
+    }
+  }
 }

@@ -154,8 +154,8 @@ TEST(SetupRun, UnattendedRuns) {
     MessageText failures;
     RunReport report(log, dialog, true, failures);
     OwnedSettings settings;
-    EXPECT_EQ(RunUnattended(InstallerSystem(dialog, fake, fake, fake, fake, fake), dialog, report,
-                            settings, line),
+    EXPECT_EQ(RunUnattended(InstallerSystem(dialog, fake, fake, fake, fake, fake, fake), dialog,
+                            report, settings, line),
               r.end)
         << r.arguments;
     const std::string& written = fake.logs["s.log"];

@@ -72,7 +72,7 @@ bool CSetupApp::InitInstance() {
     end = SetupEnd::kUnusableDescription;
   } else if (line.silent) {
     InstallerSystem system(silent, roles.files, roles.shell, roles.registry, roles.processes,
-                           roles.log);
+                           roles.log, roles.target);
     system.payload = roles.payload;
     end = RunUnattended(system, silent, report, SetupSettings, line);
     FreeEntryStrings(SetupSettings);

@@ -51,7 +51,7 @@ bool CSetupDlg::OnInitDialog() {
 
 void CSetupDlg::OnOK() {
   Win32Installer& r = roles_;
-  InstallerSystem system(r.dialog, r.files, r.shell, r.registry, r.processes, r.log);
+  InstallerSystem system(r.dialog, r.files, r.shell, r.registry, r.processes, r.log, r.target);
   system.payload = r.payload;
   lastRun_ = RunInstall(system, SetupSettings, report_);
 }
