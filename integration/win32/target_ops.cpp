@@ -47,6 +47,8 @@ std::size_t OwnSid(const SecurityCalls& calls, unsigned char (&buf)[128]) {
   return length;
 }
 
+constexpr int kFileAttributeTagInformation = 35;
+
 bool IsPlainFile(DWORD attributes) {
   return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
@@ -119,13 +121,30 @@ bool Win32Target::TargetInPlace() {
 HANDLE Win32Target::OpenLanded(const wchar_t* name, DWORD access, DWORD share,
                                FileIdentity* identity) {
   wchar_t path[MAX_PATH];
-  if (!TargetInPlace() || !JoinPath(path, heldPath_, name))
+  if (!held_ || !JoinPath(path, heldPath_, name))
     return INVALID_HANDLE_VALUE;
   UniqueHandle file(OpenNoFollow(path, access, share));
+  // The attributes alone where the system gives them so (2000 on): the whole file information
+  // reads the volume too, which under Wine costs as much as copying a small file. The name is
+  // within a volume, and a folder of another volume would show in it (its own root).
+  struct {
+    ULONG attributes;
+    ULONG reparseTag;
+  } tag = {};
+  ULONG_PTR io[2] = {};
   DWORD attributes = 0;
+  FileIdentity unused;
+  bool read = false;
+  if (!file.IsValid())
+    read = false;
+  else if (identity)
+    read = IdentityOf(file.Get(), identity, &attributes);
+  else if (calls_.query(file.Get(), io, &tag, sizeof tag, kFileAttributeTagInformation) == 0)
+    read = true, attributes = tag.attributes;
+  else  // NT 4.0 has no such query
+    read = IdentityOf(file.Get(), &unused, &attributes);
   FileSystemName fileName;
-  if (!file.IsValid() || !IdentityOf(file.Get(), identity, &attributes) ||
-      !IsPlainFile(attributes) || identity->volume != heldIdentity_.volume ||
+  if (!read || !IsPlainFile(attributes) || (identity && identity->volume != heldIdentity_.volume) ||
       !NameOf(calls_, file.Get(), &fileName) || !IsInFolder(heldName_, fileName, name))
     return INVALID_HANDLE_VALUE;
   return file.Release();
@@ -138,7 +157,7 @@ bool Win32Target::FileLanded(const wchar_t* name, bool keep) {
   // Kept open for reading only, sharing nothing but reading: nobody can write it, rename it or
   // delete it, and the system can still start it.
   UniqueHandle file(OpenLanded(name, keep ? GENERIC_READ : FILE_READ_ATTRIBUTES,
-                               keep ? FILE_SHARE_READ : kShareAll, &identity));
+                               keep ? FILE_SHARE_READ : kShareAll, keep ? &identity : nullptr));
   if (!file.IsValid())
     return false;
   if (keep) {
@@ -155,5 +174,5 @@ bool Win32Target::IsKeptFile(const wchar_t* name) {
     return true;
   FileIdentity identity;
   UniqueHandle file(OpenLanded(name, FILE_READ_ATTRIBUTES, kShareAll, &identity));
-  return kept_ && file.IsValid() && SameIdentity(identity, keptIdentity_);
+  return kept_ && file.IsValid() && SameIdentity(identity, keptIdentity_) && TargetInPlace();
 }

