@@ -85,7 +85,7 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
     return JoinPath(destination, kPathCapacity, wideTarget_, name) ? nullptr : kPathTooLong;
   }
   bool Retry(const char* shown, const char* reason) override {
-    return report_.AskRetry(shown, target_, reason) && TargetInPlace();
+    return AskRetry(shown, reason) && TargetInPlace();
   }
   void Written(const wchar_t* name, const char* shown, std::uint64_t bytes, PayloadWrite write,
                const char* reason) override {
@@ -112,7 +112,7 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
     // The folder is checked again before each new attempt: the question may wait for minutes.
     while (!why && !system_.files.CopyListedFile(entry.wideName, destination)) {
       system_.files.DescribeCopyFailure(reason, sizeof reason);
-      if (!report_.AskRetry(entry.name, target_, reason))
+      if (!AskRetry(entry.name, reason))
         why = reason;
       else if (!TargetInPlace())
         why = kFolderLost;
@@ -127,23 +127,34 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
   }
   // Once the folder is found moved or replaced, nothing more is written through its path, which
   // may now lead anywhere. Written files not found where they were meant are not recorded: the
-  // uninstaller would delete whatever has their names in the folder.
+  // uninstaller would delete whatever has their names in the folder. A file that just landed in
+  // the folder shows it in place; it is looked at again before the first file and after each
+  // question, which may have waited for minutes.
   bool TargetInPlace() {
-    lost_ = lost_ || !system_.target.TargetInPlace();
+    if (!inPlace_)
+      lost_ = lost_ || !system_.target.TargetInPlace();
+    inPlace_ = !lost_;
     return !lost_;
   }
   // The program's file stays open from here to its start.
   bool Landed(const wchar_t* name) {
     lost_ = lost_ || !system_.target.FileLanded(name, SameTextIgnoringCase(name, programFile_));
+    inPlace_ = !lost_;
     return !lost_;
+  }
+  bool AskRetry(const char* shown, const char* reason) {
+    inPlace_ = false;
+    return report_.AskRetry(shown, target_, reason);
   }
   void Mark(const wchar_t* name) {
     programCopied_ = programCopied_ || SameTextIgnoringCase(name, programFile_);
     uninstallerCopied_ = uninstallerCopied_ || SameTextIgnoringCase(name, L"UNINSTAL.EXE");
   }
+  // The pauses let the dialog's bar be seen moving; with nobody watching they only cost time.
   void Step() {
     system_.dialog.StepProgress();
-    system_.processes.Pause(kPauseAfterEntryMs);
+    if (!report_.Unattended())
+      system_.processes.Pause(kPauseAfterEntryMs);
   }
 
   const InstallerSystem& system_;
@@ -155,6 +166,7 @@ class CopyPass final : public FolderVisitor, public PayloadVisitor {
   bool programCopied_ = false;
   bool uninstallerCopied_ = false;
   bool lost_ = false;
+  bool inPlace_ = false;  // seen in place since the last question
 };
 
 class LinkFinder final : public FolderVisitor {
@@ -353,7 +365,8 @@ InstallOutcome RunInstall(const InstallerSystem& system, SetupSettingsRecord& se
     RecordShortcuts(system.registry, settings.FolderName, shortcuts, &report);
 
   system.dialog.SetProgressPos(kProgressEnd);
-  system.processes.Pause(kPauseAtEndMs);
+  if (!report.Unattended())
+    system.processes.Pause(kPauseAtEndMs);
   report.ShowFailures();
   system.dialog.EndModal(kIdOk);
 

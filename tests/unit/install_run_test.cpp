@@ -207,6 +207,18 @@ TEST_F(InstallFixture, ProgressStepsAndPositions) {
   EXPECT_EQ(ProgressStepFor(-1), 100);
 }
 
+// The dialog pauses after each entry and at the end, so that the bar is seen; /S does not.
+TEST_F(InstallFixture, OnlyTheDialogPauses) {
+  List({".", "..", "Viewer.exe", "a.txt"});
+  for (bool unattended : {false, true}) {
+    fake.calls.clear();
+    Install(fake, s, unattended);
+    std::vector<std::string> pauses = {"Pause(10)", "Pause(10)", "Pause(10)", "Pause(10)",
+                                       "Pause(100)"};
+    EXPECT_EQ(fake.CallsStartingWith("Pause"), unattended ? std::vector<std::string>{} : pauses);
+  }
+}
+
 TEST_F(InstallFixture, ExclusionIsExactAndCaseSensitive) {
   struct Case {
     const char* name;
@@ -886,9 +898,9 @@ TEST_F(InstallFixture, FromAPayload) {
   EXPECT_TRUE(fake.CallsStartingWith("ListFolder(*").empty());
   EXPECT_EQ(fake.CallsStartingWith("SetProgressStep"),
             std::vector<std::string>{"SetProgressStep(12)"});
-  // One step and one pause a file of the payload, written or not.
+  // One step a file of the payload, written or not; no pause with nobody watching.
   EXPECT_EQ(fake.CallsStartingWith("StepProgress").size(), 7u);
-  EXPECT_EQ(fake.CallsStartingWith("Pause(10)").size(), 7u);
+  EXPECT_TRUE(fake.CallsStartingWith("Pause").empty());
   EXPECT_EQ(fake.CallsStartingWith(kFilesRecord),
             std::vector<std::string>{"RegistrySetMultiString(" + kKey +
                                      "|InstalledFiles|setup.inf|Viewer.exe|uninstal.exe|cut.dat)"});
