@@ -120,3 +120,18 @@ INT_PTR FrameDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void EndFrameDialog(HWND dialog, int result) {
   SendMessageA(dialog, kEndModalMessage, static_cast<WPARAM>(result), 0);
 }
+
+void TakeWaitingMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    HWND active = GetActiveWindow();
+    if (!active || !IsDialogMessageA(active, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}

@@ -56,3 +56,8 @@ class FrameDialog {
 // Ends the modal loop of the frame dialog `dialog` with `result`, for code that holds only the
 // dialog's window (the platform operations).
 void EndFrameDialog(HWND dialog, int result);
+
+// Takes and dispatches the messages waiting for this thread, keyboard messages through the active
+// dialog, so that a window stays responsive while one of its handlers runs a long step. A quit
+// request taken here is posted again, for the loop outside the handler.
+void TakeWaitingMessages();

@@ -1,4 +1,5 @@
 // File and folder operations of the Win32 platform.
+#include "frame/frame_dialog.h"
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
@@ -58,9 +59,29 @@ bool Win32Files::CopyOneFile(const char* from, const char* to) {
   return false;
 }
 
+namespace {
+
+// Called between the chunks of a large file: the dialog takes its messages meanwhile.
+DWORD CALLBACK TakeMessagesBetweenChunks(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER,
+                                         DWORD, DWORD, HANDLE, HANDLE, LPVOID) {
+  TakeWaitingMessages();
+  return PROGRESS_CONTINUE;
+}
+
+// CopyFileExW, which Windows 95 lacks; null there.
+decltype(&CopyFileExW) FindCopyFileEx() {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  return reinterpret_cast<decltype(&CopyFileExW)>(
+      reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "CopyFileExW") : nullptr));
+}
+
+}  // namespace
+
 bool Win32Files::CopyListedFile(const wchar_t* from, const wchar_t* to) {
   if (IsNtFamily()) {
-    if (CopyFileW(from, to, FALSE))
+    decltype(&CopyFileExW) copyEx = FindCopyFileEx();
+    if (copyEx ? copyEx(from, to, TakeMessagesBetweenChunks, nullptr, nullptr, 0)
+               : CopyFileW(from, to, FALSE))
       return true;
     copyError_ = GetLastError();
     return false;

@@ -1,4 +1,5 @@
 // Starting the installed program and the earlier installation's uninstaller, and pausing.
+#include "frame/frame_dialog.h"
 #include "integration/win32/unique_handle.h"
 #include "integration/win32/win32_platform.h"
 
@@ -6,22 +7,39 @@ bool Win32Processes::SetCurrentFolder(const char* path) {
   return SetCurrentDirectoryA(path) != 0;
 }
 
-// WinExec answers an error code below 32.
-bool Win32Processes::StartProgram(const char* commandLine) {
-  return WinExec(commandLine, SW_SHOW) > 31;
-}
+namespace {
 
-bool Win32Processes::RunAndWait(const char* commandLine, std::uint32_t* exitCode) {
-  // CreateProcess may write into the command line it is given.
+// CreateProcess may write into the command line it is given. `shown`: its first window as a
+// program started by the user shows it.
+bool Start(const char* commandLine, bool shown, PROCESS_INFORMATION* process) {
   char line[2 * MAX_PATH];
   if (lstrlenA(commandLine) >= static_cast<int>(sizeof line))
     return false;
   lstrcpyA(line, commandLine);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  startup.dwFlags = shown ? STARTF_USESHOWWINDOW : 0;
+  startup.wShowWindow = SW_SHOW;
+  return CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        process) != 0;
+}
+
+}  // namespace
+
+// Not WinExec: it waits until the started program takes its first message, up to 30 s, and
+// the dialog would take none meanwhile.
+bool Win32Processes::StartProgram(const char* commandLine) {
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
+  if (!Start(commandLine, true, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+bool Win32Processes::RunAndWait(const char* commandLine, std::uint32_t* exitCode) {
+  PROCESS_INFORMATION process = {};
+  if (!Start(commandLine, false, &process))
     return false;
   UniqueHandle running(process.hProcess);
   UniqueHandle thread(process.hThread);
@@ -33,6 +51,12 @@ bool Win32Processes::RunAndWait(const char* commandLine, std::uint32_t* exitCode
   return true;
 }
 
+// The dialog's pauses take its messages meanwhile: it repaints, moves and answers.
 void Win32Processes::Pause(unsigned milliseconds) {
-  Sleep(milliseconds);
+  DWORD start = GetTickCount();
+  for (DWORD spent = 0; spent < milliseconds; spent = GetTickCount() - start) {
+    TakeWaitingMessages();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - spent, QS_ALLINPUT);
+  }
+  TakeWaitingMessages();
 }

@@ -33,6 +33,9 @@ const char kUsage[] =
 
     "  enabled DIALOG [ID]     1 when the dialog (or its control) takes input, else 0\n"
     "  click DIALOG ID         clicks an enabled button (posted, so the driver never blocks)\n"
+    "  post DIALOG ID          posts a click of the button, enabled or not, as a stray one\n"
+    "  answers DIALOG MS       until it is gone, asks it with a message every 500 ms; prints\n"
+    "                          how many it did not answer within MS and the longest answer's ms\n"
     "  close DIALOG            presses its close box\n"
     "  key DIALOG VK           types a key (virtual-key code, e.g. 27 for Escape) into it\n"
     "  statics DIALOG          the text of each static control, one a line\n"
@@ -433,6 +436,26 @@ int Run(const char* command, Args args, const Deadline& deadline) {
     return PressKey(dialog, id);
   }
 
+  if (strcmp(command, "answers") == 0 && args.count == 2) {
+    DWORD limit = strtoul(rest, nullptr, 10);
+    unsigned asked = 0, unanswered = 0;
+    DWORD longest = 0, longestAt = 0, first = GetTickCount();
+    while (IsWindow(dialog)) {
+      DWORD start = GetTickCount();
+      DWORD_PTR answer = 0;
+      ++asked;
+      if (!SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, limit, &answer))
+        unanswered += IsWindow(dialog) ? 1 : 0;
+      DWORD took = GetTickCount() - start;
+      if (took > longest)
+        longest = took, longestAt = start - first;
+      Sleep(500);
+    }
+    printf("asked %u, unanswered %u, longest %lu ms at %lu ms of %lu\n", asked, unanswered,
+           static_cast<unsigned long>(longest), static_cast<unsigned long>(longestAt),
+           static_cast<unsigned long>(GetTickCount() - first));
+    return 0;
+  }
   if (rest == nullptr || !ParseId(rest, &id))
     return Usage();
   HWND control = WaitForControl(dialog, id, deadline);
@@ -466,6 +489,12 @@ int Run(const char* command, Args args, const Deadline& deadline) {
   }
   if (strcmp(command, "enabled") == 0 && args.count == 2) {
     PrintLine(IsWindowEnabled(control) ? "1" : "0");
+    return 0;
+  }
+  if (strcmp(command, "post") == 0 && args.count == 2) {
+    if (!PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(control)))
+      return Fail("cannot post the click on control %d", id);
     return 0;
   }
   if (strcmp(command, "click") == 0 && args.count == 2) {

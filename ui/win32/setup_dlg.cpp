@@ -1,5 +1,7 @@
 #include "ui/win32/setup_dlg.h"
 
+#include <initializer_list>
+
 #include "description/setup_reader.h"
 #include "description/setup_settings.h"
 #include "frame/frame_app.h"
@@ -27,8 +29,13 @@ int CSetupDlg::ReadSetupInfo() {
 }
 
 bool CSetupDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+  // While a run copies, the dialog takes its messages but none of its buttons: a second run, a
+  // browser or a Cancel (the close box and Escape included) would cut into the one running.
+  WORD id = LOWORD(wParam);
+  if (running_ && (id == IDOK || id == IDCANCEL || id == IDC_BROWSE))
+    return true;
   // The dialog's own command; OK, Cancel and everything else go to the frame unchanged.
-  if (LOWORD(wParam) == IDC_BROWSE && HIWORD(wParam) == BN_CLICKED) {
+  if (id == IDC_BROWSE && HIWORD(wParam) == BN_CLICKED) {
     OnBrowse();
     return true;
   }
@@ -53,7 +60,20 @@ void CSetupDlg::OnOK() {
   Win32Installer& r = roles_;
   InstallerSystem system(r.dialog, r.files, r.shell, r.registry, r.processes, r.log, r.target);
   system.payload = r.payload;
+  EnableInput(false);
+  running_ = true;
   lastRun_ = RunInstall(system, SetupSettings, report_);
+  running_ = false;
+  // A refused folder leaves the dialog open for another.
+  if (lastRun_ == InstallOutcome::kFolderRefused) {
+    EnableInput(true);
+    SetFocus(GetDlgItem(Handle(), IDC_FOLDER));
+  }
+}
+
+void CSetupDlg::EnableInput(bool enable) {
+  for (int id : {IDOK, IDCANCEL, IDC_BROWSE, IDC_FOLDER})
+    EnableWindow(GetDlgItem(Handle(), id), enable);
 }
 
 bool CSetupDlg::OnPaint() {

@@ -32,6 +32,8 @@ class CSetupDlg final : public FrameDialog {
 
  private:
   void OnBrowse();
+  // OK, Cancel, the browse button and the folder box, which a run in progress must not take.
+  void EnableInput(bool enable);
 
   HICON m_hIcon;
   // The installer's roles; the dialog's operations act on this dialog once it is initialised.
@@ -39,4 +41,5 @@ class CSetupDlg final : public FrameDialog {
   RunReport& report_;
   const CommandLine& line_;
   InstallOutcome lastRun_ = InstallOutcome::kFolderRefused;
+  bool running_ = false;
 };
