@@ -136,6 +136,11 @@ TEST(FolderAccess, MissingOrDamagedParts) {
       FolderAccess::kUnreadable);
   EXPECT_EQ(FolderAccessFrom(owner.data(), owner.size(), dacl.data(), dacl.size() - 1, nullptr, 0),
             FolderAccess::kUnreadable);
+  Bytes shortHeader = dacl;
+  shortHeader[2] = 4;  // a list shorter than its own header
+  EXPECT_EQ(FolderAccessFrom(owner.data(), owner.size(), shortHeader.data(), shortHeader.size(),
+                             nullptr, 0),
+            FolderAccess::kUnreadable);
   Bytes empty = Acl({});
   EXPECT_EQ(FolderAccessFrom(owner.data(), owner.size(), empty.data(), empty.size(), nullptr, 0),
             FolderAccess::kAdministrators);
