@@ -5,7 +5,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/install_lib.sh"
 
 readonly LOGS='C:\e2e\logs'
 mkdir -p "$(linux_path "$LOGS")"
-readonly FILES=1000
+readonly FILES=2000
 
 section "a dialog copying $FILES files"
 name=E2E-Busy
