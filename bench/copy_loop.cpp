@@ -1,18 +1,16 @@
-// bench_copy.exe [-p] TARGET: the reference for the installer's copy pass. Creates the folder
-// TARGET and copies every entry of the current folder into it with CopyFileA, in the order
-// Windows lists them and passing over the installer's own two names as the installer does;
-// nothing else. With -p it also pauses 10 ms after each entry, as the installer must.
+// bench_copy.exe TARGET: the reference for the installer's copy pass. Creates the folder TARGET
+// and copies every entry of the current folder into it with CopyFileA, in the order Windows
+// lists them and passing over the installer's own two names as the installer does; nothing else.
 #include <stdio.h>
 #include <string.h>
 #include <windows.h>
 
 int main(int argc, char** argv) {
-  bool pause = argc == 3 && strcmp(argv[1], "-p") == 0;
-  if (argc != (pause ? 3 : 2)) {
-    fputs("usage: bench_copy.exe [-p] TARGET\n", stderr);
+  if (argc != 2) {
+    fputs("usage: bench_copy.exe TARGET\n", stderr);
     return 2;
   }
-  const char* target = argv[argc - 1];
+  const char* target = argv[1];
   if (!CreateDirectoryA(target, nullptr)) {
     fprintf(stderr, "bench_copy: cannot create %s (error %lu)\n", target, GetLastError());
     return 1;
@@ -34,8 +32,6 @@ int main(int argc, char** argv) {
         ++copied;
       }
     }
-    if (pause)
-      Sleep(10);
   } while (FindNextFileA(search, &found));
   FindClose(search);
   printf("copied=%d\n", copied);

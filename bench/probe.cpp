@@ -6,11 +6,13 @@
 #include <io.h>
 #include <stdarg.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <windows.h>
 
+#include <commctrl.h>
 #include <psapi.h>
+
+#include "res/resource.h"
 
 namespace {
 
@@ -22,10 +24,15 @@ const char kUsage[] =
     "                       peak_kb (the whole run) and exit_code.\n"
     "  run COMMAND_LINE     starts COMMAND_LINE in the current folder and waits for its end.\n"
     "                       Prints run_ms, peak_kb and exit_code.\n"
+    "  dialog COMMAND_LINE FOLDER\n"
+    "                       starts setup COMMAND_LINE in the current folder, waits for its\n"
+    "                       dialog, types FOLDER into its folder box, clears its run-after box\n"
+    "                       and presses OK; then asks the progress bar its position every\n"
+    "                       20 ms until it is full, and waits for the end. Prints ok_ms (OK to\n"
+    "                       the full bar), longest_answer_ms (the slowest of those answers),\n"
+    "                       answers and exit_code.\n"
     "  list                 the entries of \"*.*\" in the current folder, in the order Windows\n"
-    "                       gives them, one a line\n"
-    "  pauses COUNT MS      sleeps MS milliseconds COUNT times, as the installer pauses;\n"
-    "                       prints pause_ms, what one of them took on average\n";
+    "                       gives them, one a line\n";
 
 // Writes "bench_probe: <what>" to stderr and returns the failure exit code.
 int Error(const char* format, ...) {
@@ -45,6 +52,10 @@ constexpr DWORD kSettle = 300;
 // Every subject's peak is read this often, from its start to its end: the same small load on
 // each, often enough for a peak that holds till the end.
 constexpr DWORD kPeakPoll = 5;
+// The installing dialog is asked this often: often enough to meet every gap a user would
+// notice, seldom enough to add little work to its own.
+constexpr DWORD kAskEvery = 20;
+constexpr DWORD_PTR kFullBar = 100;
 
 class Stopwatch {
  public:
@@ -139,8 +150,9 @@ bool WaitEnd(Child& child) {
   return true;
 }
 
-int Window(char* commandLine) {
-  Child child;
+// Starts `commandLine` and waits until a top-level window of it is visible; 0, or the failure
+// exit code.
+int StartToWindow(Child& child, char* commandLine, HWND* window) {
   Stopwatch sinceStart;
   if (!child.Start(commandLine))
     return Error("cannot start %s (error %lu)", commandLine, GetLastError());
@@ -155,16 +167,63 @@ int Window(char* commandLine) {
     if (sinceStart.Milliseconds() > kStartLimit)
       return Error("no window of %s within %lu ms", commandLine, kStartLimit);
   }
+  *window = search.found;
+  return 0;
+}
+
+int Window(char* commandLine) {
+  Child child;
+  Stopwatch sinceStart;
+  HWND window = nullptr;
+  if (int failed = StartToWindow(child, commandLine, &window))
+    return failed;
   printf("startup_ms=%.3f\n", sinceStart.Milliseconds());
   Stopwatch settling;
   while (settling.Milliseconds() < kSettle && !child.WaitEnd(kPeakPoll)) {
   }
   printf("window_peak_kb=%lu\n", child.Peak());
   // Both installers' first windows are dialogs whose Cancel button ends the run.
-  PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   if (!WaitEnd(child))
     return Error("%s did not end within %lu ms", commandLine, kEndLimit);
   printf("peak_kb=%lu\n", child.Peak());
+  printf("exit_code=%lu\n", child.ExitCode());
+  return 0;
+}
+
+// The interval ends at the full bar, which the dialog shows after its last step and keeps for a
+// pause: the window's end may wait on the display's window manager.
+int Dialog(char* commandLine, const char* folder) {
+  Child child;
+  HWND dialog = nullptr;
+  if (int failed = StartToWindow(child, commandLine, &dialog))
+    return failed;
+  HWND bar = GetDlgItem(dialog, IDC_PROGRESS);
+  HWND ok = GetDlgItem(dialog, IDOK);
+  // The program is not to be started: it would outlive the run.
+  if (bar == nullptr || ok == nullptr || !SetDlgItemTextA(dialog, IDC_FOLDER, folder) ||
+      !CheckDlgButton(dialog, IDC_RUN_AFTER, BST_UNCHECKED))
+    return Error("the first window of %s is not setup's dialog", commandLine);
+  Stopwatch sinceOk;
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  double longest = 0;
+  unsigned long answers = 0;
+  for (DWORD_PTR position = 0; position < kFullBar;) {
+    Sleep(kAskEvery);
+    Stopwatch asking;
+    if (!SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, kEndLimit, &position))
+      return Error("the dialog of %s went or did not answer before its bar was full", commandLine);
+    double took = asking.Milliseconds();
+    longest = took > longest ? took : longest;
+    ++answers;
+    if (sinceOk.Milliseconds() > kEndLimit)
+      return Error("the bar of %s was not full within %lu ms", commandLine, kEndLimit);
+  }
+  printf("ok_ms=%.3f\n", sinceOk.Milliseconds());
+  printf("longest_answer_ms=%.3f\n", longest);
+  printf("answers=%lu\n", answers);
+  if (!WaitEnd(child))
+    return Error("%s did not end within %lu ms", commandLine, kEndLimit);
   printf("exit_code=%lu\n", child.ExitCode());
   return 0;
 }
@@ -199,16 +258,6 @@ int List() {
   return 0;
 }
 
-int Pauses(int count, int milliseconds) {
-  if (count <= 0 || milliseconds <= 0)
-    return Usage();
-  Stopwatch elapsed;
-  for (int k = 0; k < count; ++k)
-    Sleep(static_cast<DWORD>(milliseconds));
-  printf("pause_ms=%.4f\n", elapsed.Milliseconds() / count);
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -221,8 +270,8 @@ int main(int argc, char** argv) {
     result = Run(argv[2]);
   } else if (argc == 2 && strcmp(argv[1], "list") == 0) {
     result = List();
-  } else if (argc == 4 && strcmp(argv[1], "pauses") == 0) {
-    result = Pauses(atoi(argv[2]), atoi(argv[3]));
+  } else if (argc == 4 && strcmp(argv[1], "dialog") == 0) {
+    result = Dialog(argv[2], argv[3]);
   } else {
     result = Usage();
   }

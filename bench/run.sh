@@ -3,11 +3,12 @@
 # here from bench/peer.nsi for the same distribution (files stored, and compressed as the
 # compiler does by default): the size of each installer's machinery, the time to its first
 # window, the whole silent install of the sample, of 3 files of 100 MiB and of 2,000 files of
-# 4 KiB, what setup.exe's 10 ms pauses cost there, and the peak working set. The one-file form
+# 4 KiB, and the peak working set. For the 2,000 files also setup.exe's dialog: from OK to its
+# full progress bar, and the longest it took meanwhile to answer a message. The one-file form
 # (setup-pack, built natively in build/bench-native with setup-check, or SETUP_PACK and
 # SETUP_CHECK) is set against the compressed peer: its size, its first window and its whole
 # silent install (/S /D=), of the sample and of 100 MiB mixed (a third each of text, programs
-# and random bytes; bench/mixed_lib.sh), and what its pauses cost there.
+# and random bytes; bench/mixed_lib.sh).
 #
 #   bench/run.sh [-q] [-n RUNS] [-u] [BUILD_DIR]
 #
@@ -15,12 +16,12 @@
 # x86_64; SETUP_WINDOWS_ARCH=i686 or x86_64, or the program in BUILD_DIR, chooses (BUILD_DIR
 # defaults to build/win32 or build/win64, configured and built here as needed). The peer is
 # built for the same architecture. RUNS (default 5, at least 5) is the number of runs of the
-# 2,000-file install; the sample and the 3 × 100 MiB installs run twice as often, the first
-# windows three times as often, each after a warm-up that also checks that both installers left
-# the same files, uninstall entry and shortcuts. -q, for developing, runs 3 times on smaller
-# files (3 × 8 MiB, 12 MiB mixed, 200 files); its figures are not the benchmark's. -u puts the
-# table and the chart into the README (not with -q). Where the build cannot run, the size rows
-# still print and the others say so.
+# 2,000-file install and of the dialog; the sample and the 3 × 100 MiB installs run twice as
+# often, the first windows three times as often, each after a warm-up that also checks that the
+# installers left the same files, uninstall entry and shortcuts. -q, for developing, runs 3
+# times on smaller files (3 × 8 MiB, 12 MiB mixed, 200 files); its figures are not the
+# benchmark's. -u puts the table and the chart into docs/benchmarks.md (not with -q). Where the
+# build cannot run, the size rows still print and the others say so.
 #
 # Prints the table and writes it to BUILD_DIR/bench-results/results.md, with chart.png and the
 # samples (samples.tsv) beside it. A fresh Wine prefix BUILD_DIR/bench-prefix holds the
@@ -234,8 +235,8 @@ make_data() {
 
 # list_dist CASE: the installer's listing of the distribution, as Windows gives it: the files it
 # copies (every entry but "." and "..", "setup.exe" and "uninstal.exe") into copied_CASE, and
-# the count of entries, each followed by a 10 ms pause, into entries[CASE]. Without Wine, the
-# files in the order ls gives.
+# the count of entries, each followed by a 10 ms pause in the dialog, into entries[CASE].
+# Without Wine, the files in the order ls gives.
 declare -A entries
 copied_sample=() copied_big=() copied_small=() copied_mixed=()
 list_dist() {
@@ -397,31 +398,39 @@ window_one() {
 }
 
 # install_one CASE SUBJECT: a whole silent install of the distribution CASE from a fresh start,
-# by setup.exe, by either peer, or (the 2,000 files only) the CopyFileA loop, bare or pausing as
-# the installer does. The packed program and the compressed peer it is set against (packed_peer)
-# are also told the folder (/D=), the one setup.inf names.
+# by setup.exe, by either peer, or (the 2,000 files only) the bare CopyFileA loop; or setup.exe
+# with its dialog (dialog), its folder box set to the folder setup.inf names and its run-after
+# box cleared. The packed program and the compressed peer it is set against (packed_peer) are
+# also told the folder (/D=), the one setup.inf names.
 install_one() {
-  local case=$1 subject=$2 dist=$bench_c/$1 command answer installed
+  local case=$1 subject=$2 dist=$bench_c/$1 command answer installed how=run
+  local folder_box=()
   installed=$(linux_of "${folder[$case]}")
   case $subject in
     ours) command="\"C:\\bench\\$case\\setup.exe\" /S" ;;
+    dialog)
+      command="\"C:\\bench\\$case\\setup.exe\"" how=dialog folder_box=("${folder[$case]}")
+      ;;
     stored | compressed) command="\"C:\\bench\\peer\\$case-$subject.exe\" /S" ;;
     packed) command="\"C:\\bench\\packed\\$case-setup.exe\" /S /D=${folder[$case]}" ;;
     packed_peer) command="\"C:\\bench\\peer\\$case-compressed.exe\" /S /D=${folder[$case]}" ;;
-    loop | paused)
-      command='C:\bench\ref\bench_copy.exe C:\bench\out\copy' installed=$bench_c/out/copy
-      [ "$subject" == paused ] && command=${command/.exe/.exe -p}
-      ;;
+    loop) command='C:\bench\ref\bench_copy.exe C:\bench\out\copy' installed=$bench_c/out/copy ;;
   esac
   fresh "$case" || die "cannot clear what the last run left"
-  answer=$(probe "$dist" run "$command") ||
+  answer=$(probe "$dist" "$how" "$command" "${folder_box[@]}") ||
     die "$subject did not install ${title[$case]} (run $rep)"
   [ "$(value exit_code "$answer")" == 0 ] ||
     die "$subject ended with exit code $(value exit_code "$answer") (${title[$case]}, run $rep)"
   same_files "$case" "$installed" ||
     die "$subject did not install ${title[$case]} whole into $installed (run $rep)"
-  record "${case}_install" "$subject" "$(value run_ms "$answer")"
-  record "${case}_peak" "$subject" "$(value peak_kb "$answer")"
+  if [ "$subject" == dialog ]; then
+    record "${case}_dialog" "$subject" "$(value ok_ms "$answer")"
+    record "${case}_answer" "$subject" "$(value longest_answer_ms "$answer")"
+    record "${case}_answers" "$subject" "$(value answers "$answer")"
+  else
+    record "${case}_install" "$subject" "$(value run_ms "$answer")"
+    record "${case}_peak" "$subject" "$(value peak_kb "$answer")"
+  fi
 }
 
 # in_any_order: what left_by printed, the names of InstalledFiles sorted.
@@ -439,8 +448,8 @@ in_any_order() {
 # check_same_work CASE SUBJECT...: in the warm-up, each installer of SUBJECT... leaves the same
 # uninstall entry, uninstaller and shortcuts as setup.exe from the folder, the first. A peer
 # leaves out InstalledFiles only where its list is longer than the compiler lets
-# WriteRegMultiStr hold; the packed program, setup.exe too, leaves everything, its
-# InstalledFiles in the payload's order (setup.inf first).
+# WriteRegMultiStr hold; setup.exe's dialog leaves exactly the same, and the packed program
+# everything, its InstalledFiles in the payload's order (setup.inf first).
 check_same_work() {
   local case=$1 subject ours_left expected left key what
   key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}"
@@ -457,6 +466,8 @@ check_same_work() {
     expected=$ours_left what="the $subject peer"
     if [ "$subject" == packed ]; then
       what="the packed program"
+    elif [ "$subject" == dialog ]; then
+      what="setup.exe's dialog"
     elif ! grep -q '^InstalledFiles ' <<<"$left"; then
       expected=$(grep -v '^InstalledFiles ' <<<"$ours_left")
       grep -qxF "$case" "$out/no-installed-files" 2>/dev/null ||
@@ -477,17 +488,17 @@ check_same_work() {
 # mixed payload is there for the packed program and its peer alone; setup.exe from the folder
 # installs it once, in the warm-up, for them to be checked against.
 install_case() {
-  local case=$1 reps=$2 subject answer subjects=(ours stored compressed) subjects_now
+  local case=$1 reps=$2 subject subjects=(ours stored compressed) subjects_now
   local checked=(ours) others=()
   case $case in
     sample) subjects+=(packed packed_peer) ;;
-    small) subjects+=(loop paused) ;;
+    small) subjects+=(loop dialog) ;;
     mixed) subjects=(packed packed_peer) ;;
   esac
   for subject in "${subjects[@]}"; do
     case $subject in
       ours) ;;
-      loop | paused) others+=("$subject") ;;
+      loop) others+=("$subject") ;;
       *) checked+=("$subject") ;;
     esac
   done
@@ -501,12 +512,6 @@ install_case() {
     for subject in "${subjects_now[@]}"; do
       install_one "$case" "$subject"
     done
-    # What setup.exe's pauses take here, in the same repetition: 10 ms after each entry and
-    # 100 ms at the end, each taken with Sleep as the installer takes them.
-    answer=$(probe "$bench_c" pauses 100 10) || die "cannot time the pauses"
-    record "${case}_pause10" probe "$(value pause_ms "$answer")"
-    answer=$(probe "$bench_c" pauses 3 100) || die "cannot time the pauses"
-    record "${case}_pause100" probe "$(value pause_ms "$answer")"
   done
 }
 
@@ -552,13 +557,6 @@ paired() {
     awk -F '\t' '$1 != "" && $2 != "" && $2 != 0 { print $1 / $2 }'
 }
 
-# less_pauses SAMPLES COUNT PAUSES10 [PAUSES100]: each sample less COUNT pauses of 10 ms and,
-# when given, one of 100 ms, as measured in its own repetition.
-less_pauses() {
-  paste <(printf '%s\n' "$1") <(printf '%s\n' "$3") <(printf '%s\n' "${4:-}") |
-    awk -F '\t' -v n="$2" '$1 != "" { printf "%.3f\n", $1 - n * $2 - $3 }'
-}
-
 # spread SCALE DIGITS: "median (min–max)" of the numbers on stdin, divided by SCALE.
 spread() {
   stats | awk -v s="$1" -v d="$2" '{
@@ -596,7 +594,7 @@ ratio_row() {
   if [ "$goal" == - ]; then
     goal="(for information)"
   elif [ "$goal" == explains ]; then
-    goal="(explains the row above)"
+    goal="(explains the rows above)"
   else
     met=$(awk -v m="$median" -v g="$goal" 'BEGIN { print (m <= g ? "yes" : "**no**") }')
     [ -n "$chart" ] && printf '"%s" %s %s %s %s\n' "$chart" "$median" "$low" "$high" "$goal" \
@@ -605,6 +603,20 @@ ratio_row() {
   fi
   row "$label" "$pass_label" "$(spread "$scale" "$digits" <<<"$ours") $unit" \
     "$peer_label: $(spread "$scale" "$digits" <<<"$peer") $unit" "$ratio" "$goal" "$met"
+}
+
+# limit_row LABEL SAMPLES LIMIT NOTE: times in ms, every one of them held to at most LIMIT; NOTE
+# fills the reference's cell.
+limit_row() {
+  local label=$1 samples=$2 limit=$3 note=$4 met
+  if [ "$measurable" == no ]; then
+    row "$label" "$pass_label" "not measurable on this machine" "$why" "—" \
+      "≤ $limit ms, every run" "**no**: not measurable"
+    return
+  fi
+  met=$(stats <<<"$samples" | awk -v g="$limit" '{ print ($3 <= g ? "yes" : "**no**") }')
+  row "$label" "$pass_label" "$(spread 1 1 <<<"$samples") ms" "$note" "" \
+    "≤ $limit ms, every run" "$met"
 }
 
 write_size_rows() {
@@ -666,43 +678,32 @@ write_packed_size_rows() {
   done
 }
 
-# The packed program's whole silent install against the compressed peer's, both with /D=, and
-# the same less its pauses: 10 ms after each file of its payload and 100 ms at the end.
+# The packed program's whole silent install against the compressed peer's, both with /D=.
 write_packed_install_rows() {
-  local case=$1 what="one file, ${title[$1]}" packed peer less
-  local -n names=copied_$case
-  packed=$(samples_of "${case}_install" packed)
-  peer=$(samples_of "${case}_install" packed_peer)
-  ratio_row "Whole silent install /S /D=, $what" 1 ms "$packed" "peer, compressed, /S /D=" \
-    "$peer" 1.0 "install one file, $case"
-  less=$(less_pauses "$packed" ${#names[@]} "$(samples_of "${case}_pause10" probe)" \
-    "$(samples_of "${case}_pause100" probe)")
-  local label="The pauses, $what: the packed program less its ${#names[@]} pauses of 10 ms"
-  ratio_row "$label and one of 100 ms, as measured" 1 ms "$less" "peer, compressed, /S /D=" \
-    "$peer" explains
+  local case=$1
+  ratio_row "Whole silent install /S /D=, one file, ${title[$case]}" 1 ms \
+    "$(samples_of "${case}_install" packed)" "peer, compressed, /S /D=" \
+    "$(samples_of "${case}_install" packed_peer)" 1.0 "install one file, $case"
 }
 
-# The install rows of one case: the whole silent install against either peer, and what the
-# pauses cost.
+# The install rows of one case: the whole silent install against either peer; for the 2,000
+# files also against the bare CopyFileA loop, and the dialog.
 write_install_rows() {
-  local case=$1 what=${title[$1]} n=${entries[$1]} ours p10 p100 less goal=-
+  local case=$1 what=${title[$1]} ours
   ours=$(samples_of "${case}_install" ours)
-  [ "$case" == big ] && goal=1.0
   ratio_row "Whole silent install, $what" 1 ms "$ours" "peer, stored" \
-    "$(samples_of "${case}_install" stored)" "$goal" "install $what ÷ stored"
+    "$(samples_of "${case}_install" stored)" 1.0 "install $what ÷ stored"
   ratio_row "Whole silent install, $what" 1 ms "$ours" "peer, compressed" \
     "$(samples_of "${case}_install" compressed)" -
-  p10=$(samples_of "${case}_pause10" probe)
-  p100=$(samples_of "${case}_pause100" probe)
-  less=$(less_pauses "$ours" "$n" "$p10" "$p100")
-  local label="The pauses, $what: setup.exe with its $n pauses of 10 ms and one of 100 ms"
-  [ -n "$p10" ] && label+=" (one of 10 ms takes $(spread 1 2 <<<"$p10") ms here)"
-  ratio_row "$label" 1 ms "$ours" "setup.exe less them, as measured" "$less" -
-  if [ "$case" == small ]; then
-    ratio_row "The pauses, $what: the CopyFileA loop pausing after each entry, less its pauses" \
-      1 ms "$(less_pauses "$(samples_of small_install paused)" "$n" "$p10")" \
-      "the loop without pauses" "$(samples_of small_install loop)" explains
-  fi
+  [ "$case" == small ] || return 0
+  ratio_row "Whole silent install, $what, against copying alone" 1 ms "$ours" \
+    "a bare CopyFileA loop over the same files" "$(samples_of small_install loop)" explains
+  local pauses="its ${entries[small]} pauses of 10 ms in it"
+  ratio_row "The dialog, $what: OK to the full progress bar ($pauses)" 1 ms \
+    "$(samples_of small_dialog dialog)" "setup.exe /S, the whole install" "$ours" -
+  limit_row "The dialog, $what: its longest answer to a message, OK to the full bar" \
+    "$(samples_of small_answer dialog)" 500 \
+    "asked every 20 ms: $(spread 1 0 <<<"$(samples_of small_answers dialog)") answers a run"
 }
 
 write_table() {
@@ -726,7 +727,8 @@ write_table() {
     echo "Each cell: median (least–greatest) of the runs after a warm-up. Ratios are taken run by" \
       "run, paired within a repetition: median (interval, confidence) for the median ratio." \
       "Runs: first window $((3 * runs)), the sample, ${title[big]} and ${title[mixed]}" \
-      "$((2 * runs)) each, ${title[small]} $runs; $(($(date +%s) - run_start)) s in all."
+      "$((2 * runs)) each, ${title[small]} (and its dialog) $runs; $(($(date +%s) - run_start)) s" \
+      "in all."
     echo
     echo "One file: setup-pack $pack_tool (native) writes the distribution's setup.exe and an" \
       "MSZIP cabinet of its files, which that setup.exe installs from, reading nothing beside it." \
