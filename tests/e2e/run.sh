@@ -153,7 +153,11 @@ make_prefix() {
   fi
   rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" || return 1
   wineserver -p >>"$run_log" 2>&1 || return 1
-  (cd "$WINEPREFIX" && timeout 180 wineboot -i </dev/null >>"$run_log" 2>&1) || return 1
+  # The first program started in a new prefix boots it (wineboot --init) and waits for that.
+  # Not `wineboot -i`: it would boot it again, with a second service manager beside the first;
+  # explorer's start of RpcSs then fails now and then after 10 s, and every program that waits
+  # for the desktop waits with it.
+  (cd "$WINEPREFIX" && timeout 180 wineboot </dev/null >>"$run_log" 2>&1) || return 1
   # Without a window manager Wine draws the captions itself only when told to; the
   # screenshots then show the dialogs as a user would see them.
   timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \

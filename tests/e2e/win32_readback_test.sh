@@ -12,10 +12,12 @@ program_folder='C:\readback\Program Files\Viewer'
 uninstall_key=$(hklm 'Software\Microsoft\Windows\CurrentVersion\Uninstall\readback notepad')
 plain_key=$(hklm 'Software\LeanSetupReadback')
 
-# write_readback PROGRAM: runs a Win32 test program's writer; prints its output without CRs.
+# write_readback PROGRAM: runs a Win32 test program's writer; prints its output without CRs and
+# returns its exit status. Wine's own errors go to the log with the writer's, so that a writer
+# that printed nothing leaves a reason there.
 write_readback() {
-  timeout -k 5 120 wine "$BUILD_DIR/$1.exe" --write-readback </dev/null 2>>"$E2E_LOG" |
-    tr -d '\r'
+  WINEDEBUG=-all,err+all timeout -k 5 120 wine "$BUILD_DIR/$1.exe" --write-readback \
+    </dev/null 2>>"$E2E_LOG" | tr -d '\r'
 }
 
 remove_written() {
@@ -31,8 +33,9 @@ remove_written
 
 section "shortcuts written by CreateLink, read by lnkinfo"
 written=$(write_readback shell_ops_test)
-expect_eq "the writer names the desktop and Start-menu links" \
-  "$desktop_link"$'\n'"$menu_link" "$written"
+written+=$'\n'"exit status $?"
+expect_eq "the writer names the desktop and Start-menu links, and finds both" \
+  "$desktop_link"$'\n'"$menu_link"$'\n'"exit status 0" "$written"
 expect_eq "desktop link: local path" "$program_folder"'\Viewer.exe' \
   "$(lnk_field "$desktop_link" 'Local path')"
 expect_eq "desktop link: working directory" "$program_folder" \
