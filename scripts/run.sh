@@ -119,8 +119,9 @@ if [ -z "${DISPLAY:-}" ]; then
   auto=yes
   number_file=$WINEPREFIX.display
   : >"$number_file"
-  # Xvfb picks a free display itself and writes its number once it accepts connections.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >>"$log" 2>&1 &
+  # Xvfb picks a free display itself and writes its number once it accepts connections; it never
+  # resets (see tests/e2e/run.sh).
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" >>"$log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$number_file" ] && break

@@ -59,7 +59,9 @@ if ! wine_pass "$E2E_ARCH" "$prefix_kind"; then
   exit 1
 fi
 export WINEPREFIX=$BUILD_DIR/wineprefix$suffix
-export WINEDEBUG=-all
+# Wine's own errors stay off, but for its diagnostics: a program whose thread cannot reach the
+# X display is ended by Wine with exit code 1 and no other sign, and this says why.
+export WINEDEBUG=-all,err+winediag
 # No Mono or Gecko download prompts, and no menu entries on the Linux host for our shortcuts.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 export E2E_RESULTS=$BUILD_DIR/e2e-results$suffix.txt
@@ -129,11 +131,15 @@ trap cleanup EXIT
 trap 'stop interrupted 130' INT
 trap 'stop terminated 143' TERM
 
-# Xvfb picks a free display itself and writes its number once it accepts connections.
+# Xvfb picks a free display itself and writes its number once it accepts connections. It does
+# not reset: by default it resets whenever its last client leaves (between two tests, when
+# Wine's desktop closes), and a program that connects just then can lose its connection, which
+# Wine answers by ending the program with exit code 1.
 start_xvfb() {
   local number_file=$log_dir/xvfb-display i
   : >"$number_file"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >>"$run_log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" \
+    >>"$run_log" 2>&1 &
   xvfb_pid=$!
   for i in $(seq 100); do
     [ -s "$number_file" ] && break
