@@ -169,11 +169,12 @@ build_native_tools() {
   cmake --build "$pack_build" -j2 --target setup-pack setup-check >/dev/null
 }
 
-# Xvfb picks a free display itself and writes its number once it accepts connections.
+# Xvfb picks a free display itself and writes its number once it accepts connections; it never
+# resets (see tests/e2e/run.sh).
 start_xvfb() {
   local number_file=$out/xvfb-display
   : >"$number_file"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$number_file" ] && break
@@ -193,7 +194,10 @@ make_prefix() {
   fi
   rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" || return 1
   wineserver -p || return 1
-  (cd "$WINEPREFIX" && timeout 180 wineboot -i </dev/null >/dev/null 2>&1) || return 1
+  # Plain wineboot: the first program boots a new prefix once; `wineboot -i` would boot it a
+  # second time, with a second service manager, and explorer's start of RpcSs then fails now
+  # and then after 10 s, holding up every program that waits for the desktop.
+  (cd "$WINEPREFIX" && timeout 180 wineboot </dev/null >/dev/null 2>&1) || return 1
   # Xvfb has no window manager: a managed window that is hidden waits 2 s for one to answer,
   # which would end every run with a window 2 s late. Unmanaged windows are hidden at once.
   timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
@@ -318,10 +322,13 @@ case_paths() {
   group[$case]="$(linux_of "$common_programs")/${lines[3]}"
 }
 
-# fresh CASE: nothing of an earlier install but its uninstall entry, which every run writes
-# anew, and no write of it still waiting for the disk.
+# fresh CASE: nothing of an earlier install, its uninstall entry included (with one, setup.exe
+# would run a reinstall, which the peers do not), and no write of it still waiting for the disk.
 fresh() {
   local case=$1
+  timeout 60 wine reg delete \
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}" /f \
+    </dev/null >/dev/null 2>&1
   rm -rf "$(linux_of "${folder[$case]}")" "$bench_c/out" "${desktop[$case]}" "${group[$case]}" \
     "$drive_c/windows/${name[$case]} Uninstall.exe" && mkdir -p "$bench_c/out" && sync
 }
