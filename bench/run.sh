@@ -322,13 +322,16 @@ case_paths() {
   group[$case]="$(linux_of "$common_programs")/${lines[3]}"
 }
 
+# entry_key CASE: the key of its uninstall entry.
+entry_key() {
+  echo "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$1]}"
+}
+
 # fresh CASE: nothing of an earlier install, its uninstall entry included (with one, setup.exe
 # would run a reinstall, which the peers do not), and no write of it still waiting for the disk.
 fresh() {
   local case=$1
-  timeout 60 wine reg delete \
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}" /f \
-    </dev/null >/dev/null 2>&1
+  timeout 60 wine reg delete "$(entry_key "$case")" /f </dev/null >/dev/null 2>&1
   rm -rf "$(linux_of "${folder[$case]}")" "$bench_c/out" "${desktop[$case]}" "${group[$case]}" \
     "$drive_c/windows/${name[$case]} Uninstall.exe" && mkdir -p "$bench_c/out" && sync
 }
@@ -348,8 +351,8 @@ same_files() {
 # working folder and description.
 left_by() {
   local case=$1 lnk
-  wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}" \
-    </dev/null 2>/dev/null | tr -d '\r' | sed -E 's/^ +//; s/ {4}/ /g' | grep -v '^HKEY' | sort
+  wine reg query "$(entry_key "$case")" </dev/null 2>/dev/null | tr -d '\r' |
+    sed -E 's/^ +//; s/ {4}/ /g' | grep -v '^HKEY' | sort
   [ -f "$drive_c/windows/${name[$case]} Uninstall.exe" ] && echo "uninstaller present"
   for lnk in "${desktop[$case]}" "${group[$case]}"/*.lnk; do
     [ -f "$lnk" ] || continue
@@ -458,10 +461,8 @@ in_any_order() {
 # WriteRegMultiStr hold; setup.exe's dialog leaves exactly the same, and the packed program
 # everything, its InstalledFiles in the payload's order (setup.inf first).
 check_same_work() {
-  local case=$1 subject ours_left expected left key what
-  key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\${name[$case]}"
+  local case=$1 subject ours_left expected left what
   for subject in "${@:2}"; do
-    timeout 60 wine reg delete "$key" /f </dev/null >/dev/null 2>&1
     install_one "$case" "$subject"
     left=$(left_by "$case")
     if [ "$subject" == ours ]; then
