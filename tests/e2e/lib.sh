@@ -102,27 +102,37 @@ section() {
 
 # ---- Running programs under Wine ------------------------------------------------------------
 
-# ended_by_wine STATUS ERR_FILE: the program was ended by Wine before it did anything: exit
-# status 1 and nothing on stderr but Wine's own lines. Wine ends a program that way when its
-# thread cannot reach the X display (x11drv); on a loaded machine that happens now and then, to
-# a test program as much as to any other. Such a run did not run, and is run once more.
-ended_by_wine() {
-  local wines_own='^([0-9a-f]+:)?(err|fixme|warn):|^x11drv:|^XIO:|^X connection|^wine:'
-  [ "$1" -eq 1 ] && ! grep -Eqv "$wines_own" "$2"
+# run_test_program ERR_FILE COMMAND...: runs a test program of ours under Wine (COMMAND starts
+# it), its stderr kept in ERR_FILE and the log, and gives its output and exit status. A run that
+# Wine ended before it did anything (exit status 1, no output, nothing on stderr but Wine's own
+# lines) did not run, and is run once more. Wine ends a program that way when its thread cannot
+# reach the X display (x11drv); on a loaded machine that happens now and then, to a test program
+# as much as to any other.
+run_test_program() {
+  local err=$1 wines_own='^([0-9a-f]+:)?(err|fixme|warn):|^x11drv:|^XIO:|^X connection|^wine:'
+  local out=$1.out status attempt
+  shift
+  for attempt in 1 2; do
+    "$@" >"$out" 2>"$err"
+    status=$?
+    cat "$err" >>"$E2E_LOG"
+    if [ "$attempt" -eq 2 ] || [ "$status" -ne 1 ] || [ -s "$out" ] ||
+      grep -Eqv "$wines_own" "$err"; then
+      break
+    fi
+    echo "$*: ended by Wine before it started; once more" >>"$E2E_LOG"
+  done
+  cat "$out"
+  return "$status"
 }
 
 # The driver: driver [-t MILLISECONDS] COMMAND ARGS... (see tests/driver/driver.cpp). Its own
 # waits end at its -t limit; the outer limit only catches a Wine that does not start at all.
 # What it waited for in vain goes to stderr ("driver: ..."; it always says why it failed).
 driver() {
-  local err=$E2E_LOGS/$E2E_SCRIPT.driver-err status attempt
-  for attempt in 1 2; do
-    timeout -k 5 90 wine "$E2E_DRIVER" "$@" </dev/null 2>"$err"
-    status=$?
-    cat "$err" >>"$E2E_LOG"
-    if [ "$attempt" -eq 2 ] || ! ended_by_wine "$status" "$err"; then break; fi
-    echo "driver $*: ended by Wine before it started; once more" >>"$E2E_LOG"
-  done
+  local err=$E2E_LOGS/$E2E_SCRIPT.driver-err status
+  run_test_program "$err" timeout -k 5 90 wine "$E2E_DRIVER" "$@" </dev/null
+  status=$?
   grep -v '^wine: Read access denied' "$err" >&2
   return "$status"
 }

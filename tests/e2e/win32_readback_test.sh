@@ -14,23 +14,11 @@ plain_key=$(hklm 'Software\LeanSetupReadback')
 
 # write_readback PROGRAM: runs a Win32 test program's writer; prints its output without CRs and
 # returns its exit status. What it and Wine said on stderr (Wine's errors included) is kept in
-# $writer_err and the log, so that a writer that printed nothing shows why. A writer ended by
-# Wine before it did anything runs once more.
+# $writer_err and the log, so that a writer that printed nothing shows why.
 writer_err=$E2E_LOGS/readback-writer.err
 write_readback() {
-  local out status attempt
-  for attempt in 1 2; do
-    out=$(WINEDEBUG=-all,err+all timeout -k 5 120 wine "$BUILD_DIR/$1.exe" --write-readback \
-      </dev/null 2>"$writer_err" | tr -d '\r')
-    status=$?
-    cat "$writer_err" >>"$E2E_LOG"
-    if [ "$attempt" -eq 2 ] || [ -n "$out" ] || ! ended_by_wine "$status" "$writer_err"; then
-      break
-    fi
-    echo "$1 --write-readback: ended by Wine before it started; once more" >>"$E2E_LOG"
-  done
-  [ -z "$out" ] || echo "$out"
-  return "$status"
+  WINEDEBUG=-all,err+all run_test_program "$writer_err" \
+    timeout -k 5 120 wine "$BUILD_DIR/$1.exe" --write-readback </dev/null | tr -d '\r'
 }
 
 remove_written() {
