@@ -129,11 +129,14 @@ run_test_program() {
 # The driver: driver [-t MILLISECONDS] COMMAND ARGS... (see tests/driver/driver.cpp). Its own
 # waits end at its -t limit; the outer limit only catches a Wine that does not start at all.
 # What it waited for in vain goes to stderr ("driver: ..."; it always says why it failed).
+# Its files are its own: a script may run one driver in the background beside others.
 driver() {
-  local err=$E2E_LOGS/$E2E_SCRIPT.driver-err status
+  local err status
+  err=$(mktemp "$E2E_LOGS/driver-err.XXXXXX") || return 1
   run_test_program "$err" timeout -k 5 90 wine "$E2E_DRIVER" "$@" </dev/null
   status=$?
   grep -v '^wine: Read access denied' "$err" >&2
+  rm -f "$err" "$err.out"
   return "$status"
 }
 
